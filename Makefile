@@ -1,0 +1,39 @@
+# The two commands of the README, and the builds behind them.
+#   make run    build, then run pedlik on the bundled example
+#   make test   build every test (sanitized and plain) and run them all
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 5
+
+.PHONY: run test build build-san build-fuzz fuzz-smoke deps oracle-deps clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+oracle-deps:
+	@bash scripts/install-deps.sh --with-oracle
+
+build: deps
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_unsanitized_tests
+
+build-san: deps
+	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DPEDLIK_SANITIZE=ON >/dev/null
+	@cmake --build build-san -j $(JOBS)
+
+build-fuzz: deps
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+
+run: build
+	cd examples && ../build/pedlik
+
+fuzz-smoke: build-fuzz
+	@bash tests/fuzz/smoke.sh build-fuzz $(FUZZ_SECONDS)
+
+test: oracle-deps build build-san
+	cd build-san && ctest --output-on-failure -j $(JOBS)
+	cd build && ctest --output-on-failure -L unsanitized
+	@$(MAKE) --no-print-directory fuzz-smoke
+
+clean:
+	rm -rf build build-san build-fuzz

@@ -1,0 +1,51 @@
+#include "driver/errors.hpp"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "input/process_state.hpp"
+
+namespace pedlik {
+
+namespace {
+
+[[noreturn]] void endRun(int status) {
+    std::fflush(stdout);
+    fatalExitHandler(status);
+    std::abort();  // a handler that returns would leave the run in an unknown state
+}
+
+}  // namespace
+
+void fatalAllocError(const char* label) {
+    std::fprintf(stderr, "\nProblem with malloc, probably not enough space.\n");
+    std::fprintf(stderr, "Problem occurred when allocating %s.\n", label);
+    endRun(1);
+}
+
+void inputError(const std::string& message) {
+    std::fprintf(stderr, "\nAn input error has been found:\n");
+    std::fprintf(stderr, "%s\n", message.c_str());
+    endRun(1);
+}
+
+void fileNotFound() {
+    std::printf("ERROR: File not found.\n");
+    endRun(-1);
+}
+
+std::string formatMessage(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list sizing;
+    va_copy(sizing, args);
+    const int length = std::vsnprintf(nullptr, 0, format, sizing);
+    va_end(sizing);
+    std::string message(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    std::vsnprintf(message.data(), message.size() + 1, format, args);
+    va_end(args);
+    return message;
+}
+
+}  // namespace pedlik

@@ -1,0 +1,43 @@
+#include "driver/main_sequence.hpp"
+
+#include <cstdio>
+#include <ctime>
+
+#include "driver/read_problem.hpp"
+#include "input/process_state.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// Processor time in milliseconds.
+long processorMilliseconds() {
+    return static_cast<long>(static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC);
+}
+
+void releaseProblem() {
+    runParameters.pedigrees = PedigreeList{};
+    runParameters.loci.clear();
+    runParameters.thetaVals.clear();
+    runParameters.lociOrder.clear();
+}
+
+}  // namespace
+
+int runMainSequence(const char* locusPath, const char* pedigreePath) {
+    readProblem(locusPath, pedigreePath);
+
+    const long t0 = processorMilliseconds();
+    const long t1 = processorMilliseconds();
+
+    const long t2 = processorMilliseconds();
+    const long t3 = processorMilliseconds();
+
+    std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);
+    std::printf("The time needed for calculating the likelihood of the pedigree is %lf sec.\n",
+                (t3 - t2) * 0.001);
+    releaseProblem();
+    return 0;
+}
+
+}  // namespace pedlik

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace pedlik {
+
+// One whole run: read both files, eliminate genotypes, build the network,
+// run the mode the program code selects, print the timings, release.
+int runMainSequence(const char* locusPath, const char* pedigreePath);
+
+}  // namespace pedlik

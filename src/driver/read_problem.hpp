@@ -1,0 +1,9 @@
+#pragma once
+
+namespace pedlik {
+
+// Opens, reads and closes both input files into the run parameters and
+// returns the program code.
+int readProblem(const char* locusPath, const char* pedigreePath);
+
+}  // namespace pedlik

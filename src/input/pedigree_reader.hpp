@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdio>
+
+namespace pedlik {
+
+// Reads the pedigree file into the pedigree list: a pass that counts the
+// pedigrees and their persons, a reopen, then a pass that reads every person
+// and checks the links of every pedigree.
+void readPedigreeFile(std::FILE*& stream, const char* path);
+
+}  // namespace pedlik

@@ -1,0 +1,10 @@
+#include "input/process_state.hpp"
+
+#include <cstdlib>
+
+namespace pedlik {
+
+RunParameters runParameters;
+FatalExitHandler fatalExitHandler = &std::exit;
+
+}  // namespace pedlik
