@@ -82,6 +82,7 @@ struct Product {
     Product& operator=(const Product&) = delete;
     // Releases every live variable, which unlinks its node, then every live
     // function; a dropped product thus never leaves a node pointing into it.
+    // The nodes belong to the network and must outlive the product.
     ~Product();
 
     int variableCapacity() const { return static_cast<int>(variables.size()); }
