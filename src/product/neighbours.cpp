@@ -1,0 +1,45 @@
+#include "product/neighbours.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// Calls `visit` once for every distinct neighbour, in order of first
+// appearance.
+template <typename Visit>
+void forEachNeighbour(Variable& variable, Visit visit) {
+    clearNeighbourMarks(variable);
+    variable.mark = 1;
+    for (const Function* function : variable.funcs) {
+        for (Variable* listed : function->vars) {
+            if (listed->mark) continue;
+            listed->mark = 1;
+            visit(*listed);
+        }
+    }
+}
+
+}  // namespace
+
+void clearNeighbourMarks(Variable& variable) {
+    for (const Function* function : variable.funcs) {
+        for (Variable* listed : function->vars) listed->mark = 0;
+    }
+}
+
+Neighbourhood collectNeighbours(Variable& variable, std::span<Variable*> out) {
+    Neighbourhood neighbourhood;
+    forEachNeighbour(variable, [&](Variable& neighbour) {
+        out[neighbourhood.count++] = &neighbour;
+        neighbourhood.size *= static_cast<std::size_t>(neighbour.valueCount);
+    });
+    return neighbourhood;
+}
+
+double neighbourhoodSize(Variable& variable) {
+    double size = 1.0;
+    forEachNeighbour(variable, [&](const Variable& neighbour) { size *= neighbour.valueCount; });
+    return size;
+}
+
+}  // namespace pedlik

@@ -1,0 +1,85 @@
+#include "product/product_pool.hpp"
+
+#include "driver/allocation.hpp"
+#include "product/slot_search.hpp"
+#include "product/tables.hpp"
+
+namespace pedlik {
+
+std::unique_ptr<Product> createProduct(int variableCapacity, int functionCapacity) {
+    auto product = allocateOrDie("Product", [] { return std::make_unique<Product>(); });
+    allocateOrDie("Product->variables", [&] { product->variables = std::vector<Variable>(variableCapacity); });
+    allocateOrDie("Product->functions", [&] { product->functions = std::vector<Function>(functionCapacity); });
+    return product;
+}
+
+Product::~Product() {
+    for (Variable& variable : variables) {
+        if (variable.inUse) releaseVariable(*this, variable);
+    }
+    for (Function& function : functions) {
+        if (function.inUse) releaseFunction(*this, function);
+    }
+}
+
+void releaseProduct(std::unique_ptr<Product> product) {
+    // The destructor runs the release in its order; taking the product by
+    // value makes the caller's handle empty.
+    product.reset();
+}
+
+Variable& addVariable(Product& product, Node* node, int valueCount) {
+    Variable* slot = takeFreeSlot(product.variables, product.nextVariableSlot, product.variableCount);
+    // Every creator sizes the pools for what they will hold live at once, so
+    // a full pool means that promise was broken; end the run like any other
+    // allocation that cannot be satisfied.
+    if (slot == nullptr) fatalAllocError("Product->variables");
+    *slot = Variable{};
+    slot->inUse = 1;
+    slot->node = node;
+    slot->valueCount = valueCount;
+    return *slot;
+}
+
+Variable& variableForNode(Node& node, Product& product) {
+    if (node.variable == nullptr) node.variable = &addVariable(product, &node, node.valueCount);
+    return *node.variable;
+}
+
+void releaseVariable(Product& product, Variable& variable) {
+    variable.funcs = {};
+    if (variable.node != nullptr && variable.node->variable == &variable) variable.node->variable = nullptr;
+    variable.inUse = 0;
+    --product.variableCount;
+}
+
+Function& addFunction(Product& product, SharedTable table, double logScale, int ownsTable,
+                      std::vector<Variable*> vars, int rescaleCountdown) {
+    Function* slot = takeFreeSlot(product.functions, product.nextFunctionSlot, product.functionCount);
+    if (slot == nullptr) fatalAllocError("Product->functions");
+    Function fresh;
+    fresh.inUse = 1;
+    fresh.vars = std::move(vars);
+    setTable(fresh, std::move(table), ownsTable);
+    fresh.logScale = logScale;
+    fresh.rescaleCountdown = rescaleCountdown;
+    *slot = std::move(fresh);
+    return *slot;
+}
+
+void releaseFunction(Product& product, Function& function) {
+    function.vars = {};
+    setTable(function, nullptr, 0);
+    function.inUse = 0;
+    --product.functionCount;
+}
+
+int variableIndex(const Product& product, const Variable& variable) {
+    return static_cast<int>(&variable - product.variables.data());
+}
+
+int functionIndex(const Product& product, const Function& function) {
+    return static_cast<int>(&function - product.functions.data());
+}
+
+}  // namespace pedlik

@@ -1,0 +1,40 @@
+#include "product/tables.hpp"
+
+#include <cfloat>
+#include <cmath>
+
+#include "driver/allocation.hpp"
+
+namespace pedlik {
+
+SharedTable newTable(std::size_t size, const char* label) {
+    return allocateOrDie(label, [size] { return std::make_shared<Table>(size, 0.0); });
+}
+
+void setTable(Function& function, SharedTable table, int ownsTable) {
+    function.storage = std::move(table);
+    function.probablist = function.storage ? std::span<const double>(*function.storage) : std::span<const double>();
+    function.ownsTable = ownsTable;
+}
+
+std::span<double> writableTable(Function& function) {
+    if (function.ownsTable == 0 || function.storage.use_count() != 1) {
+        SharedTable own = allocateOrDie("probability table", [&] {
+            return std::make_shared<Table>(function.probablist.begin(), function.probablist.end());
+        });
+        setTable(function, std::move(own), 1);
+    }
+    return std::span<double>(*function.storage);
+}
+
+void rescale(Function& function) {
+    double largest = -DBL_MAX;
+    for (const double entry : function.probablist) {
+        if (entry > largest) largest = entry;
+    }
+    if (!(largest > 0.0)) return;
+    for (double& entry : writableTable(function)) entry /= largest;
+    function.logScale += std::log(largest);
+}
+
+}  // namespace pedlik
