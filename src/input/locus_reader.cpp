@@ -225,6 +225,14 @@ int readLocusDataFile(std::FILE* stream) {
         inputError(formatMessage("A two-locus trait needs two loci of type 4, but the file has only one (locus no. %d).\n",
                                  run.traitLoci[0]));
     }
+    // The network gives the second trait locus's phenotype the first trait
+    // locus's allele nodes as parents, which needs the first to lie nearer
+    // the start of the map.
+    if (run.traitLocusCount == 2 && run.traitLoci[0] > run.traitLoci[1]) {
+        inputError(formatMessage("The first two-locus trait locus (locus no. %d) must precede the second (locus no. "
+                                 "%d) in the locus order.\n",
+                                 run.traitLoci[0], run.traitLoci[1]));
+    }
     readRecombinationLines(stream);
     if (run.programCode == 4 || run.programCode == 5) readModeLine(stream);
     return run.programCode;

@@ -6,5 +6,6 @@ namespace pedlik {
 
 RunParameters runParameters;
 FatalExitHandler fatalExitHandler = &std::exit;
+AssemblyCounters assembly;
 
 }  // namespace pedlik

@@ -4,6 +4,16 @@
 
 namespace pedlik {
 
+struct Product;
+
+// Working counters of the network assembly; reset for every pedigree.
+struct AssemblyCounters {
+    Product* currentProduct = nullptr;  // receives the functions
+    double logConstant = 0.0;           // sum of the logs of the folded one-entry tables
+    int eliminatedCount = 0;            // barren nodes released
+    int constantCount = 0;              // one-value nodes and phenotype nodes met
+};
+
 // Every piece of state the whole run shares lives here; nothing else is global.
 
 // How a reported fatal error ends the run: std::exit, unless a test harness
@@ -12,5 +22,6 @@ using FatalExitHandler = void (*)(int status);
 
 extern RunParameters runParameters;      // the problem as read, and the run's logLikelihood
 extern FatalExitHandler fatalExitHandler;  // called with the exit status of a fatal error
+extern AssemblyCounters assembly;        // the network assembly of the current pedigree
 
 }  // namespace pedlik

@@ -4,6 +4,7 @@
 
 #include "input/records.hpp"
 #include "network/value_lists.hpp"
+#include "product/product.hpp"
 
 namespace pedlik {
 
@@ -11,7 +12,6 @@ namespace pedlik {
 // by the values of [node, parent 1, parent 2, ...], row-major with the last
 // listed variable running fastest; phenotype nodes have one value, so their
 // tables run over the parents alone.
-using Table = std::vector<double>;
 
 // pl or ml of a person without that parent: the allele frequencies.
 Table founderAlleleTable(const Locus& locus, const std::vector<int>& alleles);

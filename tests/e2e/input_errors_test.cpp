@@ -109,6 +109,11 @@ std::vector<InputErrorCase> locusFileCases() {
          "3 0 0 6 2\n0 0.0 0.0 0\n1 2 3\n4 2\n0.5 0.5\n4 2\n0.5 0.5\n1\n0 0 0\n0 0 0\n0 0 1\n4 2\n0.5 0.5\n0 0\n"
          "0.1 0.1\n",
          goodPedigreeFile, "Too many two-locus trait loci: locus no. 2 is the third.\n"},
+        {"TraitLociInReverseMapOrder",
+         "2 0 0 6 2\n0 0.0 0.0 0\n2 1\n4 2\n0.5 0.5\n4 2\n0.5 0.5\n1\n0 0 0\n0 0 0\n0 0 1\n0 0\n0.1\n",
+         "1 1 0 0 0 0 0 1 0  1\n",
+         "The first two-locus trait locus (locus no. 1) must precede the second (locus no. 0) in the locus "
+         "order.\n"},
         {"TraitTableAtTheFirstTraitLocus", "2 0 0 6 1\n0 0.0 0.0 0\n1 2\n4 2\n0.5 0.5\n1\n0 0 0\n0 0 0\n0 0 1\n4 2\n"
                                            "0.5 0.5\n0 0\n0.1\n",
          goodPedigreeFile,

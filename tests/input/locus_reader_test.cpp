@@ -86,22 +86,22 @@ TEST(LocusReader, SexLinkedAffectionLocusHasMalePenetrances) {
 }
 
 TEST(LocusReader, TwoLocusTraitTableSitsAtTheSecondTraitLocus) {
-    readLocusText("3 0 1 6 2\n0 0.0 0.0 0\n2 1 3\n"
+    readLocusText("3 0 1 6 2\n0 0.0 0.0 0\n1 3 2\n"
                   "4 2 << first trait locus\n0.7 0.3\n"
                   "4 2 << second trait locus\n0.6 0.4\n1 << class\n"
                   "0.1 0.2 0.3\n0.4 0.5 0.6\n0.7 0.8 0.9\n0.11 0.22\n0.33 0.44 << male rows\n"
                   "3 2\n0.5 0.5\n0 0\n0.1 0.2\n");
     EXPECT_EQ(run.traitLocusCount, 2);
-    EXPECT_EQ(run.traitLoci[0], 1);
-    EXPECT_EQ(run.traitLoci[1], 0);
-    EXPECT_EQ(run.loci[1].liabilityClassCount, 0);
-    EXPECT_TRUE(run.loci[1].femalePenetrances.empty());
-    const Locus& table = run.loci[0];
+    EXPECT_EQ(run.traitLoci[0], 0);
+    EXPECT_EQ(run.traitLoci[1], 2);
+    EXPECT_EQ(run.loci[0].liabilityClassCount, 0);
+    EXPECT_TRUE(run.loci[0].femalePenetrances.empty());
+    const Locus& table = run.loci[2];
     ASSERT_EQ(table.femalePenetrances.size(), 9u);
     ASSERT_EQ(table.malePenetrances.size(), 4u);
     EXPECT_EQ(table.femalePenetrances[8].penetrance, 0.9);
     EXPECT_EQ(table.malePenetrances[3].penetrance, 0.44);
-    EXPECT_EQ(run.loci[2].geneFrequencies, (std::vector<double>{0.5, 0.5}));
+    EXPECT_EQ(run.loci[1].geneFrequencies, (std::vector<double>{0.5, 0.5}));
     EXPECT_EQ(run.thetaVals[1].theta, 0.2);
 }
 

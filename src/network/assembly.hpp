@@ -1,0 +1,19 @@
+#pragma once
+
+#include "input/records.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+// Wires every node's parents, builds its table and hands the tables of more
+// than one entry to the product, children before parents; barren allele
+// nodes are released and one-entry tables folded into a log constant, which
+// is returned (minus infinity when one of them is 0). Prints the three
+// report lines.
+double buildPedigreeTables(Product& product, Pedigree& pedigree, int sexLinked);
+
+// The traversal from one person: each person's tables are built once all
+// its children's are.
+void visitPerson(Person& start, void (*buildTables)(Person&));
+
+}  // namespace pedlik
