@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "support/run_binary.hpp"
+#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
+
+using pedlik::testing::PrintTo;  // cases print as their names
 
 // The first description belongs to internal locus 1, the second to 0.
 const char* const reorderedMarkers =

@@ -4,9 +4,12 @@
 #include "genotype/transmission_marks.hpp"
 #include "genotype/candidate_notation.hpp"
 #include "support/problem_loading.hpp"
+#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
+
+using pedlik::testing::PrintTo;  // cases print as their names
 
 const char* const lonePerson = "1 1 0 0 0 0 0 1 0  0 0\n";
 

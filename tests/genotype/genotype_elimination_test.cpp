@@ -10,9 +10,12 @@
 #include "genotype/candidate_notation.hpp"
 #include "input/process_state.hpp"
 #include "support/problem_loading.hpp"
+#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
+
+using pedlik::testing::PrintTo;  // cases print as their names
 
 void eliminate(bool sexLinked) {
     if (sexLinked) {

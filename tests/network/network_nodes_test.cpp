@@ -8,9 +8,12 @@
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
 #include "support/problem_loading.hpp"
+#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
+
+using pedlik::testing::PrintTo;  // cases print as their names
 
 void eliminateAndCreateNodes() {
     if (runParameters.isSexLinked) {
