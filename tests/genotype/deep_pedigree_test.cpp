@@ -11,16 +11,12 @@
 namespace pedlik::testing {
 namespace {
 
-constexpr int generations = 5000;
-// Far less than a call per generation needs, so only traversals that keep
-// their pending calls off the machine stack get through.
-constexpr size_t smallStackBytes = 64 * 1024;
-
-// Runs `step` on a thread with a small stack and waits for it.
+// Runs `step` on a thread whose 64 KiB stack holds far fewer calls than the
+// pedigree below has generations.
 void runOnSmallStack(const std::function<void()>& step) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, smallStackBytes);
+    pthread_attr_setstacksize(&attributes, 64 * 1024);
     pthread_t thread;
     auto body = [](void* argument) -> void* {
         (*static_cast<const std::function<void()>*>(argument))();
@@ -31,51 +27,37 @@ void runOnSmallStack(const std::function<void()>& step) {
     pthread_attr_destroy(&attributes);
 }
 
-std::string personLine(int id, int father, int mother, int firstChild, int nextSibling, bool female,
-                       const char* alleles) {
-    return "1 " + std::to_string(id) + " " + std::to_string(father) + " " + std::to_string(mother) + " " +
-           std::to_string(firstChild) + " " + std::to_string(father ? nextSibling : 0) + " " +
-           std::to_string(father ? nextSibling : 0) + (female ? " 2" : " 1") + " 0  " + alleles + "\n";
-}
-
 // An untyped founder (line 1) and his wife typed 1/1 have a daughter typed
 // 1/3 (line 4) and a son typed 1/2 (line 3), whose line of untyped sons, each
-// with a wife typed 4/4 married in, goes on for `generations` generations and
-// ends with a son typed `lastAlleles`.
-std::string deepPedigree(const char* lastAlleles) {
-    std::string text = personLine(1, 0, 0, 3, 0, false, "0 0") + personLine(2, 0, 0, 3, 0, true, "1 1") +
-                       personLine(3, 1, 2, 6, 4, false, "1 2") + personLine(4, 1, 2, 0, 0, true, "1 3");
-    int son = 3;
-    for (int generation = 2; generation <= generations; ++generation) {
+// with a wife typed 4/4, goes on for 5000 generations and ends with a son
+// typed `lastAlleles`.
+std::string deepPedigree(const std::string& lastAlleles) {
+    auto line = [](int id, int father, int mother, int firstChild, int sibling, int sex, const std::string& typing) {
+        return "1 " + std::to_string(id) + " " + std::to_string(father) + " " + std::to_string(mother) + " " +
+               std::to_string(firstChild) + " " + std::to_string(sibling) + " " + std::to_string(sibling) + " " +
+               std::to_string(sex) + " 0  " + typing + "\n";
+    };
+    std::string text = line(1, 0, 0, 3, 0, 1, "0 0") + line(2, 0, 0, 3, 0, 2, "1 1") + line(3, 1, 2, 6, 4, 1, "1 2") +
+                       line(4, 1, 2, 0, 0, 2, "1 3");
+    for (int son = 3, generation = 2; generation <= 5000; ++generation) {
         const int wife = son == 3 ? 5 : son + 1;
-        const int child = wife + 1;
-        const bool last = generation == generations;
-        text += personLine(wife, 0, 0, child, 0, true, "4 4");
-        text += personLine(child, son, wife, last ? 0 : child + 2, 0, false, last ? lastAlleles : "0 0");
-        son = child;
+        const bool last = generation == 5000;
+        text += line(wife, 0, 0, wife + 1, 0, 2, "4 4");
+        text += line(wife + 1, son, wife, last ? 0 : wife + 3, 0, 1, last ? lastAlleles : "0 0");
+        son = wife + 1;
     }
-    return text;
-}
-
-std::string alleles(const CandidateList& list) {
-    std::string text;
-    for (int allele : allelesOf(list)) text += (text.empty() ? "" : " ") + std::to_string(allele);
     return text;
 }
 
 TEST(DeepPedigree, IsEliminatedThroughThousandsOfGenerationsOnASmallStack) {
     loadProblem(markerLocusFile({4}), deepPedigree("2 4"));
-    Pedigree& pedigree = firstPedigree();
     runOnSmallStack([] { eliminateGenotypes(runParameters.pedigrees); });
-    for (const Person& person : pedigree.persons) ASSERT_EQ(person.done, 1) << "person " << person.id;
-    const PersonLocus& last = pedigree.persons.back().loci[0];
-    EXPECT_EQ(alleles(last.paternalCandidates), "2");
-    EXPECT_EQ(alleles(last.maternalCandidates), "4");
-    // Only an upward pass that climbed all the way back sees both alleles
-    // the founder passed on.
-    const PersonLocus& founder = personOnLine(1).loci[0];
-    EXPECT_EQ(alleles(founder.paternalCandidates), "2 3");
-    EXPECT_EQ(alleles(founder.maternalCandidates), "2 3");
+    for (const Person& person : firstPedigree().persons) ASSERT_EQ(person.done, 1) << "person " << person.id;
+    EXPECT_EQ(alleles(firstPedigree().persons.back().loci[0].paternalCandidates), "2");
+    // Only an upward pass that came all the way back up sees both alleles the
+    // founder passed on.
+    EXPECT_EQ(alleles(personOnLine(1).loci[0].paternalCandidates), "2 3");
+    EXPECT_EQ(alleles(personOnLine(1).loci[0].maternalCandidates), "2 3");
 }
 
 TEST(DeepPedigree, InconsistencyAtTheBottomIsReportedOnASmallStack) {

@@ -1,64 +1,59 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "genotype/child_pruning.hpp"
-#include "genotype/downward_pass.hpp"
 #include "genotype/genotype_elimination.hpp"
-#include "genotype/candidate_filling.hpp"
-#include "genotype/candidate_notation.hpp"
+#include "genotype/transmission_marks.hpp"
 #include "input/process_state.hpp"
 #include "support/problem_loading.hpp"
-#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
 
-using pedlik::testing::PrintTo;  // cases print as their names
+constexpr int unfixed = 2;
 
-void eliminate(bool sexLinked) {
-    if (sexLinked) {
-        eliminateGenotypesSexLinked(runParameters.pedigrees);
-    } else {
-        eliminateGenotypes(runParameters.pedigrees);
-    }
-}
-
-std::string alleles(const CandidateList& list) {
-    std::string text;
-    for (int allele : allelesOf(list)) text += (text.empty() ? "" : " ") + std::to_string(allele);
-    return text;
-}
-
-struct FinalLists {
+struct Outcome {
     int line;
-    const char* paternal;  // alleles in list order, "" for an empty list
+    const char* paternal;  // alleles left in list order, "" for an empty list
     const char* maternal;
+    int paternalSelector = unfixed;  // or the fixed value
+    int maternalSelector = unfixed;
 };
 
 struct EliminationCase {
     const char* name;
     bool sexLinked;
     const char* pedigree;  // one marker locus with 4 alleles
-    std::vector<FinalLists> expected;
+    std::vector<Outcome> expected;
 };
 
-class EliminationOutcome : public ::testing::TestWithParam<EliminationCase> {};
+class GenotypeElimination : public ::testing::TestWithParam<EliminationCase> {};
 
-TEST_P(EliminationOutcome, LeavesTheseCandidates) {
+void expectSelector(int state, int value, int expected, const char* which, int line) {
+    SCOPED_TRACE(std::string(which) + " selector, line " + std::to_string(line));
+    EXPECT_EQ(state, expected == unfixed ? selectorNotFixed : selectorFixed);
+    EXPECT_EQ(value, expected == unfixed ? 0 : expected);
+}
+
+TEST_P(GenotypeElimination, LeavesTheseCandidatesAndSelectors) {
     const EliminationCase& c = GetParam();
     loadProblem(markerLocusFile({4}, c.sexLinked), c.pedigree);
-    eliminate(c.sexLinked);
-    for (const FinalLists& person : c.expected) {
+    (c.sexLinked ? eliminateGenotypesSexLinked : eliminateGenotypes)(runParameters.pedigrees);
+    for (const Outcome& person : c.expected) {
         const PersonLocus& data = personOnLine(person.line).loci[0];
         EXPECT_EQ(alleles(data.paternalCandidates), person.paternal) << "line " << person.line;
         EXPECT_EQ(alleles(data.maternalCandidates), person.maternal) << "line " << person.line;
+        expectSelector(data.paternalSelectorState, data.paternalSelectorValue, person.paternalSelector, "paternal",
+                       person.line);
+        expectSelector(data.maternalSelectorState, data.maternalSelectorValue, person.maternalSelector, "maternal",
+                       person.line);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Autosomal, EliminationOutcome,
+    Autosomal, GenotypeElimination,
     ::testing::Values(
         EliminationCase{"HomozygousParentsDecideAnUntypedChild", false,
                         "1 1 0 0 3 0 0 1 0  1 1\n"
@@ -75,13 +70,15 @@ INSTANTIATE_TEST_SUITE_P(
                         "1 2 0 0 3 0 0 2 0  1 1\n"
                         "1 3 1 2 0 0 0 1 0  1 3\n",
                         {{1, "1 2 3 4", "1 2 3 4"}, {3, "3", "1"}}},
-        EliminationCase{"UntypedFounderNarrowsToTheTwoAllelesHePassedOn", false,
-                        "1 1 0 0 3 0 0 1 0  0 0\n"
-                        "1 2 0 0 3 0 0 2 0  1 1\n"
-                        "1 3 1 2 0 4 4 1 0  1 3\n"
-                        "1 4 1 2 0 0 0 2 0  1 2\n",
-                        {{1, "2 3", "2 3"}, {3, "3", "1"}, {4, "2", "1"}}},
-        EliminationCase{"UpwardMarksSplitAFathersHalves", false,
+        EliminationCase{"HeterozygousFatherFixesNoSelector", false,
+                        "1 1 0 0 3 0 0 1 0  1 2\n"
+                        "1 2 0 0 3 0 0 2 0  2 2\n"
+                        "1 3 1 2 0 0 0 1 0  1 2\n",
+                        {{3, "1", "2"}, {1, "1 2", "1 2"}}},
+        // The father (line 3) passes 2, 1 and one of them: narrowed to
+        // paternal (1) and maternal (2), he fixes the selectors of the
+        // children whose allele from him is known.
+        EliminationCase{"UpwardMarksSplitAFathersHalvesAndFixSelectors", false,
                         "1 1 0 0 3 0 0 1 0  1 1\n"
                         "1 2 0 0 3 0 0 2 0  0 0\n"
                         "1 3 1 2 5 0 0 1 0  0 0\n"
@@ -89,13 +86,26 @@ INSTANTIATE_TEST_SUITE_P(
                         "1 5 3 4 0 6 6 1 0  2 4\n"
                         "1 6 3 4 0 7 7 2 0  1 4\n"
                         "1 7 3 4 0 0 0 1 0  0 0\n",
-                        {{3, "1", "2"}, {2, "1 2 3 4", "1 2 3 4"}, {7, "1 2", "4"}}}),
+                        {{3, "1", "2"}, {2, "1 2 3 4", "1 2 3 4"}, {5, "2", "4", 0}, {6, "1", "4", 1},
+                         {7, "1 2", "4"}}},
+        // Lines 4 to 7 are a family of their own, reached only by starting
+        // the passes again: the untyped founder on line 4 narrows to the two
+        // alleles he passed on.
+        EliminationCase{"UnconnectedFamilyIsEliminatedToo", false,
+                        "1 1 0 0 3 0 0 1 0  1 1\n"
+                        "1 2 0 0 3 0 0 2 0  2 2\n"
+                        "1 3 1 2 0 0 0 1 0  0 0\n"
+                        "1 4 0 0 6 0 0 1 0  0 0\n"
+                        "1 5 0 0 6 0 0 2 0  1 1\n"
+                        "1 6 4 5 0 7 7 1 0  1 3\n"
+                        "1 7 4 5 0 0 0 2 0  1 2\n",
+                        {{3, "1", "2"}, {4, "2 3", "2 3"}, {6, "3", "1"}, {7, "2", "1"}}}),
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
-    SexLinked, EliminationOutcome,
+    SexLinked, GenotypeElimination,
     ::testing::Values(
-        EliminationCase{"FathersAlleleGoesToHisTypedDaughter", true,
+        EliminationCase{"FathersAlleleGoesToHisTypedDaughterWithoutFixingASelector", true,
                         "1 1 0 0 3 0 0 1 0  2 0\n"
                         "1 2 0 0 3 0 0 2 0  0 0\n"
                         "1 3 1 2 0 0 0 2 0  1 2\n",
@@ -115,158 +125,73 @@ INSTANTIATE_TEST_SUITE_P(
                         "1 2 0 0 3 0 0 2 0  0 0\n"
                         "1 3 1 2 0 0 0 2 0  2 2\n",
                         {{1, "", "2"}, {2, "1 2 3 4", "1 2 3 4"}}},
-        EliminationCase{"UntypedDaughterOfTypedParents", true,
-                        "1 1 0 0 3 0 0 1 0  3 3\n"
-                        "1 2 0 0 3 0 0 2 0  1 1\n"
-                        "1 3 1 2 0 0 0 2 0  0 0\n",
-                        {{3, "3", "1"}}}),
+        // The mother (line 3) has her father's 1 and so her mother's 2,
+        // which her son got.
+        EliminationCase{"MotherWithKnownHalvesFixesHerSonsSelector", true,
+                        "1 1 0 0 3 0 0 1 0  1 0\n"
+                        "1 2 0 0 3 0 0 2 0  0 0\n"
+                        "1 3 1 2 5 0 0 2 0  1 2\n"
+                        "1 4 0 0 5 0 0 1 0  3 0\n"
+                        "1 5 4 3 0 0 0 1 0  2 0\n",
+                        {{3, "1", "2"}, {5, "", "2", unfixed, 0}}}),
     [](const auto& info) { return info.param.name; });
 
-struct SelectorCase {
-    const char* name;
-    bool sexLinked;
-    const char* pedigree;  // one marker locus with 4 alleles
-    int line;
-    int paternalState;
-    int paternalValue;
-    int maternalState;
-    int maternalValue;
-};
-
-class SelectorFixing : public ::testing::TestWithParam<SelectorCase> {};
-
-TEST_P(SelectorFixing, FixesExactlyTheDeterminedSelectors) {
-    const SelectorCase& c = GetParam();
-    loadProblem(markerLocusFile({4}, c.sexLinked), c.pedigree);
-    eliminate(c.sexLinked);
-    const PersonLocus& data = personOnLine(c.line).loci[0];
-    EXPECT_EQ(data.paternalSelectorState, c.paternalState);
-    EXPECT_EQ(data.paternalSelectorValue, c.paternalValue);
-    EXPECT_EQ(data.maternalSelectorState, c.maternalState);
-    EXPECT_EQ(data.maternalSelectorValue, c.maternalValue);
-}
-
-// The father (line 3) ends with paternal half (1) and maternal half (2).
-const char* const fatherWithDistinctHalves =
-    "1 1 0 0 3 0 0 1 0  1 1\n"
-    "1 2 0 0 3 0 0 2 0  0 0\n"
-    "1 3 1 2 5 0 0 1 0  0 0\n"
-    "1 4 0 0 5 0 0 2 0  4 4\n"
-    "1 5 3 4 0 6 6 1 0  2 4\n"
-    "1 6 3 4 0 7 7 2 0  1 4\n"
-    "1 7 3 4 0 0 0 1 0  0 0\n";
-
-// The mother (line 3) ends with paternal half (1) and maternal half (2).
-const char* const sexLinkedMotherWithDistinctHalves =
-    "1 1 0 0 3 0 0 1 0  1 0\n"
-    "1 2 0 0 3 0 0 2 0  0 0\n"
-    "1 3 1 2 5 0 0 2 0  1 2\n"
-    "1 4 0 0 5 0 0 1 0  3 0\n"
-    "1 5 4 3 0 0 0 1 0  2 0\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Children, SelectorFixing,
-    ::testing::Values(
-        SelectorCase{"ChildWithTheFathersMaternalAllele", false, fatherWithDistinctHalves, 5, -1, 0, 1, 0},
-        SelectorCase{"ChildWithTheFathersPaternalAllele", false, fatherWithDistinctHalves, 6, -1, 1, 1, 0},
-        SelectorCase{"ChildWithTwoPossibleAlleles", false, fatherWithDistinctHalves, 7, 1, 0, 1, 0},
-        SelectorCase{"FatherWhoseHalvesCouldBeEitherAllele", false, fatherWithDistinctHalves, 3, 1, 0, 1, 0},
-        SelectorCase{"HeterozygousFatherWithBothAllelesInBothLists", false,
-                     "1 1 0 0 3 0 0 1 0  1 2\n"
-                     "1 2 0 0 3 0 0 2 0  2 2\n"
-                     "1 3 1 2 0 0 0 1 0  1 2\n",
-                     3, 1, 0, 1, 0},
-        SelectorCase{"SexLinkedSonWithHisMothersMaternalAllele", true, sexLinkedMotherWithDistinctHalves, 5, 1, 0, -1,
-                     0},
-        SelectorCase{"SexLinkedFatherFixesNothingInHisDaughter", true,
-                     "1 1 0 0 3 0 0 1 0  2 0\n"
-                     "1 2 0 0 3 0 0 2 0  1 1\n"
-                     "1 3 1 2 0 0 0 2 0  1 2\n",
-                     3, 1, 0, 1, 0}),
-    [](const auto& info) { return info.param.name; });
-
-struct InconsistencyCase {
-    const char* name;
-    bool sexLinked;
-    std::vector<int> alleleCounts;
-    const char* pedigree;
-    const char* message;
-};
-
-class InconsistentData : public ::testing::TestWithParam<InconsistencyCase> {};
-
-TEST_P(InconsistentData, StopsTheRunNamingTheChild) {
-    const InconsistencyCase& c = GetParam();
-    loadProblem(markerLocusFile(c.alleleCounts, c.sexLinked), c.pedigree);
-    const StoppedRun run = runUntilStopped([&] { eliminate(c.sexLinked); });
-    EXPECT_TRUE(run.stopped);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, std::string("\nAn input error has been found:\n") + c.message + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pedigrees, InconsistentData,
-    ::testing::Values(
-        InconsistencyCase{"ChildLacksTheFathersOnlyAllele", false, {4},
-                          "1 11 0 0 3 0 0 1 0  3 3\n"
-                          "1 12 0 0 3 0 0 2 0  0 0\n"
-                          "1 13 1 2 0 0 0 1 0  1 2\n",
-                          "Invalid value in locus no. 0 of person no. 13, pedigree no. 0.\n"},
-        InconsistencyCase{"SecondLocusOfTheSecondPedigree", false, {3, 3},
-                          "1 1 0 0 3 0 0 1 0  1 1  1 1\n"
-                          "1 2 0 0 3 0 0 2 0  1 1  1 1\n"
-                          "1 3 1 2 0 0 0 1 0  1 1  1 1\n"
-                          "2 1 0 0 3 0 0 1 0  1 2  3 3\n"
-                          "2 2 0 0 3 0 0 2 0  1 2  3 3\n"
-                          "2 3 1 2 0 0 0 2 0  1 2  1 3\n",
-                          "Invalid value in locus no. 1 of person no. 3, pedigree no. 1.\n"},
-        // The father passes three different alleles: only after the upward
-        // pass narrows him to two does the second downward pass see it.
-        InconsistencyCase{"FoundOnlyAfterTheUpwardPass", false, {4},
-                          "1 1 0 0 3 0 0 1 0  0 0\n"
-                          "1 2 0 0 3 0 0 2 0  1 1\n"
-                          "1 3 1 2 0 4 4 1 0  1 1\n"
-                          "1 4 1 2 0 5 5 1 0  1 2\n"
-                          "1 5 1 2 0 0 0 1 0  1 3\n",
-                          "Invalid value in locus no. 0 of person no. 5, pedigree no. 0.\n"},
-        InconsistencyCase{"InAFamilyUnconnectedToTheFirst", false, {4},
-                          "1 1 0 0 3 0 0 1 0  1 1\n"
-                          "1 2 0 0 3 0 0 2 0  1 1\n"
-                          "1 3 1 2 0 0 0 1 0  1 1\n"
-                          "1 4 0 0 6 0 0 1 0  4 4\n"
-                          "1 5 0 0 6 0 0 2 0  4 4\n"
-                          "1 6 4 5 0 0 0 2 0  1 4\n",
-                          "Invalid value in locus no. 0 of person no. 6, pedigree no. 0.\n"},
-        InconsistencyCase{"SexLinkedDaughterLacksHerFathersAllele", true, {4},
-                          "1 1 0 0 3 0 0 1 0  3 0\n"
-                          "1 2 0 0 3 0 0 2 0  0 0\n"
-                          "1 3 1 2 0 0 0 2 0  1 2\n",
-                          "Invalid value in locus no. 0 of person no. 3, pedigree no. 0.\n"}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(FirstDownwardPass, MarksTheSingleAllelesItLeavesAndTheFillKeepsThem) {
+// The father passes three different alleles: only once the upward pass has
+// narrowed him to two does the second downward pass find the third.
+TEST(GenotypeElimination, InconsistencyFoundOnlyAfterTheUpwardPassStopsTheRun) {
     loadProblem(markerLocusFile({4}),
-                "1 1 0 0 3 0 0 1 0  1 1\n"
-                "1 2 0 0 3 0 0 2 0  2 2\n"
-                "1 3 1 2 0 0 0 1 0  0 0\n");
-    passDown(*firstPedigree().firstFounder, pruneChild);
-    Person& child = personOnLine(3);
-    EXPECT_EQ(notation(child.loci[0].paternalCandidates), "1*");
-    EXPECT_EQ(notation(child.loci[0].maternalCandidates), "2*");
-    fillCandidates(child);
-    EXPECT_EQ(notation(child.loci[0].paternalCandidates), "1*");
-    EXPECT_EQ(notation(child.loci[0].maternalCandidates), "2*");
+                "1 1 0 0 3 0 0 1 0  0 0\n"
+                "1 2 0 0 3 0 0 2 0  1 1\n"
+                "1 3 1 2 0 4 4 1 0  1 1\n"
+                "1 4 1 2 0 5 5 1 0  1 2\n"
+                "1 15 1 2 0 0 0 1 0  1 3\n");
+    const StoppedRun run = runUntilStopped([] { eliminateGenotypes(runParameters.pedigrees); });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "\nAn input error has been found:\nInvalid value in locus no. 0 of person no. 15, pedigree no. 0.\n\n");
 }
 
-TEST(GenotypeElimination, CountsThePedigreesItWorkedOn) {
-    loadProblem(markerLocusFile({2}),
-                "1 1 0 0 0 0 0 1 0  1 2\n"
-                "2 1 0 0 0 0 0 1 0  1 2\n"
-                "3 1 0 0 0 0 0 1 0  1 2\n");
-    runParameters.currentPedigreeIndex = 7;
-    eliminateGenotypes(runParameters.pedigrees);
-    EXPECT_EQ(runParameters.currentPedigreeIndex, 3);
+struct MarkCase {
+    const char* name;
+    const char* paternal;  // alleles before, marked ones starred
+    const char* maternal;
+    const char* expectedPaternal;  // alleles after
+    const char* expectedMaternal;
+};
+
+class ReduceByMarks : public ::testing::TestWithParam<MarkCase> {};
+
+CandidateList markedList(const std::string& text) {
+    CandidateList list;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) list.push_back(halfLocusPerson{std::stoi(word), word.back() == '*'});
+    return list;
 }
+
+TEST_P(ReduceByMarks, NarrowsBothListsAsTheMarksImply) {
+    loadProblem(markerLocusFile({4}), "1 1 0 0 0 0 0 1 0  0 0\n");
+    PersonLocus& data = personOnLine(1).loci[0];
+    data.paternalCandidates = markedList(GetParam().paternal);
+    data.maternalCandidates = markedList(GetParam().maternal);
+    reduceByMarks(personOnLine(1), 0);
+    EXPECT_EQ(alleles(data.paternalCandidates), GetParam().expectedPaternal);
+    EXPECT_EQ(alleles(data.maternalCandidates), GetParam().expectedMaternal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRowOfTheMarkTable, ReduceByMarks,
+    ::testing::Values(MarkCase{"NoMarks", "1 2 3", "1 2 3", "1 2 3", "1 2 3"},
+                      MarkCase{"OneMaternalMark", "1 2 3", "1 2* 3", "1 2 3", "2"},
+                      MarkCase{"TwoMaternalMarks", "1 2 3", "1* 2 3*", "1 2 3", "1"},
+                      MarkCase{"OnePaternalMark", "1 2 3*", "1 2 3", "3", "1 2 3"},
+                      MarkCase{"TheSameMarkOnBothSides", "1 2* 3", "1 2* 3", "1 2 3", "1 2 3"},
+                      MarkCase{"DifferentSingleMarks", "1* 2 3", "1 2 3*", "1", "3"},
+                      MarkCase{"SharedMarkAndASecondMaternalOne", "1* 2 3", "1* 2 3*", "1", "3"},
+                      MarkCase{"PaternalMarkAndTwoOtherMaternalOnes", "1 2* 3", "1* 2 3*", "2", "1"},
+                      MarkCase{"TwoPaternalMarks", "1* 2 3*", "1 2 3", "1", "1 2 3"},
+                      MarkCase{"SharedMarkAndASecondPaternalOne", "1* 2 3*", "1* 2 3", "3", "1"},
+                      MarkCase{"TwoMarksOnEachSide", "1* 2 3* 4", "1 2* 3* 4", "1 3", "2 3"}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace pedlik::testing

@@ -8,21 +8,14 @@
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
 #include "support/problem_loading.hpp"
-#include "support/named_cases.hpp"
 
 namespace pedlik::testing {
 namespace {
 
-using pedlik::testing::PrintTo;  // cases print as their names
-
 void eliminateAndCreateNodes() {
-    if (runParameters.isSexLinked) {
-        eliminateGenotypesSexLinked(runParameters.pedigrees);
-        createNetworkNodesSexLinked(runParameters.pedigrees);
-    } else {
-        eliminateGenotypes(runParameters.pedigrees);
-        createNetworkNodes(runParameters.pedigrees);
-    }
+    const bool sexLinked = runParameters.isSexLinked;
+    (sexLinked ? eliminateGenotypesSexLinked : eliminateGenotypes)(runParameters.pedigrees);
+    (sexLinked ? createNetworkNodesSexLinked : createNetworkNodes)(runParameters.pedigrees);
 }
 
 const Node* nodeOf(const Person& person, const std::string& kind, int locus) {
@@ -130,17 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {{1, "ph", 0, 1, 1}, {1, "ge", 0, 3, 0}, {1, "ph", 1, 1, 2}, {2, "ph", 0, 0, 0},
                      {2, "ph", 1, 1, 2}, {3, "ph", 0, 1, 2}, {3, "ph", 1, 0, 0}, {3, "pl", 0, 2, 2},
                      {3, "ml", 1, 2, 3}}},
-        NetworkCase{"FixedSelectorsAtAMarkerOnly", affectionAndMarker,
-                    "1 1 0 0 3 0 0 1 0  0  1 1\n"
-                    "1 2 0 0 3 0 0 2 0  0  0 0\n"
-                    "1 3 1 2 5 0 0 1 0  0  0 0\n"
-                    "1 4 0 0 5 0 0 2 0  0  4 4\n"
-                    "1 5 3 4 0 6 6 1 0  0  2 4\n"
-                    "1 6 3 4 0 7 7 2 0  0  1 4\n"
-                    "1 7 3 4 0 0 0 1 0  0  0 0\n",
-                    41,
-                    {{5, "ps", 0, 2, 0}, {5, "ps", 1, 1, 1}, {6, "ps", 1, 1, 1}, {7, "ps", 1, 2, 1},
-                     {5, "pl", 1, 1, 3}, {7, "pl", 1, 2, 3}, {3, "pl", 1, 1, 3}, {3, "ml", 1, 1, 3}}},
         NetworkCase{"TwoLocusTrait", twoLocusTrait(false),
                     "1 1 0 0 3 0 0 1 0  2\n"
                     "1 2 0 0 3 0 0 2 0  0\n"
@@ -173,40 +155,28 @@ INSTANTIATE_TEST_SUITE_P(
                      {3, "ph", 1, 1, 2}, {3, "ms", 1, 2, 1}}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(NetworkNodes, SelectorAtAnAffectionLocusKeepsBothValuesWhateverItsState) {
+// Genotype elimination fixes the paternal selectors of lines 5 and 6 at the
+// marker (locus 1); at the affection locus a selector keeps both values even
+// when marked fixed.
+TEST(NetworkNodes, OnlyMarkerSelectorsLoseAValueWhenFixed) {
     loadProblem(affectionAndMarker,
                 "1 1 0 0 3 0 0 1 0  0  1 1\n"
-                "1 2 0 0 3 0 0 2 0  0  2 2\n"
-                "1 3 1 2 0 0 0 1 0  0  1 2\n");
+                "1 2 0 0 3 0 0 2 0  0  0 0\n"
+                "1 3 1 2 5 0 0 1 0  0  0 0\n"
+                "1 4 0 0 5 0 0 2 0  0  4 4\n"
+                "1 5 3 4 0 6 6 1 0  0  2 4\n"
+                "1 6 3 4 0 7 7 2 0  0  1 4\n"
+                "1 7 3 4 0 0 0 1 0  0  0 0\n");
     eliminateGenotypes(runParameters.pedigrees);
-    Person& child = personOnLine(3);
-    child.loci[0].paternalSelectorState = selectorFixed;
-    child.loci[1].paternalSelectorState = selectorFixed;
+    personOnLine(5).loci[0].paternalSelectorState = selectorFixed;
     createNetworkNodes(runParameters.pedigrees);
-    EXPECT_EQ(child.paternalSelectorNodes[0]->valueCount, 2);
-    EXPECT_EQ(child.paternalSelectorNodes[1]->valueCount, 1);
-}
-
-TEST(NetworkNodes, AlleleArraysReplaceTheCandidateLists) {
-    loadProblem(markerLocusFile({5}),
-                "1 1 0 0 3 0 0 1 0  2 5\n"
-                "1 2 0 0 3 0 0 2 0  0 0\n"
-                "1 3 1 2 0 0 0 1 0  0 0\n");
-    eliminateAndCreateNodes();
-    const PersonLocus& child = personOnLine(3).loci[0];
-    EXPECT_EQ(child.paternalAlleles, (std::vector<int>{2, 5}));
-    EXPECT_EQ(child.maternalAlleles, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_TRUE(child.paternalCandidates.empty());
-    EXPECT_TRUE(child.maternalCandidates.empty());
-    EXPECT_EQ(personOnLine(3).paternalAlleleNodes[0]->valueCount, 2);
-}
-
-TEST(NetworkNodes, SexLinkedMalesHaveNoPaternalAlleleArray) {
-    loadProblem(markerLocusFile({3}, true), "1 1 0 0 0 0 0 1 0  0 0\n");
-    eliminateAndCreateNodes();
-    EXPECT_TRUE(personOnLine(1).loci[0].paternalAlleles.empty());
-    EXPECT_EQ(personOnLine(1).loci[0].maternalAlleles, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(firstPedigree().nodeCount, 1);
+    EXPECT_EQ(personOnLine(5).paternalSelectorNodes[0]->valueCount, 2);
+    EXPECT_EQ(personOnLine(5).paternalSelectorNodes[1]->valueCount, 1);
+    EXPECT_EQ(personOnLine(6).paternalSelectorNodes[1]->valueCount, 1);
+    EXPECT_EQ(personOnLine(7).paternalSelectorNodes[1]->valueCount, 2);
+    EXPECT_EQ(personOnLine(5).paternalAlleleNodes[1]->valueCount, 1);
+    EXPECT_EQ(personOnLine(7).paternalAlleleNodes[1]->valueCount, 2);
+    EXPECT_EQ(firstPedigree().nodeCount, 41);  // 3 founders of 1 + 2, 4 others of 4 + 4
 }
 
 // Person numbers of ten digits and locus indices of two give names longer

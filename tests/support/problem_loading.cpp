@@ -67,10 +67,10 @@ Pedigree& firstPedigree() { return *runParameters.pedigrees.head; }
 
 Person& personOnLine(int line, Pedigree& pedigree) { return pedigree.persons.at(line - 1); }
 
-std::vector<int> allelesOf(const CandidateList& list) {
-    std::vector<int> alleles;
-    for (const halfLocusPerson& node : list) alleles.push_back(node.allele);
-    return alleles;
+std::string alleles(const CandidateList& list) {
+    std::string text;
+    for (const halfLocusPerson& node : list) text += (text.empty() ? "" : " ") + std::to_string(node.allele);
+    return text;
 }
 
 }  // namespace pedlik::testing

@@ -32,7 +32,7 @@ StoppedRun runUntilStopped(const std::function<void()>& step);
 Pedigree& firstPedigree();
 Person& personOnLine(int line, Pedigree& pedigree = firstPedigree());
 
-// The alleles of a candidate list in list order.
-std::vector<int> allelesOf(const CandidateList& list);
+// The alleles of a candidate list in list order, "1 2 3"; "" when empty.
+std::string alleles(const CandidateList& list);
 
 }  // namespace pedlik::testing
