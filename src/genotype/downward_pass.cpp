@@ -31,8 +31,8 @@ void beginPassDown(DownwardWalk& walk, Person& person) {
 }
 
 // Climbs the paternal line from `person` to its founder and starts a pass
-// there, unless someone on the way (or a mother beside it) has been entered
-// already: that pass then reaches the line from above by itself.
+// there; a line on which someone, or the mother of someone, has been entered
+// already is left alone.
 void climbThenPassDown(Person& person, DownwardWalk& walk) {
     Person* climber = &person;
     while (climber->father != nullptr) {
