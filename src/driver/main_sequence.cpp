@@ -4,7 +4,9 @@
 #include <ctime>
 
 #include "driver/read_problem.hpp"
+#include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
+#include "network/network_nodes.hpp"
 
 namespace pedlik {
 
@@ -27,10 +29,21 @@ void releaseProblem() {
 int runMainSequence(const char* locusPath, const char* pedigreePath) {
     readProblem(locusPath, pedigreePath);
 
+    const bool sexLinked = runParameters.isSexLinked == 1;
     const long t0 = processorMilliseconds();
+    if (sexLinked) {
+        eliminateGenotypesSexLinked(runParameters.pedigrees);
+    } else {
+        eliminateGenotypes(runParameters.pedigrees);
+    }
     const long t1 = processorMilliseconds();
 
     const long t2 = processorMilliseconds();
+    if (sexLinked) {
+        createNetworkNodesSexLinked(runParameters.pedigrees);
+    } else {
+        createNetworkNodes(runParameters.pedigrees);
+    }
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

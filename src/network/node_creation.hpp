@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+#include "network/node.hpp"
+
+namespace pedlik {
+
+// A fresh node with its value and parent counts; its parent slots exist but
+// stay empty until the network assembly wires them, and the caller names it.
+std::unique_ptr<Node> newNode(int valueCount, int parentCount);
+
+}  // namespace pedlik

@@ -1,0 +1,76 @@
+#include "support/problem_loading.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "driver/read_problem.hpp"
+#include "input/process_state.hpp"
+#include "support/run_binary.hpp"
+
+namespace pedlik::testing {
+
+namespace {
+
+struct FatalExit {
+    int status;
+};
+
+void throwFatalExit(int status) { throw FatalExit{status}; }
+
+}  // namespace
+
+void loadProblem(const std::string& locusText, const std::string& pedigreeText) {
+    runParameters = RunParameters{};
+    ScratchDir dir;
+    dir.write("locus.dat", locusText);
+    dir.write("pedigree.dat", pedigreeText);
+    const std::string locusPath = (dir.path() / "locus.dat").string();
+    const std::string pedigreePath = (dir.path() / "pedigree.dat").string();
+    ::testing::internal::CaptureStdout();
+    const StoppedRun run = runUntilStopped([&] { readProblem(locusPath.c_str(), pedigreePath.c_str()); });
+    ::testing::internal::GetCapturedStdout();
+    if (run.stopped) throw std::runtime_error("the test's files do not read: " + run.err);
+}
+
+std::string markerLocusFile(const std::vector<int>& alleleCounts, bool sexLinked) {
+    const int count = static_cast<int>(alleleCounts.size());
+    std::string text = std::to_string(count) + " 0 " + (sexLinked ? "1" : "0") + " 6 << loci\n0 0.0 0.0 0\n";
+    for (int k = 1; k <= count; ++k) text += std::to_string(k) + (k == count ? "\n" : " ");
+    for (int alleles : alleleCounts) {
+        text += "3 " + std::to_string(alleles) + " << numbered alleles\n";
+        for (int a = 0; a < alleles; ++a) text += std::to_string(1.0 / alleles) + " ";
+        text += "\n";
+    }
+    text += "0 0\n";
+    for (int k = 1; k < count; ++k) text += "0.1 ";
+    return text + "\n";
+}
+
+StoppedRun runUntilStopped(const std::function<void()>& step) {
+    StoppedRun run;
+    const FatalExitHandler previous = fatalExitHandler;
+    fatalExitHandler = &throwFatalExit;
+    ::testing::internal::CaptureStderr();
+    try {
+        step();
+    } catch (const FatalExit& exit) {
+        run.stopped = true;
+        run.status = exit.status;
+    }
+    run.err = ::testing::internal::GetCapturedStderr();
+    fatalExitHandler = previous;
+    return run;
+}
+
+Pedigree& firstPedigree() { return *runParameters.pedigrees.head; }
+
+Person& personOnLine(int line, Pedigree& pedigree) { return pedigree.persons.at(line - 1); }
+
+std::string alleles(const CandidateList& list) {
+    std::string text;
+    for (const halfLocusPerson& node : list) text += (text.empty() ? "" : " ") + std::to_string(node.allele);
+    return text;
+}
+
+}  // namespace pedlik::testing
