@@ -12,8 +12,4 @@ namespace pedlik {
 // report lines.
 double buildPedigreeTables(Product& product, Pedigree& pedigree, int sexLinked);
 
-// The traversal from one person: each person's tables are built once all
-// its children's are.
-void visitPerson(Person& start, void (*buildTables)(Person&));
-
 }  // namespace pedlik

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "input/process_state.hpp"
-#include "support/read_problem_text.hpp"
+#include "support/problem_loading.hpp"
 
 namespace pedlik::testing {
 namespace {
 
 const RunParameters& run = runParameters;
+
+int readLocusText(const std::string& locusText) {
+    loadProblem(locusText, "");
+    return runParameters.programCode;
+}
 
 std::string twoLociFile(const std::string& firstLine, const std::string& orderLine) {
     return firstLine +

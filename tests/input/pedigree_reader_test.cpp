@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "input/process_state.hpp"
-#include "support/read_problem_text.hpp"
+#include "support/problem_loading.hpp"
 
 namespace pedlik::testing {
 namespace {
@@ -30,7 +30,7 @@ std::vector<int> marks(const CandidateList& list) {
 }
 
 TEST(PedigreeReader, ConsecutiveLinesWithOneNumberFormAPedigree) {
-    readProblemText(locusFile(0),
+    loadProblem(locusFile(0),
                     "1 1 0 0 0 0 0 1 0  0 3  1 1\n"
                     "1 2 0 0 0 0 0 2 0  0 3  1 1\n"
                     "2 1 0 0 0 0 0 2 0  0 3  1 1\n"
@@ -42,7 +42,7 @@ TEST(PedigreeReader, ConsecutiveLinesWithOneNumberFormAPedigree) {
 }
 
 TEST(PedigreeReader, PhenotypesGoToTheirInternalLoci) {
-    readProblemText(locusFile(0),
+    loadProblem(locusFile(0),
                     "1 1 0 0 3 0 0 1 0  2 3  4 2\n"
                     "1 2 0 0 3 0 0 2 0  0 2  3 3\n"
                     "1 3 1 2 0 0 0 1 0  1 1  0 0\n");
@@ -77,7 +77,7 @@ TEST(PedigreeReader, PhenotypesGoToTheirInternalLoci) {
 }
 
 TEST(PedigreeReader, SexLinkedMalesCarryOneMaternalAllele) {
-    readProblemText(locusFile(1),
+    loadProblem(locusFile(1),
                     "1 1 0 0 0 0 0 1 0  0 1  5 0\n"
                     "1 2 0 0 0 0 0 1 0  0 1  5 5\n"
                     "1 3 0 0 0 0 0 1 0  0 1  0 0\n"

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "input/process_state.hpp"
+#include "support/network_loading.hpp"
+#include "support/problem_loading.hpp"
+#include "support/product_total.hpp"
+
+namespace pedlik::testing {
+namespace {
+
+// One marker, alleles 1..4 with frequencies 0.1 .. 0.4.
+const std::string fourAlleleMarker =
+    "1 0 0 6\n0 0.0 0.0 0\n1\n3 4\n0.1 0.2 0.3 0.4\n0 0\n\n";
+
+std::string reportLines(int eliminated, int constant, int variables) {
+    return "\n\nEliminated " + std::to_string(eliminated) + " nodes.\n" + std::to_string(constant) +
+           " nodes are constant.\nNumber of nodes " + std::to_string(variables) + ".\n";
+}
+
+TEST(Assembly, UntypedTrioKeepsOnlyTheSelectorPriors) {
+    loadNetwork(fourAlleleMarker,
+                "1 1 0 0 3 0 0 1 0  0 0\n"
+                "1 2 0 0 3 0 0 2 0  0 0\n"
+                "1 3 1 2 0 0 0 1 0  0 0\n");
+    const AssembledProduct assembled = assembleFirstPedigree();
+    EXPECT_EQ(assembled.report, reportLines(6, 0, 2));
+    EXPECT_EQ(assembled.product->functionCount, 2);
+    EXPECT_DOUBLE_EQ(logProductTotal(*assembled.product) + assembled.logConstant, 0.0);
+}
+
+TEST(Assembly, TypedHomozygousFounderFoldsItsGenotypeFrequency) {
+    loadNetwork(fourAlleleMarker,
+                "1 1 0 0 3 0 0 1 0  3 3\n"
+                "1 2 0 0 3 0 0 2 0  0 0\n"
+                "1 3 1 2 0 0 0 1 0  0 0\n");
+    const AssembledProduct assembled = assembleFirstPedigree();
+    // Constant: the father's pl_0 and ml_0, and the child's pl, which can
+    // only be allele 3. Barren: the child's ml and so the mother's pair.
+    EXPECT_EQ(assembled.report, reportLines(3, 3, 2));
+    EXPECT_NEAR(assembled.logConstant, std::log(0.3 * 0.3), 1e-12);
+    EXPECT_NEAR(logProductTotal(*assembled.product) + assembled.logConstant, std::log(0.09), 1e-12);
+}
+
+// A founder without children still contributes its genotype's frequency,
+// also when it is the whole pedigree.
+struct SinglePersonCase {
+    const char* name;
+    std::string alleles;
+    double likelihood;
+};
+
+class SinglePersonPedigree : public ::testing::TestWithParam<SinglePersonCase> {};
+
+TEST_P(SinglePersonPedigree, LikelihoodIsTheGenotypeFrequency) {
+    loadNetwork(fourAlleleMarker, "1 1 0 0 0 0 0 1 0  " + GetParam().alleles + "\n");
+    const AssembledProduct assembled = assembleFirstPedigree();
+    EXPECT_NEAR(logProductTotal(*assembled.product) + assembled.logConstant, std::log(GetParam().likelihood), 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Founders, SinglePersonPedigree,
+                         ::testing::Values(SinglePersonCase{"Heterozygous", "2 4", 2 * 0.2 * 0.4},
+                                           SinglePersonCase{"Homozygous", "3 3", 0.09},
+                                           SinglePersonCase{"Untyped", "0 0", 1.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Assembly, SexLinkedSelectorsAreMarkedAndLinked) {
+    loadNetwork("2 0 1 6\n0 0.0 0.0 0\n1 2\n3 2\n0.5 0.5\n3 2\n0.5 0.5\n0 0\n0.1\n",
+                "1 1 0 0 3 0 0 1 0  1 0  1 0\n"
+                "1 2 0 0 3 0 0 2 0  1 2  1 2\n"
+                "1 3 1 2 0 0 0 1 0  2 0  1 0\n");
+    const AssembledProduct assembled = assembleFirstPedigree();
+    const Person& son = personOnLine(3);
+    ASSERT_NE(son.maternalSelectorNodes[0], nullptr);
+    EXPECT_EQ(son.maternalSelectorNodes[0]->isSelector, 1);
+    EXPECT_EQ(son.maternalSelectorNodes[0]->nextSelector, son.maternalSelectorNodes[1].get());
+    EXPECT_EQ(son.maternalSelectorNodes[1]->isSelector, 1);
+}
+
+}  // namespace
+}  // namespace pedlik::testing
