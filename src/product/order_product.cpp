@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "driver/allocation.hpp"
+#include "product/neighbour_scan.hpp"
 #include "product/slot_search.hpp"
 
 namespace pedlik {
@@ -34,12 +35,6 @@ void releaseOrderFunction(TempProd& tempProd, OrderFunction& function) {
     function.vars = {};
     function.inUse = 0;
     --tempProd.functionCount;
-}
-
-void clearMarks(const OrderVariable& variable) {
-    for (const OrderFunction* function : variable.funcs) {
-        for (OrderVariable* listed : function->vars) listed->mark = 0;
-    }
 }
 
 // Removing keeps the other functions in their order, so later neighbour
@@ -101,19 +96,18 @@ OrderVariable& orderVariableOf(const TempProd& tempProd, const Variable& variabl
 
 double orderCost(OrderVariable& variable) {
     if (variable.funcs.empty()) return 0.0;
-    clearMarks(variable);
     int largestVarCount = 0;
-    int distinct = 0;
-    double size = 1.0;
     for (const OrderFunction* function : variable.funcs) {
         largestVarCount = std::max(largestVarCount, function->varCount());
-        for (OrderVariable* listed : function->vars) {
-            if (listed->mark) continue;
-            listed->mark = 1;
-            ++distinct;
-            size *= listed->valueCount;
-        }
     }
+    // The variable lists itself in each of its functions: it is one of the
+    // distinct variables met.
+    int distinct = 1;
+    double size = variable.valueCount;
+    forEachNeighbour(variable, [&](const OrderVariable& neighbour) {
+        ++distinct;
+        size *= neighbour.valueCount;
+    });
     if (distinct == largestVarCount) return 0.0;
     return size / variable.valueCount;
 }
@@ -121,15 +115,7 @@ double orderCost(OrderVariable& variable) {
 void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
     std::vector<OrderVariable*> varArr;
     allocateOrDie("varArr", [&] { varArr.reserve(tempProd.variableCount); });
-    clearMarks(variable);
-    variable.mark = 1;
-    for (const OrderFunction* function : variable.funcs) {
-        for (OrderVariable* listed : function->vars) {
-            if (listed->mark) continue;
-            listed->mark = 1;
-            varArr.push_back(listed);
-        }
-    }
+    forEachNeighbour(variable, [&](OrderVariable& neighbour) { varArr.push_back(&neighbour); });
 
     OrderFunction* made = nullptr;
     if (!varArr.empty()) {

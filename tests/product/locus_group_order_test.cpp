@@ -121,25 +121,6 @@ constexpr const char* trioByLocus =
 constexpr const char* trioWhole =
     "ge_1_0 ge_2_0 ps_3_0 pl_3_0 ms_3_0 ml_3_0 pl_1_1 ml_1_1 pl_2_1 ml_2_1 ps_3_1 pl_3_1 ms_3_1 ml_3_1";
 
-struct SchemeCase {
-    int locusGroupPersons;
-    const char* order;
-};
-
-class Scheme : public ::testing::TestWithParam<SchemeCase> {};
-
-TEST_P(Scheme, LocusByLocusUpToThePersonLimitWholeProductAbove) {
-    FamilyBench family(3);
-    buildTrio(family);
-    EXPECT_EQ(family.order(2, 0, {.locusGroupPersons = GetParam().locusGroupPersons}), GetParam().order);
-    EXPECT_EQ(family.product->variableCount, 14);  // ordering leaves the product alone
-}
-
-INSTANTIATE_TEST_SUITE_P(TrioOfThree, Scheme,
-                         ::testing::Values(SchemeCase{3, trioByLocus}, SchemeCase{2, trioWhole},
-                                           SchemeCase{15, trioByLocus}),
-                         [](const auto& info) { return "Limit" + std::to_string(info.param.locusGroupPersons); });
-
 TEST(LocusGroupOrder, VariableOutsideEveryGroupIsOrderedLast) {
     FamilyBench family(4);
     buildTrio(family);
@@ -179,27 +160,47 @@ void buildSexLinkedFamily(FamilyBench& family) {
     buildFunctionIndex(*family.product);
 }
 
-struct SexLinkedCase {
-    double conditionThreshold;
+constexpr const char* sexLinkedByLocus = "ml_1_0 pl_3_0 ml_3_0 ml_4_0 ge_2_0 ms_3_0 ms_4_0";
+// The whole-product scan passes over the mother's genotype (cost 16) until
+// everything around it is gone.
+constexpr const char* sexLinkedWhole = "ml_1_0 pl_3_0 ms_3_0 ml_3_0 ms_4_0 ml_4_0 ge_2_0";
+
+struct FamilyCase {
+    const char* name;
+    void (*build)(FamilyBench&);
+    int personCount;
+    int lociCount;
+    int sexLinked;
+    OrderLimits limits;
     const char* order;
 };
 
-class SexLinkedGroups : public ::testing::TestWithParam<SexLinkedCase> {};
+class FamilyOrder : public ::testing::TestWithParam<FamilyCase> {};
 
-// The mother's genotype costs 16 when first met and is passed over; the
-// group's scan comes back to it after the son's allele, when it costs 4,
-// which a threshold of 4 makes a conditioning step.
-TEST_P(SexLinkedGroups, MalesGiveTheirOneAlleleAndNoPaternalSelector) {
-    FamilyBench family(4);
-    buildSexLinkedFamily(family);
-    EXPECT_EQ(family.order(1, 1, {.conditionThreshold = GetParam().conditionThreshold}), GetParam().order);
+TEST_P(FamilyOrder, FollowsTheSchemeOfThePedigreeSize) {
+    const FamilyCase& family = GetParam();
+    FamilyBench bench(family.personCount);
+    family.build(bench);
+    const int live = bench.product->variableCount;
+    EXPECT_EQ(bench.order(family.lociCount, family.sexLinked, family.limits), family.order);
+    EXPECT_EQ(bench.product->variableCount, live);  // ordering leaves the product alone
 }
 
+// In the sex-linked family the mother's genotype costs 16 when the group's
+// scan first meets it and is passed over; the scan comes back to it after
+// the son's allele, when it costs 4, which a threshold of 4 makes a
+// conditioning step.
 INSTANTIATE_TEST_SUITE_P(
-    FourPersons, SexLinkedGroups,
-    ::testing::Values(SexLinkedCase{2'000'000.0, "ml_1_0 pl_3_0 ml_3_0 ml_4_0 ge_2_0 ms_3_0 ms_4_0"},
-                      SexLinkedCase{4.0, "ml_1_0 pl_3_0 ml_3_0 ml_4_0 !ge_2_0 ms_3_0 ms_4_0"}),
-    [](const auto& info) { return "Threshold" + std::to_string(static_cast<int>(info.param.conditionThreshold)); });
+    SmallFamilies, FamilyOrder,
+    ::testing::Values(
+        FamilyCase{"TrioAtTheRunLimit", buildTrio, 3, 2, 0, {}, trioByLocus},
+        FamilyCase{"TrioAtTheLimit", buildTrio, 3, 2, 0, {.locusGroupPersons = 3}, trioByLocus},
+        FamilyCase{"TrioAboveTheLimit", buildTrio, 3, 2, 0, {.locusGroupPersons = 2}, trioWhole},
+        FamilyCase{"SexLinked", buildSexLinkedFamily, 4, 1, 1, {}, sexLinkedByLocus},
+        FamilyCase{"SexLinkedConditioning", buildSexLinkedFamily, 4, 1, 1, {.conditionThreshold = 4.0},
+                   "ml_1_0 pl_3_0 ml_3_0 ml_4_0 !ge_2_0 ms_3_0 ms_4_0"},
+        FamilyCase{"SexLinkedAboveTheLimit", buildSexLinkedFamily, 4, 1, 1, {.locusGroupPersons = 3}, sexLinkedWhole}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The run's entry point: one order per pedigree in list order, the
 // sex-linked flag taken from the run parameters.
@@ -223,14 +224,14 @@ TEST(MakeEliminationOrders, OnePerPedigreeInListOrderThenReleased) {
 
     ASSERT_EQ(orders.size(), 2u);
     for (int index = 0; index < 2; ++index) {
-        EXPECT_EQ(FamilyBench::render(orders[index]), "ml_1_0 pl_3_0 ml_3_0 ml_4_0 ge_2_0 ms_3_0 ms_4_0");
+        EXPECT_EQ(FamilyBench::render(orders[index]), sexLinkedByLocus);
         EXPECT_EQ(orders[index].entryCount(), products[index]->variableCount);
     }
     EXPECT_EQ(orders[1].entries[0].node, second.pedigree.persons[0].maternalAlleleNodes[0].get());
     EXPECT_EQ(orders[0].entries[0].node, first.pedigree.persons[0].maternalAlleleNodes[0].get());
 
     std::vector<EliminationOrder> wholeScheme = makeEliminationOrders(products, pedigrees, 1, {.locusGroupPersons = 3});
-    EXPECT_EQ(FamilyBench::render(wholeScheme[0]), "ml_1_0 pl_3_0 ms_3_0 ml_3_0 ms_4_0 ml_4_0 ge_2_0");
+    EXPECT_EQ(FamilyBench::render(wholeScheme[0]), sexLinkedWhole);
 
     releaseEliminationOrders(orders, 2);
     EXPECT_TRUE(orders.empty());
