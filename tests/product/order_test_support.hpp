@@ -34,26 +34,20 @@ struct OrderBench {
     std::unique_ptr<TempProd> tempProd() { return buildTempProd(*bench.product); }
     OrderVariable& orderVar(const TempProd& tempProd, int index) { return orderVariableOf(tempProd, *vars[index]); }
 
-    int indexOf(const Node* node) const {
-        for (std::size_t index = 0; index < vars.size(); ++index) {
-            if (vars[index]->node == node) return static_cast<int>(index);
-        }
-        return -1;
-    }
     // The order as variable indices, "!" before a conditioning entry.
     std::string render(const EliminationOrder& order) const {
         std::string text;
         for (const OrderEntry& entry : order.entries) {
-            if (!text.empty()) text += ' ';
-            if (entry.conditioned) text += '!';
-            text += std::to_string(indexOf(entry.node));
+            const auto found = std::find_if(vars.begin(), vars.end(), [&](const Variable* v) { return v->node == entry.node; });
+            text += (text.empty() ? "" : " ") + std::string(entry.conditioned ? "!" : "") +
+                    std::to_string(found - vars.begin());
         }
         return text;
     }
 };
 
-// A random product: 2 to `maxVariables` variables of 2 to 5 values, each in
-// at least one of up to 2n functions of 1 to 4 distinct variables.
+// 2 to `maxVariables` variables of 2 to 5 values, each in at least one of up
+// to 2n functions of 1 to 4 distinct variables, as in a network's product.
 struct RandomProductShape {
     std::vector<int> valueCounts;
     std::vector<std::vector<int>> functions;
@@ -61,24 +55,23 @@ struct RandomProductShape {
 
 inline RandomProductShape randomProductShape(std::mt19937& random, int maxVariables) {
     RandomProductShape shape;
-    const int variableCount = std::uniform_int_distribution<int>(2, maxVariables)(random);
-    for (int index = 0; index < variableCount; ++index) {
-        shape.valueCounts.push_back(std::uniform_int_distribution<int>(2, 5)(random));
-    }
-    const int functionCount = std::uniform_int_distribution<int>(1, 2 * variableCount)(random);
+    const int variableCount = 2 + static_cast<int>(random() % (maxVariables - 1));
     std::vector<int> all(variableCount);
-    for (int index = 0; index < variableCount; ++index) all[index] = index;
+    for (int index = 0; index < variableCount; ++index) {
+        all[index] = index;
+        shape.valueCounts.push_back(2 + static_cast<int>(random() % 4));
+    }
+    const int functionCount = 1 + static_cast<int>(random() % (2 * variableCount));
     for (int function = 0; function < functionCount; ++function) {
         std::shuffle(all.begin(), all.end(), random);
-        const int size = std::uniform_int_distribution<int>(1, std::min(4, variableCount))(random);
-        shape.functions.emplace_back(all.begin(), all.begin() + size);
+        shape.functions.emplace_back(all.begin(), all.begin() + 1 + random() % std::min(4, variableCount));
     }
-    // Every variable lies in some function, as in products built from a network.
+    std::vector<bool> listed(variableCount, false);
+    for (const auto& function : shape.functions) {
+        for (int index : function) listed[index] = true;
+    }
     for (int index = 0; index < variableCount; ++index) {
-        const bool listed = std::any_of(shape.functions.begin(), shape.functions.end(), [&](const auto& f) {
-            return std::find(f.begin(), f.end(), index) != f.end();
-        });
-        if (!listed) shape.functions[std::uniform_int_distribution<int>(0, functionCount - 1)(random)].push_back(index);
+        if (!listed[index]) shape.functions[random() % functionCount].push_back(index);
     }
     return shape;
 }
