@@ -1,5 +1,6 @@
 #include "product/elimination_order.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "driver/allocation.hpp"
@@ -45,7 +46,8 @@ std::vector<EliminationOrder> makeEliminationOrders(std::vector<std::unique_ptr<
 }
 
 void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigreeCount) {
-    for (int index = 0; index < pedigreeCount; ++index) orders[index].entries = {};
+    const int count = std::min(pedigreeCount, static_cast<int>(orders.size()));
+    for (int index = 0; index < count; ++index) orders[index].entries = {};
     orders = {};
 }
 

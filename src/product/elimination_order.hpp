@@ -29,7 +29,8 @@ std::vector<EliminationOrder> makeEliminationOrders(std::vector<std::unique_ptr<
                                                     const PedigreeList& pedigrees, int lociCount,
                                                     OrderLimits limits = {});
 
-// Releases the first `pedigreeCount` orders' entries, then the array.
+// Releases the entries of the first `pedigreeCount` orders (at most all of
+// them), then the array.
 void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigreeCount);
 
 // Fills `order` with one entry per live variable of the product ("elimArr"),
