@@ -1,25 +1,8 @@
 #include "product/neighbours.hpp"
 
+#include "product/neighbour_scan.hpp"
+
 namespace pedlik {
-
-namespace {
-
-// Calls `visit` once for every distinct neighbour, in order of first
-// appearance.
-template <typename Visit>
-void forEachNeighbour(Variable& variable, Visit visit) {
-    clearNeighbourMarks(variable);
-    variable.mark = 1;
-    for (const Function* function : variable.funcs) {
-        for (Variable* listed : function->vars) {
-            if (listed->mark) continue;
-            listed->mark = 1;
-            visit(*listed);
-        }
-    }
-}
-
-}  // namespace
 
 void clearNeighbourMarks(Variable& variable) {
     for (const Function* function : variable.funcs) {

@@ -1,0 +1,97 @@
+#include "product/elimination_order.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "driver/allocation.hpp"
+#include "input/process_state.hpp"
+#include "product/order_choice.hpp"
+
+namespace pedlik {
+
+namespace {
+
+void appendEntry(EliminationOrder& order, int conditioned, Node* node) {
+    allocateOrDie("elimArr", [&] { order.entries.push_back({conditioned, node}); });
+}
+
+// Sums out the cheapest variable, or, when even that would build a table at
+// or above the threshold, conditions on the variable `mostCostly` names.
+template <typename MostCostly>
+void takeStep(TempProd& tempProd, EliminationOrder& order, const CostChoice& cheapest, OrderLimits limits,
+              MostCostly mostCostly) {
+    if (cheapest.cost < limits.conditionThreshold) {
+        appendEntry(order, 0, cheapest.variable->node);
+        sumOutTemp(tempProd, *cheapest.variable);
+        return;
+    }
+    OrderVariable& conditioned = *mostCostly();
+    appendEntry(order, 1, conditioned.node);
+    conditionTemp(tempProd, conditioned);
+}
+
+}  // namespace
+
+std::vector<EliminationOrder> makeEliminationOrders(std::vector<std::unique_ptr<Product>>& products,
+                                                    const PedigreeList& pedigrees, int lociCount,
+                                                    OrderLimits limits) {
+    std::vector<EliminationOrder> orders;
+    allocateOrDie("elimOrderArrs", [&] { orders.resize(pedigrees.count); });
+    int index = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++index) {
+        makeEliminationOrder(*products[index], orders[index], *pedigree, lociCount, runParameters.isSexLinked,
+                             limits);
+    }
+    return orders;
+}
+
+void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigreeCount) {
+    const int count = std::min(pedigreeCount, static_cast<int>(orders.size()));
+    for (int index = 0; index < count; ++index) orders[index].entries = {};
+    orders = {};
+}
+
+void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
+                          int lociCount, int sexLinked, OrderLimits limits) {
+    allocateOrDie("elimArr", [&] {
+        order.entries = {};
+        order.entries.reserve(product.variableCount);
+    });
+    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    if (pedigree.personCount <= limits.locusGroupPersons) {
+        locusGroupOrder(order, *tempProd, pedigree, lociCount, sexLinked, limits);
+    }
+    // Orders the whole product above the person limit; at or below it, only
+    // what the locus groups did not take, which is nothing for a product
+    // built from the pedigree's own nodes.
+    greedyOrder(*tempProd, order, limits);
+    releaseTempProd(std::move(tempProd));
+}
+
+void greedyOrder(TempProd& tempProd, EliminationOrder& order, OrderLimits limits) {
+    while (tempProd.variableCount > 0) {
+        const CostChoice cheapest = chooseMinCost(tempProd);
+        if (cheapest.variable == nullptr) break;
+        takeStep(tempProd, order, cheapest, limits, [&] { return chooseConditioned(tempProd); });
+    }
+    // No scan picks a variable without functions, yet the elimination walks
+    // the order expecting an entry for every live variable.
+    for (OrderVariable& variable : tempProd.variables) {
+        if (!variable.inUse) continue;
+        appendEntry(order, 0, variable.node);
+        sumOutTemp(tempProd, variable);
+    }
+}
+
+void orderGroup(std::span<OrderVariable* const> candidates, EliminationOrder& order, TempProd& tempProd,
+                OrderLimits limits) {
+    int listPosition = 0;
+    for (std::size_t step = 0; step < candidates.size(); ++step) {
+        const CostChoice cheapest = chooseMinCost(candidates, listPosition);
+        // Candidates without functions are left for the final greedy pass.
+        if (cheapest.variable == nullptr) return;
+        takeStep(tempProd, order, cheapest, limits, [&] { return chooseConditioned(candidates); });
+    }
+}
+
+}  // namespace pedlik

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "input/records.hpp"
+#include "product/order_product.hpp"
+#include "product/order_record.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+// The run's ordering thresholds; tests lower them to reach both schemes and
+// conditioning on small problems.
+struct OrderLimits {
+    // A step whose smallest cost reaches this many table entries conditions
+    // on a variable instead of summing one out.
+    double conditionThreshold = 2'000'000.0;
+    // Pedigrees of more persons are ordered in one pass over the whole
+    // product, smaller ones locus by locus.
+    int locusGroupPersons = 15;
+};
+
+// One order per pedigree, in list order, each made from the pedigree's
+// product (products[k] for the k-th pedigree; every product must exist).
+// Reads the sex-linked flag of the run parameters. ("elimOrderArrs")
+std::vector<EliminationOrder> makeEliminationOrders(std::vector<std::unique_ptr<Product>>& products,
+                                                    const PedigreeList& pedigrees, int lociCount,
+                                                    OrderLimits limits = {});
+
+// Releases the entries of the first `pedigreeCount` orders (at most all of
+// them), then the array.
+void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigreeCount);
+
+// Fills `order` with one entry per live variable of the product ("elimArr"),
+// chosen on a tempProd: locus by locus for pedigrees of at most
+// limits.locusGroupPersons persons, in one greedy pass otherwise. The
+// product is not changed.
+void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
+                          int lociCount, int sexLinked, OrderLimits limits = {});
+
+// Appends entries for every variable left in the tempProd, each step
+// summing out the cheapest variable, or, when even that costs
+// limits.conditionThreshold or more, marking the most costly one for
+// conditioning. Variables without functions, which no scan picks, follow
+// last in slot order.
+void greedyOrder(TempProd& tempProd, EliminationOrder& order, OrderLimits limits = {});
+
+// Appends entries for the candidates by the greedy rule, the scan running
+// over the candidate list from its start.
+void orderGroup(std::span<OrderVariable* const> candidates, EliminationOrder& order, TempProd& tempProd,
+                OrderLimits limits = {});
+
+// Appends entries locus by locus from the last locus to the first: per
+// locus the persons' phenotype and allele (or founder genotype) variables,
+// then their selector variables, each group ordered by orderGroup.
+void locusGroupOrder(EliminationOrder& order, TempProd& tempProd, const Pedigree& pedigree, int lociCount,
+                     int sexLinked, OrderLimits limits = {});
+
+}  // namespace pedlik

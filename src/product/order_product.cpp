@@ -1,0 +1,156 @@
+#include "product/order_product.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "driver/allocation.hpp"
+#include "product/neighbour_scan.hpp"
+#include "product/slot_search.hpp"
+
+namespace pedlik {
+
+namespace {
+
+OrderVariable& takeVariableSlot(TempProd& tempProd) {
+    OrderVariable* slot = takeFreeSlot(tempProd.variables, tempProd.nextVariableSlot, tempProd.variableCount);
+    // The pools are sized for everything they will hold at once; a full
+    // pool ends the run like any allocation that cannot be satisfied.
+    if (slot == nullptr) fatalAllocError("tempProd->variables");
+    return *slot;
+}
+
+OrderFunction& takeFunctionSlot(TempProd& tempProd) {
+    OrderFunction* slot = takeFreeSlot(tempProd.functions, tempProd.nextFunctionSlot, tempProd.functionCount);
+    if (slot == nullptr) fatalAllocError("tempProd->functions");
+    return *slot;
+}
+
+void releaseOrderVariable(TempProd& tempProd, OrderVariable& variable) {
+    variable.funcs = {};
+    variable.inUse = 0;
+    --tempProd.variableCount;
+}
+
+void releaseOrderFunction(TempProd& tempProd, OrderFunction& function) {
+    function.vars = {};
+    function.inUse = 0;
+    --tempProd.functionCount;
+}
+
+// Removing keeps the other functions in their order, so later neighbour
+// scans meet them as before.
+void detach(OrderVariable& variable, const OrderFunction& function) {
+    const auto found = std::find(variable.funcs.begin(), variable.funcs.end(), &function);
+    if (found != variable.funcs.end()) variable.funcs.erase(found);
+    variable.cost = costUnknown;
+}
+
+}  // namespace
+
+std::unique_ptr<TempProd> buildTempProd(const Product& product) {
+    auto tempProd = allocateOrDie("tempProd", [] { return std::make_unique<TempProd>(); });
+    allocateOrDie("tempProd->variables",
+                  [&] { tempProd->variables = std::vector<OrderVariable>(product.variableCount + 1); });
+    allocateOrDie("oldToNewVarMapping", [&] {
+        tempProd->oldToNewVarMapping = std::vector<OrderVariable*>(product.variables.size(), nullptr);
+    });
+    tempProd->sourceVariables = product.variables.data();
+    allocateOrDie("tempProd->functions",
+                  [&] { tempProd->functions = std::vector<OrderFunction>(product.functionCount + 1); });
+
+    for (std::size_t slot = 0; slot < product.variables.size(); ++slot) {
+        const Variable& source = product.variables[slot];
+        if (!source.inUse) continue;
+        OrderVariable& variable = takeVariableSlot(*tempProd);
+        variable.node = source.node;
+        variable.valueCount = source.valueCount;
+        variable.funcCapacity = source.funcCount();
+        variable.cost = costUnknown;
+        allocateOrDie("varPtr->funcs", [&] { variable.funcs.reserve(variable.funcCapacity); });
+        tempProd->oldToNewVarMapping[slot] = &variable;
+    }
+    for (const Function& source : product.functions) {
+        if (!source.inUse) continue;
+        OrderFunction& function = takeFunctionSlot(*tempProd);
+        allocateOrDie("copyProduct data-structures", [&] {
+            function.vars.reserve(source.vars.size());
+            for (const Variable* listed : source.vars) function.vars.push_back(&orderVariableOf(*tempProd, *listed));
+        });
+    }
+    for (OrderFunction& function : tempProd->functions) {
+        if (!function.inUse) continue;
+        for (OrderVariable* listed : function.vars) listed->funcs.push_back(&function);
+    }
+    return tempProd;
+}
+
+void releaseTempProd(std::unique_ptr<TempProd> tempProd) {
+    // The slot arrays own every record; taking the handle by value empties
+    // the caller's.
+    tempProd.reset();
+}
+
+OrderVariable& orderVariableOf(const TempProd& tempProd, const Variable& variable) {
+    return *tempProd.oldToNewVarMapping[&variable - tempProd.sourceVariables];
+}
+
+double orderCost(OrderVariable& variable) {
+    if (variable.funcs.empty()) return 0.0;
+    int largestVarCount = 0;
+    for (const OrderFunction* function : variable.funcs) {
+        largestVarCount = std::max(largestVarCount, function->varCount());
+    }
+    // The variable lists itself in each of its functions: it is one of the
+    // distinct variables met.
+    int distinct = 1;
+    double size = variable.valueCount;
+    forEachNeighbour(variable, [&](const OrderVariable& neighbour) {
+        ++distinct;
+        size *= neighbour.valueCount;
+    });
+    if (distinct == largestVarCount) return 0.0;
+    return size / variable.valueCount;
+}
+
+void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
+    std::vector<OrderVariable*> varArr;
+    allocateOrDie("varArr", [&] { varArr.reserve(tempProd.variableCount); });
+    forEachNeighbour(variable, [&](OrderVariable& neighbour) { varArr.push_back(&neighbour); });
+
+    OrderFunction* made = nullptr;
+    if (!varArr.empty()) {
+        // Taken before the old functions are released, as the pool's room
+        // of one spare slot allows.
+        made = &takeFunctionSlot(tempProd);
+        allocateOrDie("function's variable array", [&] { made->vars = varArr; });
+    }
+    const std::vector<OrderFunction*> summed = std::exchange(variable.funcs, {});
+    for (auto function = summed.rbegin(); function != summed.rend(); ++function) {
+        for (OrderVariable* listed : (*function)->vars) detach(*listed, **function);
+        releaseOrderFunction(tempProd, **function);
+    }
+    if (made != nullptr) {
+        for (OrderVariable* listed : made->vars) {
+            listed->funcs.push_back(made);
+            listed->cost = costUnknown;
+        }
+    }
+    releaseOrderVariable(tempProd, variable);
+}
+
+void conditionTemp(TempProd& tempProd, OrderVariable& variable) {
+    for (OrderFunction* function : variable.funcs) {
+        std::vector<OrderVariable*> remaining;
+        allocateOrDie("variables array", [&] {
+            remaining.reserve(function->vars.size() - 1);
+            for (OrderVariable* listed : function->vars) {
+                if (listed != &variable) remaining.push_back(listed);
+            }
+        });
+        for (OrderVariable* listed : remaining) listed->cost = costUnknown;
+        function->vars = std::move(remaining);
+    }
+    releaseOrderVariable(tempProd, variable);
+}
+
+}  // namespace pedlik

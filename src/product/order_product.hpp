@@ -1,0 +1,82 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "network/node.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+struct OrderFunction;
+
+// A cost that has to be computed before it is used: the variable's function
+// list, or the variable list of one of its functions, changed since.
+constexpr double costUnknown = -1.0;
+
+// A product variable as the ordering sees it: its value count and the
+// functions it shares, never a table.
+struct OrderVariable {
+    int inUse = 0;
+    int funcCapacity = 0;               // the source variable's funcCount; the list never outgrows it
+    std::vector<OrderFunction*> funcs;  // in the order they were added
+    Node* node = nullptr;               // the network node the variable stands for (not owned)
+    double cost = costUnknown;          // cached orderCost
+    int valueCount = 0;
+    int mark = 0;                       // scratch mark for collecting neighbours
+
+    int funcCount() const { return static_cast<int>(funcs.size()); }
+};
+
+// Which variables one table of the product spans.
+struct OrderFunction {
+    int inUse = 0;
+    std::vector<OrderVariable*> vars;  // table order
+
+    int varCount() const { return static_cast<int>(vars.size()); }
+};
+
+// The light copy of a product on which the elimination order is chosen. The
+// slot arrays are sized once and never move, since the records point into
+// them.
+struct TempProd {
+    int variableCount = 0;
+    std::vector<OrderVariable> variables;
+    int nextVariableSlot = 0;
+    int scanPosition = 0;  // where the next greedy scan over all slots starts
+    std::vector<OrderVariable*> oldToNewVarMapping;  // by the source product's variable slot
+    const Variable* sourceVariables = nullptr;       // the source's slot array, to index the mapping
+    int functionCount = 0;
+    std::vector<OrderFunction> functions;
+    int nextFunctionSlot = 0;
+
+    TempProd() = default;
+    TempProd(const TempProd&) = delete;
+    TempProd& operator=(const TempProd&) = delete;
+};
+
+// The light copy of the product's live variables and functions, both in slot
+// order, each order variable listing its functions in slot order. The
+// product is not changed.
+std::unique_ptr<TempProd> buildTempProd(const Product& product);
+
+void releaseTempProd(std::unique_ptr<TempProd> tempProd);
+
+// The order variable standing for a live variable of the source product.
+OrderVariable& orderVariableOf(const TempProd& tempProd, const Variable& variable);
+
+// The size of the table that summing the variable out would create, or 0.0
+// when no new table is needed: the variable has no functions, or one of them
+// already spans every variable the others span.
+double orderCost(OrderVariable& variable);
+
+// Replaces the variable's functions by one over its other variables, in
+// order of first appearance (none when it has no neighbour), and releases
+// the variable.
+void sumOutTemp(TempProd& tempProd, OrderVariable& variable);
+
+// Drops the variable from each of its functions, which stay (possibly with
+// no variable left), and releases it.
+void conditionTemp(TempProd& tempProd, OrderVariable& variable);
+
+}  // namespace pedlik
