@@ -16,6 +16,11 @@ struct Node {
     int childCount = 0;           // how many nodes list this one as a parent
     int valueCount = 0;
     Variable* variable = nullptr; // the product variable standing for the node
+    // When trimming or fixing (outside a conditioning copy) left the node's
+    // variable a single value and released it: that value's number among the
+    // node's own values, which trimming renumbers away. -1 while unknown: the
+    // node has a variable, or never had more than one value.
+    int survivingValue = -1;
     std::string name;             // unique within a pedigree, e.g. "pl_3_0"
     Function* pairBelief = nullptr;
     Function* singleBelief = nullptr;

@@ -30,6 +30,10 @@ struct Variable {
     std::vector<Function*> funcs;  // the functions listing the variable, in the order they were added
     Node* node = nullptr;          // the network node the variable stands for (not owned)
     int valueCount = 0;            // values still possible: 0 .. valueCount - 1
+    // The node's own number of each current value, once trimming or fixing
+    // renumbered the values; empty while they are still the node's numbers
+    // (so code that gives a variable back all its node's values clears it).
+    std::vector<int> originalValues;
     int currentValue = 0;          // the variable's digit in a table walk
     int mark = 0;                  // scratch mark for collecting neighbours
     Variable* copiedFrom = nullptr;  // in a copied product: the source variable this one copies

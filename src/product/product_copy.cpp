@@ -33,7 +33,9 @@ ProductCopy copyProduct(const Product& source, const Variable& variable, const E
     allocateOrDie("copyProduct data-structures", [&] { copyOf.assign(source.variables.size(), nullptr); });
     for (const Variable& original : source.variables) {
         if (!original.inUse) continue;
-        copyOf[variableIndex(source, original)] = &addVariable(target, original.node, original.valueCount);
+        Variable& copied = addVariable(target, original.node, original.valueCount);
+        copied.originalValues = allocateOrDie("originalValues", [&] { return original.originalValues; });
+        copyOf[variableIndex(source, original)] = &copied;
     }
 
     for (int entry = order.cursor; entry < order.entryCount(); ++entry) {

@@ -21,13 +21,14 @@ struct ProductCopy {
     Variable* variable = nullptr;  // the copy of the variable asked for
 };
 
-// Copies the source's live variables and functions, in slot order, into a
-// new product sized for them plus one. The copy's functions read the
-// source's tables (ownsTable 0) and never write them: the writes of later
-// operations go to tables of their own. Every node of an order entry from
-// the cursor on whose variable is live in the source is pointed at its copy;
-// `redirects` (one per entry from the cursor on) records which, for
-// restoreRedirectedNodes. Scratch label "copyProduct data-structures".
+// Copies the source's live variables (with their original value numbers)
+// and functions, in slot order, into a new product sized for them plus one.
+// The copy's functions read the source's tables (ownsTable 0) and never
+// write them: the writes of later operations go to tables of their own.
+// Every node of an order entry from the cursor on whose variable is live in
+// the source is pointed at its copy; `redirects` (one per entry from the
+// cursor on) records which, for restoreRedirectedNodes. Scratch label
+// "copyProduct data-structures".
 ProductCopy copyProduct(const Product& source, const Variable& variable, const EliminationOrder& order,
                         std::span<NodeRedirect> redirects);
 

@@ -42,7 +42,11 @@ Variable& addVariable(Product& product, Node* node, int valueCount) {
 }
 
 Variable& variableForNode(Node& node, Product& product) {
-    if (node.variable == nullptr) node.variable = &addVariable(product, &node, node.valueCount);
+    if (node.variable != nullptr) return *node.variable;
+    node.variable = &addVariable(product, &node, node.valueCount);
+    // A fresh variable has all the node's values again; whatever an earlier
+    // product's trimming left of them no longer holds.
+    node.survivingValue = -1;
     return *node.variable;
 }
 

@@ -20,7 +20,8 @@ void releaseProduct(std::unique_ptr<Product> product);
 // use ends the run with the "Product->variables" allocation report.
 Variable& addVariable(Product& product, Node* node, int valueCount);
 
-// The node's variable, created with the node's value count on first use.
+// The node's variable, created with the node's value count on first use
+// (which also forgets the node's survivingValue).
 Variable& variableForNode(Node& node, Product& product);
 
 // Frees the slot. The node's link is cleared when it points at this variable;

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "input/records.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+// Value trimming removes every value that no non-zero entry of some table
+// supports, cuts the tables down to the values left and renumbers them
+// (keeping their order), until nothing more goes. A variable left with one
+// value is released, a table left without variables becomes a constant.
+//
+// The scratch arrays of one call ("structures used for value-elimination")
+// are indexed by slot: `newValueCounts` and the rows of `possible` by
+// variable slot, `toRestrict` by function slot, the rows of `support` by a
+// variable's position in the function being walked. Every row has
+// `rowLength` entries, the largest value count at the start of the call.
+
+// Trims the product of every pedigree, in list order (products[k] belongs to
+// the k-th pedigree), and returns the sum of their results. At the first
+// pedigree whose data prove impossible it stops with `failed` 1 and returns
+// the sum of the pedigrees before it; otherwise `failed` is 0.
+double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed);
+
+// Trims one product until nothing more can be removed, prints
+// "Eliminated %d values from the variables." and "Trimmed %d variables.",
+// and returns the sum of the natural logarithms of the constants made.
+// `failed` becomes 1 when a variable has no value left; the result is then
+// minus infinity (its tables kept no entry) and the product is in a partial
+// state, fit only to be released.
+double trimValues(Product& product, int& failed);
+
+// One pass: walks every live function in slot order, marks each value that
+// has possible set but no non-zero entry of the function not possible,
+// lowers the variable's new value count and flags every function of the
+// variable for restriction. Returns the number of values removed. A walk
+// stops as soon as every value of the function's variables is supported.
+int findUnsupportedValues(const Product& product, std::span<int> possible, std::span<int> support, int rowLength,
+                          std::span<int> toRestrict, std::span<int> newValueCounts);
+
+// The function cut down to the entries whose values are all still possible,
+// over its variables that keep at least two values. Returns null when none
+// keeps two: `constant` then receives the natural logarithm of the single
+// entry plus the function's logScale (minus infinity when some variable has
+// no value left, so that no entry remains). The caller replaces the old
+// function.
+Function* restrictFunction(Product& product, const Function& function, std::span<const int> possible, int rowLength,
+                           std::span<const int> newValueCounts, double& constant);
+
+}  // namespace pedlik

@@ -1,0 +1,63 @@
+#include <algorithm>
+
+#include "product/product_pool.hpp"
+#include "product/table_walk.hpp"
+#include "product/trimming.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// Sets support for every value that some non-zero entry of the function
+// takes. Returns 1 when the walk stopped early because every value of every
+// variable of the function is supported, 0 after a complete walk.
+int markSupportedValues(const Function& function, std::span<int> support, int rowLength) {
+    const int varCount = function.varCount();
+    int unsupported = 0;
+    for (int position = 0; position < varCount; ++position) {
+        const int valueCount = function.vars[position]->valueCount;
+        std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position) * rowLength, valueCount, 0);
+        unsupported += valueCount;
+    }
+    resetDigits(function);
+    for (const double entry : function.probablist) {
+        if (entry != 0.0) {
+            for (int position = 0; position < varCount; ++position) {
+                const int value = function.vars[position]->currentValue;
+                int& seen = support[static_cast<std::size_t>(position) * rowLength + value];
+                if (seen) continue;
+                seen = 1;
+                if (--unsupported == 0) return 1;
+            }
+        }
+        nextDigits(function);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int findUnsupportedValues(const Product& product, std::span<int> possible, std::span<int> support, int rowLength,
+                          std::span<int> toRestrict, std::span<int> newValueCounts) {
+    int removed = 0;
+    for (const Function& function : product.functions) {
+        if (!function.inUse) continue;
+        if (markSupportedValues(function, support, rowLength)) continue;
+        for (int position = 0; position < function.varCount(); ++position) {
+            const Variable& variable = *function.vars[position];
+            const int slot = variableIndex(product, variable);
+            int* possibleRow = &possible[static_cast<std::size_t>(slot) * rowLength];
+            const int* supportRow = &support[static_cast<std::size_t>(position) * rowLength];
+            for (int value = 0; value < variable.valueCount; ++value) {
+                if (!possibleRow[value] || supportRow[value]) continue;
+                possibleRow[value] = 0;
+                --newValueCounts[slot];
+                for (const Function* listing : variable.funcs) toRestrict[functionIndex(product, *listing)] = 1;
+                ++removed;
+            }
+        }
+    }
+    return removed;
+}
+
+}  // namespace pedlik
