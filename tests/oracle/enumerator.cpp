@@ -1,5 +1,6 @@
 #include "oracle/enumerator.hpp"
 
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -225,39 +226,59 @@ std::vector<double> PedigreeLikelihood::traitEmission(int first, int second) {
     }
     const LocusModel& table = dataset_.loci[second];
     std::vector<int> phenotyped;
+    // Per phenotyped person, its penetrance factor by (first code, second
+    // code), row-major in rows of three.
+    std::vector<std::array<double, 9>> factors;
     for (int j = 0; j < static_cast<int>(pedigree_.persons.size()); ++j) {
-        if (pedigree_.persons[j].phenotypes[second].affection != 0) phenotyped.push_back(j);
+        const Phenotype& phenotype = pedigree_.persons[j].phenotypes[second];
+        if (phenotype.affection == 0) continue;
+        phenotyped.push_back(j);
+        const int c = phenotype.liabilityClass - 1;
+        std::array<double, 9> factor{};
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                if (hemizygous(j) && (row == 2 || column == 2)) continue;
+                const double p = hemizygous(j) ? table.malePenetrances[c][row * 2 + column]
+                                               : table.femalePenetrances[c][row * 3 + column];
+                factor[row * 3 + column] = penetranceFactor(p, phenotype.affection);
+            }
+        }
+        factors.push_back(factor);
     }
     const auto firstPatterns = traitPatterns(first, phenotyped);
     const auto secondPatterns = traitPatterns(second, phenotyped);
-    // Penetrance product of two patterns, each decoded digit by digit.
     const auto penetrance = [&](int firstKey, int secondKey) {
         double product = 1.0;
-        for (int j : phenotyped) {
-            const Phenotype& phenotype = pedigree_.persons[j].phenotypes[second];
-            const int c = phenotype.liabilityClass - 1;
-            const int row = firstKey % 3;
-            const int column = secondKey % 3;
+        for (const std::array<double, 9>& factor : factors) {
+            product *= factor[firstKey % 3 * 3 + secondKey % 3];
             firstKey /= 3;
             secondKey /= 3;
-            const double p = hemizygous(j) ? table.malePenetrances[c][row * 2 + column]
-                                           : table.femalePenetrances[c][row * 3 + column];
-            product *= penetranceFactor(p, phenotype.affection);
         }
         return product;
     };
+    const size_t patternCount = static_cast<size_t>(std::pow(3, phenotyped.size()) + 0.5);
+    std::vector<int> secondKeys;
+    std::vector<bool> seen(patternCount, false);
+    for (const auto& patterns : secondPatterns) {
+        for (const auto& [key, weight] : patterns) {
+            if (!seen[key]) secondKeys.push_back(key);
+            seen[key] = true;
+        }
+    }
     // For every first-locus pattern in use: its sum against every
     // second-locus vector.
-    std::vector<int> slot(static_cast<size_t>(std::pow(3, phenotyped.size()) + 0.5), -1);
+    std::vector<int> slot(patternCount, -1);
     std::vector<std::vector<double>> againstSecond;
+    std::vector<double> penetrances(patternCount, 0.0);
     for (const auto& patterns : firstPatterns) {
         for (const auto& [key, weight] : patterns) {
             if (slot[key] >= 0) continue;
             slot[key] = static_cast<int>(againstSecond.size());
+            for (int secondKey : secondKeys) penetrances[secondKey] = penetrance(key, secondKey);
             std::vector<double> row(vectorCount_, 0.0);
             for (unsigned bits = 0; bits < vectorCount_; ++bits) {
                 for (const auto& [secondKey, secondWeight] : secondPatterns[bits]) {
-                    row[bits] += secondWeight * penetrance(key, secondKey);
+                    row[bits] += secondWeight * penetrances[secondKey];
                 }
             }
             againstSecond.push_back(std::move(row));

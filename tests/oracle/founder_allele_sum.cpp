@@ -49,18 +49,21 @@ double FounderAlleleSum::operator()(int founderAlleleCount, const std::vector<do
             depthOf_[allele] = static_cast<int>(members_.size());
             members_.push_back(allele);
         }
-        byDepth_.clear();
-        for (const AlleleFactor& factor : factors) {
-            if (root(factor.first) == component) byDepth_.push_back(factor);
-        }
+        // Each factor is evaluated at the depth where its last argument is
+        // set; a counting sort keeps them grouped by that depth.
         const auto depth = [this](const AlleleFactor& factor) {
             return factor.second < 0 ? depthOf_[factor.first] : std::max(depthOf_[factor.first], depthOf_[factor.second]);
         };
-        std::stable_sort(byDepth_.begin(), byDepth_.end(),
-                         [&](const AlleleFactor& x, const AlleleFactor& y) { return depth(x) < depth(y); });
         depthStart_.assign(members_.size() + 1, 0);
-        for (const AlleleFactor& factor : byDepth_) ++depthStart_[depth(factor) + 1];
+        for (const AlleleFactor& factor : factors) {
+            if (root(factor.first) == component) ++depthStart_[depth(factor) + 1];
+        }
         std::partial_sum(depthStart_.begin(), depthStart_.end(), depthStart_.begin());
+        byDepth_.resize(depthStart_.back());
+        fill_ = depthStart_;
+        for (const AlleleFactor& factor : factors) {
+            if (root(factor.first) == component) byDepth_[fill_[depth(factor)]++] = factor;
+        }
         product *= enumerate(0);
     }
     return product;
