@@ -20,16 +20,6 @@ constexpr int maxMeioses = 16;
 constexpr int maxTraitMeioses = 10;
 constexpr int maxTraitFounderAlleles = 14;
 
-// A condition added to the data, for posteriors: one half's allele, or one
-// selector's value, at one locus.
-struct Query {
-    enum class Kind { None, Allele, Selector } kind = Kind::None;
-    int person = -1;
-    int locus = -1;
-    bool paternal = true;
-    int value = 0;
-};
-
 double penetranceFactor(double penetrance, int status) { return status == 2 ? penetrance : 1.0 - penetrance; }
 
 // The observation of one person at one single locus, as a table over the
@@ -42,11 +32,11 @@ struct PersonFactor {
 
 class PedigreeLikelihood {
 public:
-    PedigreeLikelihood(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase, const Query& query)
+    PedigreeLikelihood(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase, const Condition* condition)
         : dataset_(dataset),
           pedigree_(pedigree),
           phase_(phase),
-          query_(query),
+          condition_(condition),
           descent_(describeDescent(dataset, pedigree)),
           vectorCount_(1u << descent_.meiosisCount) {}
 
@@ -63,7 +53,10 @@ private:
         return paternal ? paternalSource_[person] : maternalSource_[person];
     }
     std::vector<double> emission(int r);
-    void applySelectorQuery(int r, std::vector<double>& values, unsigned stride) const;
+    bool conditionAt(Condition::Kind kind, int r) const {
+        return condition_ != nullptr && condition_->kind == kind && condition_->locus == r;
+    }
+    void applySelectorCondition(int r, std::vector<double>& values, unsigned stride) const;
     std::vector<std::vector<std::pair<int, double>>> traitPatterns(int r, const std::vector<int>& phenotyped);
     std::vector<double> traitEmission(int first, int second);
     void mix(std::vector<double>& values, double theta) const;
@@ -73,7 +66,7 @@ private:
     const Dataset& dataset_;
     const PedigreeRecord& pedigree_;
     FounderPhase phase_;
-    Query query_;
+    const Condition* condition_;  // null: the data alone
     Descent descent_;
     unsigned vectorCount_;
     std::vector<int> paternalSource_;
@@ -130,12 +123,14 @@ std::vector<double> PedigreeLikelihood::phaseTable(int alleleCount) const {
     return table;
 }
 
-void PedigreeLikelihood::applySelectorQuery(int r, std::vector<double>& values, unsigned stride) const {
-    if (query_.kind != Query::Kind::Selector || query_.locus != r) return;
-    const int meiosis = query_.paternal ? descent_.paternalMeiosis[query_.person] : descent_.maternalMeiosis[query_.person];
+void PedigreeLikelihood::applySelectorCondition(int r, std::vector<double>& values, unsigned stride) const {
+    if (!conditionAt(Condition::Kind::Selector, r)) return;
+    const Condition& condition = *condition_;
+    const int meiosis =
+        condition.paternal ? descent_.paternalMeiosis[condition.person] : descent_.maternalMeiosis[condition.person];
     for (size_t i = 0; i < values.size(); ++i) {
         const unsigned bits = static_cast<unsigned>(i / stride) % vectorCount_;
-        if (static_cast<int>(bits >> meiosis & 1u) != query_.value) values[i] = 0.0;
+        if (static_cast<int>(bits >> meiosis & 1u) != condition.value) values[i] = 0.0;
     }
 }
 
@@ -145,8 +140,8 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
     const std::vector<PersonFactor> persons = personFactors(r);
     const std::vector<double> phase = phaseTable(locus.alleleCount());
     std::vector<double> indicator(locus.alleleCount(), 0.0);
-    const bool alleleQuery = query_.kind == Query::Kind::Allele && query_.locus == r;
-    if (alleleQuery) indicator[query_.value - 1] = 1.0;
+    const bool alleleCondition = conditionAt(Condition::Kind::Allele, r);
+    if (alleleCondition) indicator[condition_->value - 1] = 1.0;
     std::vector<AlleleFactor> factors;
     std::vector<double> values(vectorCount_, 0.0);
     for (unsigned bits = 0; bits < vectorCount_; ++bits) {
@@ -159,7 +154,7 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
                 factors.push_back({paternalSource_[person.person], maternalSource_[person.person], person.table.data()});
             }
         }
-        if (alleleQuery) factors.push_back({source(query_.person, query_.paternal), -1, indicator.data()});
+        if (alleleCondition) factors.push_back({source(condition_->person, condition_->paternal), -1, indicator.data()});
         if (phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && r == 0) {
             for (size_t j = 0; j < pedigree_.persons.size(); ++j) {
                 const int paternal = descent_.paternalFounderAllele[j];
@@ -168,7 +163,7 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
         }
         values[bits] = sum_(descent_.founderAlleleCount, locus.frequencies, factors);
     }
-    applySelectorQuery(r, values, 1);
+    applySelectorCondition(r, values, 1);
     return values;
 }
 
@@ -182,7 +177,7 @@ std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatter
     const int founderAlleles = descent_.founderAlleleCount;
     int patternCount = 1;
     for (size_t k = 0; k < phenotyped.size(); ++k) patternCount *= 3;
-    const bool alleleQuery = query_.kind == Query::Kind::Allele && query_.locus == r;
+    const bool alleleCondition = conditionAt(Condition::Kind::Allele, r);
     const bool ordered = phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && r == 0;
     std::vector<std::vector<std::pair<int, double>>> patterns(vectorCount_);
     std::vector<double> dense(patternCount);
@@ -193,7 +188,9 @@ std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatter
             const auto allele = [assignment](int founderAllele) { return static_cast<int>(assignment >> founderAllele & 1u); };
             double weight = 1.0;
             for (int s = 0; s < founderAlleles; ++s) weight *= locus.frequencies[allele(s)];
-            if (alleleQuery && allele(source(query_.person, query_.paternal)) != query_.value - 1) continue;
+            if (alleleCondition && allele(source(condition_->person, condition_->paternal)) != condition_->value - 1) {
+                continue;
+            }
             for (size_t j = 0; ordered && j < pedigree_.persons.size(); ++j) {
                 const int paternal = descent_.paternalFounderAllele[j];
                 if (paternal < 0) continue;
@@ -292,8 +289,8 @@ std::vector<double> PedigreeLikelihood::traitEmission(int first, int second) {
             for (unsigned bits = 0; bits < vectorCount_; ++bits) out[bits] += weight * row[bits];
         }
     }
-    applySelectorQuery(first, joint, vectorCount_);
-    applySelectorQuery(second, joint, 1);
+    applySelectorCondition(first, joint, vectorCount_);
+    applySelectorCondition(second, joint, 1);
     return joint;
 }
 
@@ -375,40 +372,32 @@ const PedigreeRecord& pedigreeAt(const Dataset& dataset, int pedigreeIndex) {
     return dataset.pedigrees[pedigreeIndex];
 }
 
-void validateQuery(const Dataset& dataset, const PedigreeRecord& pedigree, const Query& query) {
-    if (query.person < 0 || query.person >= static_cast<int>(pedigree.persons.size())) {
+void validateCondition(const Dataset& dataset, const PedigreeRecord& pedigree, const Condition& condition) {
+    if (condition.person < 0 || condition.person >= static_cast<int>(pedigree.persons.size())) {
         throw std::invalid_argument("person out of range");
     }
-    if (query.locus < 0 || query.locus >= static_cast<int>(dataset.loci.size())) {
+    if (condition.locus < 0 || condition.locus >= static_cast<int>(dataset.loci.size())) {
         throw std::invalid_argument("locus out of range");
     }
-    const PersonRecord& person = pedigree.persons[query.person];
-    if (query.kind == Query::Kind::Selector) {
+    const PersonRecord& person = pedigree.persons[condition.person];
+    if (condition.kind == Condition::Kind::Selector) {
         if (person.father < 0) throw std::invalid_argument("a founder has no selector");
-        if (query.paternal && dataset.sexLinked) throw std::invalid_argument("sex-linked data have no paternal selector");
-        if (query.value != 0 && query.value != 1) throw std::invalid_argument("a selector is 0 or 1");
+        if (condition.paternal && dataset.sexLinked) throw std::invalid_argument("sex-linked data have no paternal selector");
+        if (condition.value != 0 && condition.value != 1) throw std::invalid_argument("a selector is 0 or 1");
         return;
     }
-    if (query.paternal && dataset.sexLinked && person.isMale) {
+    if (condition.paternal && dataset.sexLinked && person.isMale) {
         throw std::invalid_argument("a sex-linked male has no paternal allele");
     }
-    if (query.value < 1 || query.value > dataset.loci[query.locus].alleleCount()) {
+    if (condition.value < 1 || condition.value > dataset.loci[condition.locus].alleleCount()) {
         throw std::invalid_argument("allele out of range");
     }
-}
-
-double posterior(const Dataset& dataset, int pedigreeIndex, const Query& query, FounderPhase phase) {
-    const PedigreeRecord& pedigree = pedigreeAt(dataset, pedigreeIndex);
-    validateQuery(dataset, pedigree, query);
-    const double total = PedigreeLikelihood(dataset, pedigree, phase, Query{}).compute();
-    if (total == 0.0) return std::numeric_limits<double>::quiet_NaN();
-    return PedigreeLikelihood(dataset, pedigree, phase, query).compute() / total;
 }
 
 }  // namespace
 
 double likelihood(const Dataset& dataset, int pedigreeIndex, FounderPhase phase) {
-    return PedigreeLikelihood(dataset, pedigreeAt(dataset, pedigreeIndex), phase, Query{}).compute();
+    return PedigreeLikelihood(dataset, pedigreeAt(dataset, pedigreeIndex), phase, nullptr).compute();
 }
 
 double logLikelihood(const Dataset& dataset) {
@@ -421,14 +410,22 @@ double logLikelihood(const Dataset& dataset) {
     return total;
 }
 
+double posterior(const Dataset& dataset, int pedigreeIndex, const Condition& condition, FounderPhase phase) {
+    const PedigreeRecord& pedigree = pedigreeAt(dataset, pedigreeIndex);
+    validateCondition(dataset, pedigree, condition);
+    const double total = PedigreeLikelihood(dataset, pedigree, phase, nullptr).compute();
+    if (total == 0.0) return std::numeric_limits<double>::quiet_NaN();
+    return PedigreeLikelihood(dataset, pedigree, phase, &condition).compute() / total;
+}
+
 double posteriorAllele(const Dataset& dataset, int pedigreeIndex, int person, int internalLocus, bool paternal,
                        int allele, FounderPhase phase) {
-    return posterior(dataset, pedigreeIndex, {Query::Kind::Allele, person, internalLocus, paternal, allele}, phase);
+    return posterior(dataset, pedigreeIndex, {Condition::Kind::Allele, person, internalLocus, paternal, allele}, phase);
 }
 
 double posteriorSelector(const Dataset& dataset, int pedigreeIndex, int person, int internalLocus, bool paternal,
                          int value, FounderPhase phase) {
-    return posterior(dataset, pedigreeIndex, {Query::Kind::Selector, person, internalLocus, paternal, value}, phase);
+    return posterior(dataset, pedigreeIndex, {Condition::Kind::Selector, person, internalLocus, paternal, value}, phase);
 }
 
 }  // namespace pedlik::oracle

@@ -32,6 +32,23 @@ double likelihood(const Dataset& dataset, int pedigreeIndex,
 // lowest finite double, -1.7976931348623157e308, when any likelihood is 0.
 double logLikelihood(const Dataset& dataset);
 
+// A condition on one pedigree: the allele (1-based `value`) of one half of
+// a person, or the value (0 or 1) of one of its selectors, at one internal
+// locus. `person` is a 0-based line position.
+struct Condition {
+    enum class Kind { Allele, Selector } kind = Kind::Allele;
+    int person = 0;
+    int locus = 0;
+    bool paternal = true;
+    int value = 0;
+};
+
+// Probability of the condition given the pedigree's data; NaN when the
+// likelihood is 0. Throws std::invalid_argument for a condition on a half or
+// selector that does not exist.
+double posterior(const Dataset& dataset, int pedigreeIndex, const Condition& condition,
+                 FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
+
 // Probability, given the pedigree's data, that the allele `person` (0-based
 // line position) received from the father (`paternal`) or the mother is
 // `allele` (1-based) at `internalLocus`; for founders, the paternal or

@@ -20,16 +20,7 @@ bool near(double a, double b) { return std::fabs(a - b) <= 1e-10 * std::max({1e-
 // Sums over every person's ordered multilocus genotype: a haplotype (one
 // allele per locus, numbered in mixed radix) from each parent, or from the
 // population for a founder; a sex-linked male has only the maternal one.
-// With a condition it gives the likelihood of the data and the condition:
-// one half's allele, or one selector's value, at one locus.
-struct Condition {
-    enum class Kind { None, Allele, Selector } kind = Kind::None;
-    int person = -1;
-    int locus = -1;
-    bool paternal = true;
-    int value = 0;
-};
-
+// With a condition it gives the likelihood of the data and the condition.
 class GenotypeSum {
 public:
     GenotypeSum(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase)
@@ -62,7 +53,7 @@ public:
         return total;
     }
 
-    double compute(const Condition& condition = {}) {
+    double compute(const Condition* condition = nullptr) {
         condition_ = condition;
         const int h = haplotypeCount_;
         founder_.assign(h, 1.0);
@@ -70,8 +61,8 @@ public:
             for (int r = 0; r < lociCount_; ++r) founder_[x] *= dataset_.loci[r].frequencies[allele(x, r)];
         }
         transmission_ = transmissionTable(-1, 0);
-        if (condition.kind == Condition::Kind::Selector) {
-            conditioned_ = transmissionTable(condition.locus, condition.value);
+        if (condition != nullptr && condition->kind == Condition::Kind::Selector) {
+            conditioned_ = transmissionTable(condition->locus, condition->value);
         }
         observations_.clear();
         for (const PersonRecord& person : pedigree_.persons) {
@@ -122,15 +113,15 @@ private:
 
     double passes(int child, bool paternalSide, int parent, int haplotype) const {
         const size_t h = haplotypeCount_;
-        const bool conditioned = condition_.kind == Condition::Kind::Selector && condition_.person == child &&
-                                 condition_.paternal == paternalSide;
+        const bool conditioned = condition_ != nullptr && condition_->kind == Condition::Kind::Selector &&
+                                 condition_->person == child && condition_->paternal == paternalSide;
         return (conditioned ? conditioned_ : transmission_)[(paternal_[parent] * h + maternal_[parent]) * h + haplotype];
     }
 
     // Whether the condition allows this haplotype in this half.
     bool allowed(int person, bool paternalHalf, int haplotype) const {
-        return condition_.kind != Condition::Kind::Allele || condition_.person != person ||
-               condition_.paternal != paternalHalf || allele(haplotype, condition_.locus) == condition_.value - 1;
+        return condition_ == nullptr || condition_->kind != Condition::Kind::Allele || condition_->person != person ||
+               condition_->paternal != paternalHalf || allele(haplotype, condition_->locus) == condition_->value - 1;
     }
 
     // A founder's ordered pair at locus 0 under the network's ordering.
@@ -210,7 +201,7 @@ private:
     const Dataset& dataset_;
     const PedigreeRecord& pedigree_;
     FounderPhase phase_;
-    Condition condition_;
+    const Condition* condition_ = nullptr;  // null: the data alone
     int lociCount_ = 0;
     int haplotypeCount_ = 1;
     std::vector<int> order_;
@@ -269,17 +260,13 @@ TEST_P(EnumeratorAgainstGenotypeSum, LikelihoodsAndPosteriorsAgree) {
             const PersonRecord& person = pedigree.persons[condition.person];
             condition.paternal = !(data.sexLinked && person.isMale) && random.chance(0.5);
             condition.value = random.between(1, data.loci[condition.locus].alleleCount());
-            EXPECT_NEAR(posteriorAllele(data, p, condition.person, condition.locus, condition.paternal,
-                                        condition.value, phase),
-                        sum.compute(condition) / expected, 1e-9)
+            EXPECT_NEAR(posterior(data, p, condition, phase), sum.compute(&condition) / expected, 1e-9)
                 << "seed " << seed << " pedigree " << p;
             if (person.father < 0) continue;
             condition.kind = Condition::Kind::Selector;
             condition.paternal = !data.sexLinked && random.chance(0.5);
             condition.value = random.below(2);
-            EXPECT_NEAR(posteriorSelector(data, p, condition.person, condition.locus, condition.paternal,
-                                          condition.value, phase),
-                        sum.compute(condition) / expected, 1e-9)
+            EXPECT_NEAR(posterior(data, p, condition, phase), sum.compute(&condition) / expected, 1e-9)
                 << "seed " << seed << " pedigree " << p;
         }
     }

@@ -29,12 +29,16 @@ std::vector<double> randomFrequencies(RandomSource& random, int alleles) {
     return frequencies;
 }
 
-double randomPenetrance(RandomSource& random) {
-    const int kind = random.below(10);
+// A value in thousandths from 0 to `top`, with each end drawn outright
+// once in `oneIn` draws, since the ends are where models are most fragile.
+double thousandthsWithEnds(RandomSource& random, int oneIn, int top) {
+    const int kind = random.below(oneIn);
     if (kind == 0) return 0.0;
-    if (kind == 1) return 1.0;
-    return random.between(0, 1000) / 1000.0;
+    if (kind == 1) return top / 1000.0;
+    return random.between(0, top) / 1000.0;
 }
+
+double randomPenetrance(RandomSource& random) { return thousandthsWithEnds(random, 10, 1000); }
 
 std::vector<std::vector<double>> randomPenetrances(RandomSource& random, int classes, int width) {
     std::vector<std::vector<double>> table(classes, std::vector<double>(width));
@@ -63,12 +67,7 @@ LocusModel locusWithoutTable(RandomSource& random, LocusKind kind, int alleles) 
     return locus;
 }
 
-double randomTheta(RandomSource& random) {
-    const int kind = random.below(8);
-    if (kind == 0) return 0.0;
-    if (kind == 1) return 0.5;
-    return random.between(0, 500) / 1000.0;
-}
+double randomTheta(RandomSource& random) { return thousandthsWithEnds(random, 8, 500); }
 
 // A few values of the varied fraction, none above 0.5; the stop value lies
 // half an increment past the last, where no rounding of the repeated
