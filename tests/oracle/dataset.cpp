@@ -84,8 +84,8 @@ bool reachesItself(const PedigreeRecord& pedigree, int person, std::vector<int>&
     return false;
 }
 
-void validatePhenotype(const LocusModel& locus, const Phenotype& phenotype, bool hemizygous,
-                       bool observedHere, const std::string& name) {
+void validatePhenotype(const LocusModel& locus, const Phenotype& phenotype, bool hemizygous, bool observedHere,
+                       const std::string& name) {
     if (locus.kind == LocusKind::NumberedAlleles) {
         const int a = locus.alleleCount();
         if (phenotype.allele1 < 0 || phenotype.allele1 > a || phenotype.allele2 < 0 || phenotype.allele2 > a) {
@@ -102,7 +102,8 @@ void validatePhenotype(const LocusModel& locus, const Phenotype& phenotype, bool
     }
 }
 
-void validatePedigree(const Dataset& dataset, const PedigreeRecord& pedigree, const std::optional<std::pair<int, int>>& trait) {
+void validatePedigree(const Dataset& dataset, const PedigreeRecord& pedigree,
+                      const std::optional<std::pair<int, int>>& trait) {
     const int n = static_cast<int>(pedigree.persons.size());
     const std::string pedName = "pedigree " + std::to_string(pedigree.id);
     if (n == 0) fault(pedName + " is empty");
@@ -118,8 +119,8 @@ void validatePedigree(const Dataset& dataset, const PedigreeRecord& pedigree, co
         if (person.phenotypes.size() != dataset.loci.size()) fault(name + " has the wrong number of phenotypes");
         for (size_t r = 0; r < dataset.loci.size(); ++r) {
             const LocusModel& locus = dataset.loci[r];
-            const bool observedHere = locus.kind == LocusKind::AffectionStatus ||
-                                      (trait && static_cast<int>(r) == trait->second);
+            const bool observedHere =
+                locus.kind == LocusKind::AffectionStatus || (trait && static_cast<int>(r) == trait->second);
             validatePhenotype(locus, person.phenotypes[r], dataset.sexLinked && person.isMale, observedHere,
                               name + " locus " + std::to_string(r));
         }

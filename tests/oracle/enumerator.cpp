@@ -32,7 +32,8 @@ struct PersonFactor {
 
 class PedigreeLikelihood {
 public:
-    PedigreeLikelihood(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase, const Condition* condition)
+    PedigreeLikelihood(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase,
+                       const Condition* condition)
         : dataset_(dataset),
           pedigree_(pedigree),
           phase_(phase),
@@ -49,9 +50,7 @@ private:
     void trace(unsigned bits) {
         traceAlleles(descent_, pedigree_, dataset_.sexLinked, bits, paternalSource_, maternalSource_);
     }
-    int source(int person, bool paternal) const {
-        return paternal ? paternalSource_[person] : maternalSource_[person];
-    }
+    int source(int person, bool paternal) const { return paternal ? paternalSource_[person] : maternalSource_[person]; }
     std::vector<double> emission(int r);
     bool conditionAt(Condition::Kind kind, int r) const {
         return condition_ != nullptr && condition_->kind == kind && condition_->locus == r;
@@ -103,7 +102,8 @@ std::vector<PersonFactor> PedigreeLikelihood::personFactors(int r) const {
             } else {
                 for (int a = 0; a < 2; ++a) {
                     for (int b = 0; b < 2; ++b) {
-                        factor.table.push_back(penetranceFactor(locus.femalePenetrances[c][a + b], phenotype.affection));
+                        factor.table.push_back(
+                            penetranceFactor(locus.femalePenetrances[c][a + b], phenotype.affection));
                     }
                 }
             }
@@ -151,10 +151,12 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
             if (person.hemizygous) {
                 factors.push_back({maternalSource_[person.person], -1, person.table.data()});
             } else {
-                factors.push_back({paternalSource_[person.person], maternalSource_[person.person], person.table.data()});
+                factors.push_back(
+                    {paternalSource_[person.person], maternalSource_[person.person], person.table.data()});
             }
         }
-        if (alleleCondition) factors.push_back({source(condition_->person, condition_->paternal), -1, indicator.data()});
+        if (alleleCondition)
+            factors.push_back({source(condition_->person, condition_->paternal), -1, indicator.data()});
         if (phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && r == 0) {
             for (size_t j = 0; j < pedigree_.persons.size(); ++j) {
                 const int paternal = descent_.paternalFounderAllele[j];
@@ -171,8 +173,8 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
 // weight of the founder allele assignments that give the phenotyped persons
 // each pattern of genotype codes (copies of allele 2, or a hemizygote's
 // allele index), the pattern read as a base-3 number.
-std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatterns(
-    int r, const std::vector<int>& phenotyped) {
+std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatterns(int r,
+                                                                                   const std::vector<int>& phenotyped) {
     const LocusModel& locus = dataset_.loci[r];
     const int founderAlleles = descent_.founderAlleleCount;
     int patternCount = 1;
@@ -185,7 +187,9 @@ std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatter
         trace(bits);
         std::fill(dense.begin(), dense.end(), 0.0);
         for (unsigned assignment = 0; assignment < (1u << founderAlleles); ++assignment) {
-            const auto allele = [assignment](int founderAllele) { return static_cast<int>(assignment >> founderAllele & 1u); };
+            const auto allele = [assignment](int founderAllele) {
+                return static_cast<int>(assignment >> founderAllele & 1u);
+            };
             double weight = 1.0;
             for (int s = 0; s < founderAlleles; ++s) weight *= locus.frequencies[allele(s)];
             if (alleleCondition && allele(source(condition_->person, condition_->paternal)) != condition_->value - 1) {
@@ -382,7 +386,8 @@ void validateCondition(const Dataset& dataset, const PedigreeRecord& pedigree, c
     const PersonRecord& person = pedigree.persons[condition.person];
     if (condition.kind == Condition::Kind::Selector) {
         if (person.father < 0) throw std::invalid_argument("a founder has no selector");
-        if (condition.paternal && dataset.sexLinked) throw std::invalid_argument("sex-linked data have no paternal selector");
+        if (condition.paternal && dataset.sexLinked)
+            throw std::invalid_argument("sex-linked data have no paternal selector");
         if (condition.value != 0 && condition.value != 1) throw std::invalid_argument("a selector is 0 or 1");
         return;
     }
@@ -425,7 +430,8 @@ double posteriorAllele(const Dataset& dataset, int pedigreeIndex, int person, in
 
 double posteriorSelector(const Dataset& dataset, int pedigreeIndex, int person, int internalLocus, bool paternal,
                          int value, FounderPhase phase) {
-    return posterior(dataset, pedigreeIndex, {Condition::Kind::Selector, person, internalLocus, paternal, value}, phase);
+    return posterior(dataset, pedigreeIndex, {Condition::Kind::Selector, person, internalLocus, paternal, value},
+                     phase);
 }
 
 }  // namespace pedlik::oracle

@@ -15,7 +15,9 @@
 namespace pedlik::oracle {
 namespace {
 
-bool near(double a, double b) { return std::fabs(a - b) <= 1e-10 * std::max({1e-300, std::fabs(a), std::fabs(b)}) + 1e-300; }
+bool near(double a, double b) {
+    return std::fabs(a - b) <= 1e-10 * std::max({1e-300, std::fabs(a), std::fabs(b)}) + 1e-300;
+}
 
 // Sums over every person's ordered multilocus genotype: a haplotype (one
 // allele per locus, numbered in mixed radix) from each parent, or from the
@@ -24,10 +26,7 @@ bool near(double a, double b) { return std::fabs(a - b) <= 1e-10 * std::max({1e-
 class GenotypeSum {
 public:
     GenotypeSum(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase)
-        : dataset_(dataset),
-          pedigree_(pedigree),
-          phase_(phase),
-          lociCount_(static_cast<int>(dataset.loci.size())) {
+        : dataset_(dataset), pedigree_(pedigree), phase_(phase), lociCount_(static_cast<int>(dataset.loci.size())) {
         haplotypeCount_ = 1;
         for (const LocusModel& locus : dataset.loci) haplotypeCount_ *= locus.alleleCount();
         const size_t n = pedigree.persons.size();
@@ -115,7 +114,8 @@ private:
         const size_t h = haplotypeCount_;
         const bool conditioned = condition_ != nullptr && condition_->kind == Condition::Kind::Selector &&
                                  condition_->person == child && condition_->paternal == paternalSide;
-        return (conditioned ? conditioned_ : transmission_)[(paternal_[parent] * h + maternal_[parent]) * h + haplotype];
+        return (conditioned ? conditioned_
+                            : transmission_)[(paternal_[parent] * h + maternal_[parent]) * h + haplotype];
     }
 
     // Whether the condition allows this haplotype in this half.
@@ -154,8 +154,8 @@ private:
             if (ph.affection == 0) continue;
             const int c = ph.liabilityClass - 1;
             if (locus.kind == LocusKind::AffectionStatus) {
-                product *= penetrance(hemi ? locus.malePenetrances[c][m] : locus.femalePenetrances[c][pa + m],
-                                      ph.affection);
+                product *=
+                    penetrance(hemi ? locus.malePenetrances[c][m] : locus.femalePenetrances[c][pa + m], ph.affection);
             } else if (trait && r == trait->second) {
                 const int f = trait->first;
                 const int fm = allele(maternal, f);
@@ -184,8 +184,8 @@ private:
             if (paternalWeight == 0.0) continue;
             for (int maternal = 0; maternal < haplotypeCount_; ++maternal) {
                 if (!allowed(j, false, maternal)) continue;
-                double maternalWeight = person.mother >= 0 ? passes(j, false, person.mother, maternal)
-                                                           : founder_[maternal];
+                double maternalWeight =
+                    person.mother >= 0 ? passes(j, false, person.mother, maternal) : founder_[maternal];
                 if (person.mother < 0 && !hemi) maternalWeight *= founderPhase(paternal, maternal);
                 const double weight = paternalWeight * maternalWeight *
                                       observations_[j][static_cast<size_t>(paternal) * haplotypeCount_ + maternal];
@@ -207,9 +207,9 @@ private:
     std::vector<int> order_;
     std::vector<int> paternal_;  // current haplotypes of the persons placed so far
     std::vector<int> maternal_;
-    std::vector<double> founder_;       // population frequency of each haplotype
-    std::vector<double> transmission_;  // [father's hap][mother's hap][passed hap] of one parent
-    std::vector<double> conditioned_;   // the same under the selector condition
+    std::vector<double> founder_;                    // population frequency of each haplotype
+    std::vector<double> transmission_;               // [father's hap][mother's hap][passed hap] of one parent
+    std::vector<double> conditioned_;                // the same under the selector condition
     std::vector<std::vector<double>> observations_;  // per person: phenotype factor by [paternal][maternal]
 };
 
@@ -236,8 +236,8 @@ TEST_P(EnumeratorAgainstGenotypeSum, LikelihoodsAndPosteriorsAgree) {
         const Dataset data = randomTinyDataset(seed, options);
         for (int p = 0; p < static_cast<int>(data.pedigrees.size()); ++p) {
             const PedigreeRecord& pedigree = data.pedigrees[p];
-            const FounderPhase phase = seed % 2 == 0 ? FounderPhase::Independent
-                                                     : FounderPhase::LowerAlleleFromFatherAtFirstLocus;
+            const FounderPhase phase =
+                seed % 2 == 0 ? FounderPhase::Independent : FounderPhase::LowerAlleleFromFatherAtFirstLocus;
             GenotypeSum sum(data, pedigree, phase);
             if (sum.size() > config.budget) continue;
             ++compared;
@@ -344,7 +344,8 @@ Dataset reversedMap(const Dataset& data) {
     std::swap(reversed.loci[carrier].malePenetrances, reversed.loci[other].malePenetrances);
     for (std::vector<double>& table : reversed.loci[carrier].femalePenetrances) {
         for (int row = 0; row < 3; ++row) {
-            for (int column = row + 1; column < 3; ++column) std::swap(table[row * 3 + column], table[column * 3 + row]);
+            for (int column = row + 1; column < 3; ++column)
+                std::swap(table[row * 3 + column], table[column * 3 + row]);
         }
     }
     for (std::vector<double>& table : reversed.loci[carrier].malePenetrances) std::swap(table[1], table[2]);

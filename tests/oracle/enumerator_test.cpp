@@ -60,16 +60,19 @@ std::vector<HandCase> handCases() {
          2 * 0.2 * 0.5},
         {"FounderHomozygote", dataset({marker({0.2, 0.3, 0.5})}, {}, {{founder(female, {alleles(2, 2)})}}), 0.3 * 0.3},
         {"Trio",
-         dataset({marker({p, q})}, {},
-                 {{founder(male, {alleles(1, 2)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(2, 1)})}}),
+         dataset(
+             {marker({p, q})}, {},
+             {{founder(male, {alleles(1, 2)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(2, 1)})}}),
          2 * p * q * p * p * 0.5},
         {"TrioInconsistent",
-         dataset({marker({p, q})}, {},
-                 {{founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(2, 2)})}}),
+         dataset(
+             {marker({p, q})}, {},
+             {{founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(2, 2)})}}),
          0.0},
         {"UntypedChildOfHeterozygotes",
-         dataset({marker({p, q})}, {},
-                 {{founder(male, {alleles(1, 2)}), founder(female, {alleles(2, 1)}), child(0, 1, female, {unknown()})}}),
+         dataset(
+             {marker({p, q})}, {},
+             {{founder(male, {alleles(1, 2)}), founder(female, {alleles(2, 1)}), child(0, 1, female, {unknown()})}}),
          2 * p * q * 2 * p * q},
         {"AffectedFounderOfClassTwo",
          dataset({affection({0.9, 0.1}, {{0.0, 0.5, 1.0}, {0.1, 0.2, 0.3}})}, {}, {{founder(male, {status(2, 2)})}}),
@@ -92,9 +95,10 @@ std::vector<HandCase> handCases() {
                  true),
          0.0},
         {"SexLinkedNothingFromFatherToSon",
-         dataset({marker({0.3, 0.7})}, {},
-                 {{founder(male, {hemizygote(1)}), founder(female, {alleles(1, 2)}), child(0, 1, male, {hemizygote(2)})}},
-                 true),
+         dataset(
+             {marker({0.3, 0.7})}, {},
+             {{founder(male, {hemizygote(1)}), founder(female, {alleles(1, 2)}), child(0, 1, male, {hemizygote(2)})}},
+             true),
          0.3 * 2 * 0.3 * 0.7 * 0.5},
         {"SexLinkedAffectedMaleUsesMalePenetrances",
          dataset({affection({0.8, 0.2}, {{0.5, 0.5, 0.5}}, {{0.1, 0.9}})}, {}, {{founder(male, {status(2)})}}, true),
@@ -123,11 +127,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, EnumeratorHandWorked, ::testing::ValuesIn(handCa
                          [](const ::testing::TestParamInfo<HandCase>& info) { return info.param.name; });
 
 TEST(Enumerator, LogLikelihoodSumsThePedigreesAndIsLowestForZero) {
-    Dataset two = dataset({marker({0.2, 0.8})}, {},
-                          {{founder(male, {alleles(1, 2)})}, {founder(female, {alleles(2, 2)})}});
+    Dataset two =
+        dataset({marker({0.2, 0.8})}, {}, {{founder(male, {alleles(1, 2)})}, {founder(female, {alleles(2, 2)})}});
     EXPECT_NEAR(logLikelihood(two), std::log(2 * 0.2 * 0.8) + std::log(0.64), 1e-12);
-    two.pedigrees.push_back({3, {founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}),
-                                 child(0, 1, male, {alleles(1, 2)})}});
+    two.pedigrees.push_back(
+        {3, {founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(1, 2)})}});
     EXPECT_EQ(logLikelihood(two), -DBL_MAX);
 }
 
@@ -144,9 +148,9 @@ TEST(Enumerator, RefusesPedigreesTooLargeForBruteForce) {
 // taken as paternal it is 2 only for (2,2): q.
 TEST(EnumeratorPosteriors, FounderHalvesFollowThePhaseConvention) {
     const double p = 0.6, q = 0.4;
-    const Dataset data = dataset({marker({p, q})}, {},
-                                 {{founder(male, {alleles(1, 1)}), founder(female, {unknown()}),
-                                   child(0, 1, male, {alleles(1, 2)})}});
+    const Dataset data =
+        dataset({marker({p, q})}, {},
+                {{founder(male, {alleles(1, 1)}), founder(female, {unknown()}), child(0, 1, male, {alleles(1, 2)})}});
     EXPECT_NEAR(posteriorAllele(data, 0, 1, 0, true, 2, FounderPhase::Independent), q + p / 2, 1e-12);
     EXPECT_NEAR(posteriorAllele(data, 0, 1, 0, true, 2, FounderPhase::LowerAlleleFromFatherAtFirstLocus), q, 1e-12);
     EXPECT_NEAR(posteriorAllele(data, 0, 1, 0, false, 2, FounderPhase::LowerAlleleFromFatherAtFirstLocus), 1.0, 1e-12);
@@ -200,9 +204,9 @@ TEST(EnumeratorPosteriors, TraitLocusHalvesFollowThePhaseConvention) {
 }
 
 TEST(EnumeratorPosteriors, ZeroLikelihoodGivesNaN) {
-    const Dataset data = dataset({marker({0.5, 0.5})}, {},
-                                 {{founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}),
-                                   child(0, 1, male, {alleles(2, 2)})}});
+    const Dataset data = dataset(
+        {marker({0.5, 0.5})}, {},
+        {{founder(male, {alleles(1, 1)}), founder(female, {alleles(1, 1)}), child(0, 1, male, {alleles(2, 2)})}});
     EXPECT_TRUE(std::isnan(posteriorAllele(data, 0, 2, 0, true, 1)));
 }
 

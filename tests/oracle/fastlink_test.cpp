@@ -15,12 +15,12 @@ namespace pedlik::oracle {
 namespace {
 
 // CI installs FASTLINK, so there a missing oracle is a fault, not a skip.
-#define SKIP_WITHOUT_FASTLINK()                                                     \
-    do {                                                                            \
-        if (!fastlinkAvailable()) {                                                 \
+#define SKIP_WITHOUT_FASTLINK()                                                      \
+    do {                                                                             \
+        if (!fastlinkAvailable()) {                                                  \
             if (std::getenv("CI") != nullptr) FAIL() << "FASTLINK is not installed"; \
-            GTEST_SKIP() << "FASTLINK is not installed";                            \
-        }                                                                           \
+            GTEST_SKIP() << "FASTLINK is not installed";                             \
+        }                                                                            \
     } while (0)
 
 // FASTLINK prints ln-likelihoods to 6 decimals and fractions to 3.

@@ -12,9 +12,12 @@ enum class Dialect { Pedlik, Linkage };
 
 int typeCode(LocusKind kind) {
     switch (kind) {
-        case LocusKind::AffectionStatus: return 1;
-        case LocusKind::NumberedAlleles: return 3;
-        case LocusKind::TwoLocusTrait: return 4;
+        case LocusKind::AffectionStatus:
+            return 1;
+        case LocusKind::NumberedAlleles:
+            return 3;
+        case LocusKind::TwoLocusTrait:
+            return 4;
     }
     return 0;
 }
@@ -40,7 +43,8 @@ void appendPenetrances(std::string& text, const LocusModel& locus, bool sexLinke
         }
         if (!sexLinked) continue;
         const std::vector<double>& male = locus.malePenetrances[c];
-        for (size_t row = 0; row < male.size(); row += maleWidth) lines.push_back(joinReals(male, row, row + maleWidth));
+        for (size_t row = 0; row < male.size(); row += maleWidth)
+            lines.push_back(joinReals(male, row, row + maleWidth));
     }
     lines.back() += " << PENETRANCES";
     for (const std::string& line : lines) text += line + "\n";
@@ -122,10 +126,10 @@ std::string pedigreeFile(const Dataset& dataset, Dialect dialect) {
             const int nextMaternal = person.mother < 0 ? 0 : nextPosition(pedigree, j, [&](const PersonRecord& c) {
                 return c.mother == person.mother;
             });
-            text += std::to_string(pedigree.id) + " " + std::to_string(j + 1) + " " + std::to_string(person.father + 1) +
-                    " " + std::to_string(person.mother + 1) + " " + std::to_string(firstChild) + " " +
-                    std::to_string(nextPaternal) + " " + std::to_string(nextMaternal) + " " +
-                    (person.isMale ? "1" : "2") + " 0";
+            text += std::to_string(pedigree.id) + " " + std::to_string(j + 1) + " " +
+                    std::to_string(person.father + 1) + " " + std::to_string(person.mother + 1) + " " +
+                    std::to_string(firstChild) + " " + std::to_string(nextPaternal) + " " +
+                    std::to_string(nextMaternal) + " " + (person.isMale ? "1" : "2") + " 0";
             for (int r : dataset.order) text += phenotypeGroup(dataset, r - 1, person, dialect, trait);
             text += "\n";
         }

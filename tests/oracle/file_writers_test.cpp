@@ -56,9 +56,12 @@ private:
 
 LocusType expectedType(LocusKind kind) {
     switch (kind) {
-        case LocusKind::AffectionStatus: return LocusType::AffectionStatus;
-        case LocusKind::NumberedAlleles: return LocusType::NumberedAlleles;
-        case LocusKind::TwoLocusTrait: return LocusType::TwoLocusTrait;
+        case LocusKind::AffectionStatus:
+            return LocusType::AffectionStatus;
+        case LocusKind::NumberedAlleles:
+            return LocusType::NumberedAlleles;
+        case LocusKind::TwoLocusTrait:
+            return LocusType::TwoLocusTrait;
     }
     return LocusType::NumberedAlleles;
 }
@@ -81,15 +84,18 @@ void expectLociRead(const Dataset& data) {
         const Locus& locus = run.loci[r];
         EXPECT_EQ(locus.type, expectedType(model.kind)) << "locus " << r;
         EXPECT_EQ(locus.geneFrequencies, model.frequencies) << "locus " << r;
-        const bool carriesTable = model.kind == LocusKind::AffectionStatus || (trait && trait->second == static_cast<int>(r));
+        const bool carriesTable =
+            model.kind == LocusKind::AffectionStatus || (trait && trait->second == static_cast<int>(r));
         if (!carriesTable) continue;
         EXPECT_EQ(locus.liabilityClassCount, model.liabilityClassCount()) << "locus " << r;
         std::vector<double> female, male;
         for (const PenetrancePair& pair : locus.femalePenetrances) female.push_back(pair.penetrance);
         for (const PenetrancePair& pair : locus.malePenetrances) male.push_back(pair.penetrance);
         std::vector<double> expectedFemale, expectedMale;
-        for (const std::vector<double>& row : model.femalePenetrances) expectedFemale.insert(expectedFemale.end(), row.begin(), row.end());
-        for (const std::vector<double>& row : model.malePenetrances) expectedMale.insert(expectedMale.end(), row.begin(), row.end());
+        for (const std::vector<double>& row : model.femalePenetrances)
+            expectedFemale.insert(expectedFemale.end(), row.begin(), row.end());
+        for (const std::vector<double>& row : model.malePenetrances)
+            expectedMale.insert(expectedMale.end(), row.begin(), row.end());
         EXPECT_EQ(female, expectedFemale) << "locus " << r;
         EXPECT_EQ(male, expectedMale) << "locus " << r;
     }

@@ -52,7 +52,8 @@ double FounderAlleleSum::operator()(int founderAlleleCount, const std::vector<do
         // Each factor is evaluated at the depth where its last argument is
         // set; a counting sort keeps them grouped by that depth.
         const auto depth = [this](const AlleleFactor& factor) {
-            return factor.second < 0 ? depthOf_[factor.first] : std::max(depthOf_[factor.first], depthOf_[factor.second]);
+            return factor.second < 0 ? depthOf_[factor.first]
+                                     : std::max(depthOf_[factor.first], depthOf_[factor.second]);
         };
         depthStart_.assign(members_.size() + 1, 0);
         for (const AlleleFactor& factor : factors) {

@@ -30,12 +30,12 @@ private:
 
     const std::vector<double>* frequencies_ = nullptr;
     std::vector<int> parent_;
-    std::vector<int> members_;          // founder alleles of the component in enumeration order
-    std::vector<int> depthOf_;          // per founder allele, its position in members_
-    std::vector<AlleleFactor> byDepth_;  // factors grouped by the depth at which both arguments are set
+    std::vector<int> members_;             // founder alleles of the component in enumeration order
+    std::vector<int> depthOf_;             // per founder allele, its position in members_
+    std::vector<AlleleFactor> byDepth_;    // factors grouped by the depth at which both arguments are set
     std::vector<std::size_t> depthStart_;  // byDepth_ range of each depth
     std::vector<std::size_t> fill_;        // next free place per depth while sorting
-    std::vector<int> value_;            // current allele of every founder allele
+    std::vector<int> value_;               // current allele of every founder allele
 };
 
 }  // namespace pedlik::oracle

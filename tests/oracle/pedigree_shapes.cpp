@@ -150,8 +150,14 @@ Family shuffled(const Family& family, RandomSource& random) {
 
 std::vector<PersonRecord> tinyFamily(RandomSource& random, int maxPersons, bool allowUnconnected) {
     std::vector<ShapeMaker> makers = {
-        {1, single},       {3, trio},         {4, sibship},      {5, twoMarriages},
-        {5, threeGenerations}, {5, sibMating}, {4, parentOffspringMating}, {6, halfSibMating},
+        {1, single},
+        {3, trio},
+        {4, sibship},
+        {5, twoMarriages},
+        {5, threeGenerations},
+        {5, sibMating},
+        {4, parentOffspringMating},
+        {6, halfSibMating},
         {4, trioWithChildlessFounder},
     };
     if (allowUnconnected) makers.push_back({2, unconnectedFamilies});

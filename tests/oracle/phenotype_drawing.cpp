@@ -107,13 +107,15 @@ public:
         if (!observe) return;
         double penetrance = 0.0;
         if (locus.kind == LocusKind::AffectionStatus) {
-            penetrance = hemizygous ? locus.malePenetrances[c][maternal] : locus.femalePenetrances[c][paternal + maternal];
+            penetrance =
+                hemizygous ? locus.malePenetrances[c][maternal] : locus.femalePenetrances[c][paternal + maternal];
         } else {
             const int first = trait_->first;
             const int firstMaternal = genes_.maternal[j][first];
-            penetrance = hemizygous ? locus.malePenetrances[c][firstMaternal * 2 + maternal]
-                                    : locus.femalePenetrances[c][(genes_.paternal[j][first] + firstMaternal) * 3 +
-                                                                 paternal + maternal];
+            penetrance =
+                hemizygous
+                    ? locus.malePenetrances[c][firstMaternal * 2 + maternal]
+                    : locus.femalePenetrances[c][(genes_.paternal[j][first] + firstMaternal) * 3 + paternal + maternal];
         }
         phenotype.affection = random_.chance(penetrance) ? 2 : 1;
     }

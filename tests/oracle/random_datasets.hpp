@@ -12,7 +12,7 @@ struct TinyOptions {
     bool geneDropped = true;  // consistent phenotypes; false: drawn at random, often inconsistent
     int minLoci = 1;
     int maxLoci = 3;
-    int maxPersons = 6;        // per pedigree
+    int maxPersons = 6;  // per pedigree
     int maxPedigrees = 3;
     std::optional<bool> sexLinked;  // unset: either, at random
     bool allowTwoLocusTrait = true;
