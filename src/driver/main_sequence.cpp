@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "driver/lod_score_mode.hpp"
 #include "driver/read_problem.hpp"
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
@@ -27,7 +28,7 @@ void releaseProblem() {
 }  // namespace
 
 int runMainSequence(const char* locusPath, const char* pedigreePath) {
-    readProblem(locusPath, pedigreePath);
+    const int programCode = readProblem(locusPath, pedigreePath);
 
     const bool sexLinked = runParameters.isSexLinked == 1;
     const long t0 = processorMilliseconds();
@@ -44,6 +45,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath) {
     } else {
         createNetworkNodes(runParameters.pedigrees);
     }
+    if (programCode == 5) runLodScoreMode(runParameters.pedigrees);
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

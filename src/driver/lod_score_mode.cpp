@@ -1,0 +1,78 @@
+#include "driver/lod_score_mode.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "input/process_state.hpp"
+#include "product/elimination_order.hpp"
+#include "product/likelihood.hpp"
+#include "product/trimming.hpp"
+
+namespace pedlik {
+
+namespace {
+
+bool likelihoodIsZero() { return !(runParameters.logLikelihood > impossibleLogLikelihood); }
+
+void printZeroLikelihood() { std::printf("\nThe likelihood is 0.0\n"); }
+
+void printBlock(double lodScore) {
+    const double logLikelihood = runParameters.logLikelihood;
+    std::printf("LN(LIKE)    = %lf\n", logLikelihood);
+    std::printf("LOG(LIKE)   = %lf\n", logLikelihood / std::log(10.0));
+    std::printf("-2 LN(LIKE) = %lf\n", -2.0 * logLikelihood);
+    std::printf("likelihood  = %lf\n", std::exp(logLikelihood));
+    std::printf("LOD_SCORE   = %lf\n", lodScore);
+}
+
+// Builds and trims every pedigree's product for the current fractions;
+// false when some pedigree's likelihood is 0.
+bool buildTrimmedProducts(PedigreeList& pedigrees, ProductArray& products) {
+    int failed = 0;
+    products = buildProducts(failed, pedigrees);
+    if (failed == 1) return false;
+    runParameters.logLikelihood += trimProducts(products, pedigrees, failed);
+    if (failed == 1) products.clear();
+    return failed == 0;
+}
+
+}  // namespace
+
+void runLodScoreMode(PedigreeList& pedigrees) {
+    ThetaPair& varied = runParameters.thetaVals[static_cast<size_t>(runParameters.variedThetaIndex - 1)];
+    const double start = varied.theta;
+    setTheta(varied, 0.5);
+
+    ProductArray products;
+    if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
+    std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount);
+    computeLikelihoods(products, orders, pedigrees);
+
+    const double ln10 = std::log(10.0);
+    const double base = runParameters.logLikelihood / ln10;
+    std::printf("\nVARIED THETA  = 0.5\n");
+    std::printf("---------------------------\n");
+    if (likelihoodIsZero()) return printZeroLikelihood();
+    printBlock(0.0);
+
+    if (start != 0.5) {
+        setTheta(varied, start);
+        do {
+            // A value whose products cannot be built or trimmed has
+            // likelihood 0; the next value is tried all the same.
+            const bool impossible = !buildTrimmedProducts(pedigrees, products);
+            if (!impossible) computeLikelihoods(products, orders, pedigrees);
+            std::printf("\nVARIED THETA  = %lf\n", varied.theta);
+            std::printf("---------------------------\n");
+            if (impossible || likelihoodIsZero()) {
+                printZeroLikelihood();
+            } else {
+                printBlock(runParameters.logLikelihood / ln10 - base);
+            }
+            setTheta(varied, varied.theta + runParameters.thetaIncrement);
+        } while (varied.theta < runParameters.thetaStop);
+    }
+    releaseEliminationOrders(orders, pedigrees.count);
+}
+
+}  // namespace pedlik

@@ -1,0 +1,22 @@
+#pragma once
+
+namespace pedlik {
+
+// The thresholds of elimination. The program always runs with the defaults;
+// tests lower them to reach conditioning and rescaling on small problems.
+struct EliminationSettings {
+    // A variable marked for conditioning is conditioned on, not summed out,
+    // once summing it out would build a table of this many entries.
+    double conditioningThreshold = 2000000.0;
+    // From this many (result entries x multiplied tables) on, sum-outs step
+    // their table indexes incrementally.
+    double incrementalThreshold = 24.0;
+    // Multiplication levels a table may go through before it is rescaled.
+    int rescaleCountdown = 32;
+};
+
+// The most negative finite double: the log-likelihood that stands for a
+// likelihood of 0.
+constexpr double impossibleLogLikelihood = -1.7976931348623157e308;
+
+}  // namespace pedlik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "input/records.hpp"
+#include "product/elimination_settings.hpp"
+#include "product/order_record.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+using ProductArray = std::vector<std::unique_ptr<Product>>;
+
+// A product per pedigree, in list order, with its network tables; sets
+// logLikelihood to the sum of their folded constants. When a pedigree's
+// tables make its likelihood 0, `failed` is set and nothing is returned.
+ProductArray buildProducts(int& failed, PedigreeList& pedigrees);
+
+// Eliminates every product in its order and adds each pedigree's natural
+// log-likelihood to logLikelihood, stopping at the first impossible one;
+// then resets the nodes' links and releases the products.
+void computeLikelihoods(ProductArray& products, std::vector<EliminationOrder>& orders, PedigreeList& pedigrees,
+                        const EliminationSettings& settings = EliminationSettings{});
+
+// Adds one pedigree's result to logLikelihood; 1 while it is possible.
+int likelihoodOfPedigree(Product& product, EliminationOrder& order,
+                         const EliminationSettings& settings = EliminationSettings{});
+
+// Clears every node's variable link and child count, ready for the products
+// of the next recombination fraction.
+void resetNodeLinks(PedigreeList& pedigrees);
+
+}  // namespace pedlik

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "product/elimination_settings.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+// Sums `variable` out of the product: its functions are replaced by one
+// function over its neighbours, or, when it has none, by a constant (the
+// natural logarithm, through `constant`). Returns 1 for a constant, else 0.
+// The variable is released.
+int sumOutVariable(Product& product, Variable& variable, double& constant,
+                   const EliminationSettings& settings = EliminationSettings{});
+
+// Fill the new function's table: the sum over the variable's values of the
+// product of its functions, for every combination of the neighbours' values.
+// The two give the same table; the incremental one steps the table indexes
+// instead of recomputing them.
+void sumProductSimple(Function& result, Variable& variable);
+void sumProductIncremental(Function& result, Variable& variable);
+
+// The log of the sum over the variable's values of the product of its
+// functions, each of which lists the variable alone, plus `logScaleSum`.
+double sumOutConstant(const Variable& variable, double logScaleSum);
+
+}  // namespace pedlik
