@@ -1,7 +1,7 @@
 #include <algorithm>
 
+#include "driver/allocation.hpp"
 #include "product/product_pool.hpp"
-#include "product/table_walk.hpp"
 #include "product/trimming.hpp"
 
 namespace pedlik {
@@ -10,27 +10,39 @@ namespace {
 
 // Sets support for every value that some non-zero entry of the function
 // takes. Returns 1 when the walk stopped early because every value of every
-// variable of the function is supported, 0 after a complete walk.
+// variable of the function is supported, 0 after a complete walk. The
+// digits of the walk are kept in a local array, away from the variables.
 int markSupportedValues(const Function& function, std::span<int> support, int rowLength) {
-    const int varCount = function.varCount();
+    const std::size_t varCount = function.vars.size();
+    std::vector<int> digits;
+    std::vector<int> lastValues;
+    allocateOrDie("structures used for value-elimination", [&] {
+        digits.resize(varCount);
+        lastValues.resize(varCount);
+    });
     int unsupported = 0;
-    for (int position = 0; position < varCount; ++position) {
+    for (std::size_t position = 0; position < varCount; ++position) {
         const int valueCount = function.vars[position]->valueCount;
         std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position) * rowLength, valueCount, 0);
         unsupported += valueCount;
+        lastValues[position] = valueCount - 1;
     }
-    resetDigits(function);
     for (const double entry : function.probablist) {
         if (entry != 0.0) {
-            for (int position = 0; position < varCount; ++position) {
-                const int value = function.vars[position]->currentValue;
-                int& seen = support[static_cast<std::size_t>(position) * rowLength + value];
+            for (std::size_t position = 0; position < varCount; ++position) {
+                int& seen = support[position * static_cast<std::size_t>(rowLength) + digits[position]];
                 if (seen) continue;
                 seen = 1;
                 if (--unsupported == 0) return 1;
             }
         }
-        nextDigits(function);
+        for (std::size_t position = varCount; position-- > 0;) {
+            if (digits[position] < lastValues[position]) {
+                ++digits[position];
+                break;
+            }
+            digits[position] = 0;
+        }
     }
     return 0;
 }
