@@ -56,6 +56,42 @@ double sumOverValues(std::span<const InputCursor> inputs, int valueCount) {
     return sum;
 }
 
+// The incremental walk's index moves by digit position of the result: only
+// the inputs that list the digit's variable, with their step pairs (the
+// other inputs' pairs are 0). A step of the odometer then reads contiguous
+// memory and skips the inputs it would not move.
+struct IndexMove {
+    std::size_t input;
+    StepPair pair;
+};
+
+struct DigitMoves {
+    std::vector<IndexMove> moves;
+    std::vector<std::size_t> firstMove;  // position p moves moves[firstMove[p]] .. moves[firstMove[p + 1] - 1]
+    std::vector<int> lastValues;         // the largest value of each digit
+};
+
+// `steps` holds one row of step pairs per input, one pair per result position.
+DigitMoves digitMoves(const Function& result, std::span<const StepPair> steps, std::size_t inputCount) {
+    const std::size_t width = result.vars.size();
+    DigitMoves digits;
+    allocateOrDie("incDecArr", [&] {
+        digits.moves.reserve(inputCount * width);
+        digits.firstMove.resize(width + 1);
+        digits.lastValues.resize(width);
+    });
+    for (std::size_t position = 0; position < width; ++position) {
+        digits.firstMove[position] = digits.moves.size();
+        digits.lastValues[position] = result.vars[position]->valueCount - 1;
+        for (std::size_t k = 0; k < inputCount; ++k) {
+            const StepPair& pair = steps[k * width + position];
+            if (pair.step != 0) digits.moves.push_back({k, pair});
+        }
+    }
+    digits.firstMove[width] = digits.moves.size();
+    return digits;
+}
+
 }  // namespace
 
 void sumProductSimple(Function& result, Variable& variable) {
@@ -91,42 +127,18 @@ void sumProductIncremental(Function& result, Variable& variable) {
     }
     resetDigits(result);
 
-    // The walk keeps the digits and their last values in local arrays, and
-    // for every digit position only the inputs that list its variable, with
-    // their step pairs: a step of the odometer then reads contiguous memory
-    // and skips the zero steps of inputs that do not list the digit. The
-    // inputs' indexes move exactly as their tableIndex would, and end back
-    // at 0 with the digits.
-    struct IndexMove {
-        std::size_t input;
-        StepPair pair;
-    };
+    // The walk keeps its digits in a local array and moves the inputs'
+    // indexes exactly as their tableIndex would move, back to 0 at the end.
+    const DigitMoves moves = digitMoves(result, steps, functionCount);
     std::vector<InputCursor> inputs = inputCursors(variable);
-    std::vector<IndexMove> moves;
-    std::vector<std::size_t> firstMove;
     std::vector<int> digits;
-    std::vector<int> lastValues;
-    allocateOrDie("incDecArr", [&] {
-        moves.reserve(functionCount * width);
-        firstMove.resize(width + 1);
-        digits.resize(width);
-        lastValues.resize(width);
-    });
-    for (std::size_t position = 0; position < width; ++position) {
-        firstMove[position] = moves.size();
-        lastValues[position] = result.vars[position]->valueCount - 1;
-        for (std::size_t k = 0; k < functionCount; ++k) {
-            const StepPair& pair = steps[k * width + position];
-            if (pair.step != 0) moves.push_back({k, pair});
-        }
-    }
-    firstMove[width] = moves.size();
+    allocateOrDie("incDecArr", [&] { digits.resize(width); });
     for (double& entry : table) {
         entry = sumOverValues(inputs, variable.valueCount);
         for (std::size_t position = width; position-- > 0;) {
-            const IndexMove* begin = moves.data() + firstMove[position];
-            const IndexMove* end = moves.data() + firstMove[position + 1];
-            if (digits[position] < lastValues[position]) {
+            const IndexMove* begin = moves.moves.data() + moves.firstMove[position];
+            const IndexMove* end = moves.moves.data() + moves.firstMove[position + 1];
+            if (digits[position] < moves.lastValues[position]) {
                 ++digits[position];
                 for (const IndexMove* move = begin; move != end; ++move) inputs[move->input].index += move->pair.step;
                 break;
