@@ -1,10 +1,11 @@
 # The two commands of the README, and the builds behind them.
 #   make run    build, then run pedlik on the bundled example
 #   make test   build every test (sanitized and plain) and run them all
+#   make bench  time the plain build against FASTLINK (not part of make test)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 5
 
-.PHONY: run test build build-san build-fuzz fuzz-smoke deps oracle-deps clean
+.PHONY: run test bench build build-san build-fuzz fuzz-smoke deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +35,10 @@ test: oracle-deps build build-san
 	cd build-san && ctest --output-on-failure -j $(JOBS)
 	cd build && ctest --output-on-failure -L unsanitized
 	@$(MAKE) --no-print-directory fuzz-smoke
+
+bench: oracle-deps build
+	@cmake --build build -j $(JOBS) --target pedlik_bench_datasets pedlik_bench_timer
+	@bash bench/run.sh build
 
 clean:
 	rm -rf build build-san build-fuzz

@@ -3,7 +3,6 @@
 
 #include "driver/allocation.hpp"
 #include "product/product_pool.hpp"
-#include "product/table_walk.hpp"
 #include "product/tables.hpp"
 #include "product/trimming.hpp"
 
@@ -11,13 +10,41 @@ namespace pedlik {
 
 namespace {
 
-bool allValuesPossible(const Product& product, const Function& function, std::span<const int> possible,
-                       int rowLength) {
-    for (const Variable* variable : function.vars) {
-        const std::size_t slot = static_cast<std::size_t>(variableIndex(product, *variable));
-        if (!possible[slot * rowLength + variable->currentValue]) return false;
+// For every variable of the function, the old-table offsets (value x stride)
+// of its still-possible values, in increasing value order: the values of
+// position p are offsets[first[p]] .. offsets[first[p + 1] - 1].
+struct PossibleOffsets {
+    std::vector<std::ptrdiff_t> offsets;
+    std::vector<std::size_t> first;
+};
+
+PossibleOffsets possibleOffsets(const Product& product, const Function& function, std::span<const int> possible,
+                                int rowLength) {
+    const std::size_t width = function.vars.size();
+    PossibleOffsets found;
+    std::vector<std::ptrdiff_t> strides;
+    std::size_t valueTotal = 0;
+    for (const Variable* variable : function.vars) valueTotal += static_cast<std::size_t>(variable->valueCount);
+    allocateOrDie("structures used for value-elimination", [&] {
+        found.offsets.reserve(valueTotal);
+        found.first.resize(width + 1);
+        strides.resize(width);
+    });
+    std::ptrdiff_t stride = 1;
+    for (std::size_t position = width; position-- > 0;) {
+        strides[position] = stride;
+        stride *= function.vars[position]->valueCount;
     }
-    return true;
+    for (std::size_t position = 0; position < width; ++position) {
+        const Variable& variable = *function.vars[position];
+        const std::size_t row = static_cast<std::size_t>(variableIndex(product, variable)) * rowLength;
+        found.first[position] = found.offsets.size();
+        for (int value = 0; value < variable.valueCount; ++value) {
+            if (possible[row + value]) found.offsets.push_back(value * strides[position]);
+        }
+    }
+    found.first[width] = found.offsets.size();
+    return found;
 }
 
 }  // namespace
@@ -46,13 +73,30 @@ Function* restrictFunction(Product& product, const Function& function, std::span
         }
     }
 
-    // The old digits run over the old numbering; the possible entries come
+    // Only the combinations of still-possible values are visited, in the
+    // old table's order: they are the entries the old walk keeps, and come
     // out in row-major order of the kept variables under the new numbering.
-    std::size_t next = 0;
-    resetDigits(function);
-    for (const double entry : function.probablist) {
-        if (allValuesPossible(product, function, possible, rowLength)) (*table)[next++] = entry;
-        nextDigits(function);
+    // Each position's count of possible values is its new value count, so
+    // there are newSize of them.
+    const PossibleOffsets values = possibleOffsets(product, function, possible, rowLength);
+    const std::size_t width = function.vars.size();
+    std::vector<std::size_t> digits;
+    allocateOrDie("structures used for value-elimination", [&] { digits.resize(width); });
+    std::ptrdiff_t index = 0;
+    for (std::size_t position = 0; position < width; ++position) index += values.offsets[values.first[position]];
+    for (std::size_t next = 0; next < newSize; ++next) {
+        (*table)[next] = function.probablist[static_cast<std::size_t>(index)];
+        for (std::size_t position = width; position-- > 0;) {
+            const std::ptrdiff_t* offsets = values.offsets.data() + values.first[position];
+            const std::size_t count = values.first[position + 1] - values.first[position];
+            index -= offsets[digits[position]];
+            if (++digits[position] < count) {
+                index += offsets[digits[position]];
+                break;
+            }
+            digits[position] = 0;
+            index += offsets[0];
+        }
     }
 
     if (keptCount == 0) {

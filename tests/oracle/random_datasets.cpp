@@ -160,12 +160,14 @@ Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options) {
     const int affection = random.below(lociCount);
     std::vector<int> alleles(lociCount, 2);
     for (int r = 0; r < lociCount; ++r) {
-        if (r != affection) alleles[r] = random.between(2, options.maxAlleles);
+        if (r != affection) alleles[r] = random.between(options.minAlleles, options.maxAlleles);
     }
-    const auto haplotypes = [&] { return std::accumulate(alleles.begin(), alleles.end(), 1, std::multiplies<>()); };
+    const auto haplotypes = [&] {
+        return std::accumulate(alleles.begin(), alleles.end(), std::int64_t{1}, std::multiplies<>());
+    };
     while (haplotypes() > options.maxHaplotypes) {
         int& largest = *std::max_element(alleles.begin(), alleles.end());
-        if (largest == 2) break;
+        if (largest <= options.minAlleles) break;
         --largest;
     }
     const int classes = random.between(1, options.maxLiabilityClasses);

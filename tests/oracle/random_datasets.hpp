@@ -36,9 +36,10 @@ struct GeneDropOptions {
     int maxPedigrees = 4;
     int minMarkers = 1;
     int maxMarkers = 5;  // with the affection locus FASTLINK takes at most 6 loci
+    int minAlleles = 2;  // per marker, also under maxHaplotypes
     int maxAlleles = 8;
     int maxLiabilityClasses = 3;
-    int maxHaplotypes = 1000;  // product of the allele counts, kept small for FASTLINK
+    std::int64_t maxHaplotypes = 1000;  // product of the allele counts, kept small for FASTLINK
     std::optional<bool> sexLinked;
 };
 

@@ -224,5 +224,39 @@ TEST(RandomDatasets, GeneDroppedDatasetsSuitFastlink) {
     EXPECT_GE(sexLinked, 5);
 }
 
+// Bench-sized data: many markers of many alleles, beyond what FASTLINK
+// takes. The allele bounds hold even where the haplotype bound cannot be
+// met, and the haplotype count does not overflow.
+TEST(RandomDatasets, GeneDropAlleleBoundsHoldForManyMarkers) {
+    struct Bounds {
+        int markers, minAlleles, maxAlleles;
+        std::int64_t maxHaplotypes;
+    };
+    for (const Bounds& bounds : {Bounds{10, 4, 8, std::int64_t{1} << 40}, Bounds{6, 4, 8, 1000}, Bounds{3, 2, 8, 50}}) {
+        for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+            GeneDropOptions options;
+            options.minMarkers = options.maxMarkers = bounds.markers;
+            options.minAlleles = bounds.minAlleles;
+            options.maxAlleles = bounds.maxAlleles;
+            options.maxHaplotypes = bounds.maxHaplotypes;
+            options.minPersons = 30;
+            options.maxPedigrees = 1;
+            const Dataset data = geneDroppedDataset(seed, options);
+            ASSERT_EQ(data.loci.size(), static_cast<size_t>(bounds.markers + 1)) << "seed " << seed;
+            std::int64_t haplotypes = 1;
+            bool atMinimum = true;
+            for (const LocusModel& locus : data.loci) {
+                haplotypes *= locus.alleleCount();
+                if (locus.kind != LocusKind::NumberedAlleles) continue;
+                EXPECT_GE(locus.alleleCount(), bounds.minAlleles) << "seed " << seed;
+                EXPECT_LE(locus.alleleCount(), bounds.maxAlleles) << "seed " << seed;
+                atMinimum = atMinimum && locus.alleleCount() == bounds.minAlleles;
+            }
+            EXPECT_TRUE(haplotypes <= bounds.maxHaplotypes || atMinimum) << "seed " << seed;
+            EXPECT_GE(data.pedigrees[0].persons.size(), 30u) << "seed " << seed;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pedlik::oracle

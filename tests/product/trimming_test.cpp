@@ -133,7 +133,7 @@ TEST(TrimValues, TableOfZerosLeavesVariablesWithoutValuesAndFails) {
     EXPECT_EQ(b.valueCount, 3);  // the failure stopped before it
 }
 
-TEST(FindUnsupportedValues, RemovesEachValueOnceFlagsItsTablesAndStopsWalksEarly) {
+TEST(FindUnsupportedValues, RemovesEachValueOnceAndFlagsItsTables) {
     auto [bench, a, b, f] = TableAB(4, {1, 0, 1, 1, 0, 1});
     Variable& c = bench.var(2);
     bench.table({&b}, {2, 0, 2});
@@ -149,9 +149,6 @@ TEST(FindUnsupportedValues, RemovesEachValueOnceFlagsItsTablesAndStopsWalksEarly
     EXPECT_EQ(possible, (std::vector<int>{1, 1, 0, 1, 0, 1, 1, 1, 0}));
     EXPECT_EQ(newCounts, (std::vector<int>{2, 2, 2}));
     EXPECT_EQ(toRestrict, (std::vector<int>{1, 1, 0, 0}));
-    // c's table had both values after its first two entries: its walk stopped
-    // there, leaving c's digit at 1 instead of wrapping it to 0.
-    EXPECT_EQ(c.currentValue, 1);
 }
 
 // Each product: one variable of two values whose table is {0, x}; trimming
