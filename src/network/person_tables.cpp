@@ -126,16 +126,17 @@ void buildPaternalXTable(Person& daughter, int i) {
 // Step of one allele node: released when barren, else its table.
 void buildAlleleTable(Person& person, const Side& side, int i) {
     Node* allele = nodeAt(side.alleleNodes, i);
-    if (allele == nullptr) return;
-    const int valueCount = allele->valueCount;
-    if (releaseIfBarren(side.alleleNodes, i)) {
+    if (allele == nullptr || releaseIfBarren(side.alleleNodes, i)) {
         // A childless founder typed at locus 0 still owes its genotype's
-        // frequency; untyped, its genotype table sums to one.
+        // frequency, both when its pl_0 is released now and when an earlier
+        // assembly of the pedigree released it; untyped, its genotype table
+        // sums to one. Its pl_0 had a value per paternal candidate.
         if (side.paternal && side.parent == nullptr && i == 0 && person.genotypeNode->valueCount == 1) {
-            buildFounderGenotypeTable(person, valueCount);
+            buildFounderGenotypeTable(person, static_cast<int>(alleleValues(person, 0, true).size()));
         }
         return;
     }
+    const int valueCount = allele->valueCount;
     const bool sexLinked = runParameters.isSexLinked == 1;
     const bool sexLinkedMale = sexLinked && person.isFemale == 0;
     if (side.parent != nullptr && sexLinked && side.paternal) {
