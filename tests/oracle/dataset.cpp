@@ -182,6 +182,7 @@ Dataset withVariedTheta(const Dataset& dataset, double theta) {
 
 Dataset withRigidModel(const Dataset& dataset) {
     Dataset rigid = dataset;
+    if (!rigid.thetas.empty()) rigid.thetaStop -= rigid.thetas.at(rigid.variedThetaIndex - 1);
     rigid.thetas.assign(rigid.thetas.size(), 0.0);
     for (LocusModel& locus : rigid.loci) {
         for (auto* table : {&locus.femalePenetrances, &locus.malePenetrances}) {

@@ -91,7 +91,8 @@ Dataset withVariedTheta(const Dataset& dataset, double theta);
 
 // A copy with complete linkage (every fraction 0) and every penetrance
 // rounded to 0 or 1: data dropped under the original model then often have
-// likelihood 0 in ways that no single locus or person shows.
+// likelihood 0 in ways that no single locus or person shows. The varied
+// fraction starts at 0 and visits as many values as before.
 Dataset withRigidModel(const Dataset& dataset);
 
 // A copy with only the internal loci `keep` (ascending), in identity order,
