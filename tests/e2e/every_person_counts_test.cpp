@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dataset_run.hpp"
 #include "oracle/enumerator.hpp"
 #include "oracle/hand_datasets.hpp"
+#include "support/dataset_run.hpp"
 #include "support/lod_score_runs.hpp"
 
 namespace pedlik::testing {
@@ -17,8 +17,8 @@ namespace {
 
 using namespace oracle::hand;
 using oracle::Dataset;
-using oracle::Phenotype;
 using oracle::PersonRecord;
+using oracle::Phenotype;
 
 constexpr bool male = true;
 constexpr bool female = false;
@@ -72,9 +72,9 @@ const oracle::LocusModel lastMarker = marker({0.45, 0.55});
 
 const LocusZero atMarker{"Marker", {markerLocus, lastMarker}};
 const LocusZero atAffection{"AffectionStatus", {affection({0.7, 0.3}, {{0.1, 0.6, 0.9}, {0.0, 0.3, 0.5}}), lastMarker}};
-const LocusZero atTrait{"TwoLocusTrait",
-                        {trait({0.6, 0.4}), trait({0.7, 0.3}, {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}}),
-                         lastMarker}};
+const LocusZero atTrait{
+    "TwoLocusTrait",
+    {trait({0.6, 0.4}), trait({0.7, 0.3}, {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}}), lastMarker}};
 
 std::vector<PersonRecord> trio(const LocusZero& zero) {
     return {founder(male, zero.person(Typing::Heterozygous)), founder(female, zero.person(Typing::Homozygous)),
@@ -116,10 +116,10 @@ std::vector<PersonCase> personCases() {
         cases.push_back({std::string("ChildlessFounders") + zero->name, zero->with({mixed})});
     }
     const std::vector<PersonRecord> alone = {founder(male, atMarker.person(Typing::Heterozygous))};
-    cases.push_back({"SexLinkedSinglePersons",
-                     atMarker.with({hemizygousMales(alone), {founder(female, atMarker.person(Typing::Heterozygous))},
-                                    hemizygousMales(trio(atMarker))},
-                                   true)});
+    cases.push_back({"SexLinkedSinglePersons", atMarker.with({hemizygousMales(alone),
+                                                              {founder(female, atMarker.person(Typing::Heterozygous))},
+                                                              hemizygousMales(trio(atMarker))},
+                                                             true)});
     return cases;
 }
 
@@ -129,7 +129,8 @@ TEST_P(EveryPersonCounts, EveryBlockIsTheEnumeratorsLikelihood) {
     const Dataset& data = GetParam().data;
     const RunResult run = runOnDataset(data);
     ASSERT_TRUE(endedNormally(run)) << run.out;
-    EXPECT_TRUE(reportMatches(parseLodReport(run.out), oracle::lodScoreThetas(data), oracle::reportLogLikelihoods(data)))
+    EXPECT_TRUE(
+        reportMatches(parseLodReport(run.out), oracle::lodScoreThetas(data), oracle::reportLogLikelihoods(data)))
         << run.out;
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dataset_run.hpp"
 #include "oracle/enumerator.hpp"
 #include "oracle/hand_datasets.hpp"
+#include "support/dataset_run.hpp"
 #include "support/lod_score_runs.hpp"
 
 namespace pedlik::testing {
@@ -48,10 +48,11 @@ oracle::Dataset recombinant(std::vector<double> thetas, int varied, double incre
     const auto typed = [&](int a, int b) { return std::vector<oracle::Phenotype>(loci.size(), alleles(a, b)); };
     std::vector<oracle::Phenotype> child12 = typed(1, 2);
     child12[0] = alleles(1, 1);
-    return withModeLine(dataset(loci, thetas,
-                                {{founder(male, typed(1, 1)), founder(female, typed(2, 2)), child(0, 1, male, typed(1, 2)),
-                                  founder(female, typed(1, 1)), child(2, 3, female, child12)}}),
-                        varied, increment, stop);
+    return withModeLine(
+        dataset(loci, thetas,
+                {{founder(male, typed(1, 1)), founder(female, typed(2, 2)), child(0, 1, male, typed(1, 2)),
+                  founder(female, typed(1, 1)), child(2, 3, female, child12)}}),
+        varied, increment, stop);
 }
 
 struct ReportCase {
@@ -76,8 +77,7 @@ TEST_P(LodScoreReport, PrintsABlockPerValueWithTheEnumeratorsNumbers) {
         EXPECT_EQ(report.blocks[b].theta, c.thetas[b]) << "block " << b;
         EXPECT_EQ(report.blocks[b].zero, c.zero[b]) << "block " << b;
     }
-    EXPECT_TRUE(reportMatches(report, oracle::lodScoreThetas(c.data), oracle::reportLogLikelihoods(c.data)))
-        << run.out;
+    EXPECT_TRUE(reportMatches(report, oracle::lodScoreThetas(c.data), oracle::reportLogLikelihoods(c.data))) << run.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -75,8 +75,8 @@ void expectJustifiedStop(const Dataset& data, const StoppedRun& run) {
 void expectSoundHalf(const LocusAlone& alone, int pedigree, int line, const PersonLocus& data, bool paternal,
                      Tally& tally) {
     const CandidateList& list = paternal ? data.paternalCandidates : data.maternalCandidates;
-    SCOPED_TRACE(std::string(paternal ? "paternal" : "maternal") + " half of line " + std::to_string(line + 1) +
-                 ": " + alleles(list));
+    SCOPED_TRACE(std::string(paternal ? "paternal" : "maternal") + " half of line " + std::to_string(line + 1) + ": " +
+                 alleles(list));
     ASSERT_FALSE(list.empty());
     for (size_t k = 1; k < list.size(); ++k) EXPECT_LT(list[k - 1].allele, list[k].allele);
     const int alleleCount = alone.data.loci[0].alleleCount();

@@ -49,16 +49,6 @@ bool prepared(const Dataset& data) {
     return !prepareNetwork().stopped;
 }
 
-// A share below 100 percent is printed only by the copies of a conditioned
-// product.
-bool conditioned(const std::string& report) {
-    const std::string solved = "Solved ";
-    for (size_t at = report.find(solved); at != std::string::npos; at = report.find(solved, at + 1)) {
-        if (report.compare(at + solved.size(), 11, "100.000000 ") != 0) return true;
-    }
-    return false;
-}
-
 class LodScoreBruteForce : public ::testing::TestWithParam<Thresholds> {};
 
 TEST_P(LodScoreBruteForce, EveryBlockIsTheEnumeratorsLikelihood) {
@@ -73,14 +63,14 @@ TEST_P(LodScoreBruteForce, EveryBlockIsTheEnumeratorsLikelihood) {
         const std::vector<double> thetas = oracle::lodScoreThetas(data);
         const std::vector<double> expected = oracle::reportLogLikelihoods(data);
         zeroBlocks += static_cast<int>(std::count(expected.begin(), expected.end(), impossibleLogLikelihood));
-        const std::vector<double> computed = lodScoreLogLikelihoods(thetas, thresholds.limits, thresholds.settings);
+        const LibraryRun library = lodScoreLogLikelihoods(thetas, thresholds.limits, thresholds.settings);
         for (size_t b = 0; b < thetas.size(); ++b) {
-            EXPECT_TRUE(sameLogLikelihood(computed[b], expected[b], 1e-10)) << "theta " << thetas[b];
+            EXPECT_TRUE(sameLogLikelihood(library.logLikelihoods[b], expected[b], 1e-10)) << "theta " << thetas[b];
         }
         ASSERT_TRUE(prepared(data));
         const std::string report = lodScoreReport(thresholds.limits, thresholds.settings);
         EXPECT_TRUE(reportMatches(parseLodReport(report), thetas, expected)) << report;
-        conditionedRuns += conditioned(report) ? 1 : 0;
+        conditionedRuns += showsConditioning(report) ? 1 : 0;
         if (HasFailure()) return;
     }
     // Enough runs get through elimination, some blocks are impossible, and
@@ -96,20 +86,16 @@ TEST_P(LodScoreBruteForce, EveryBlockIsTheEnumeratorsLikelihood) {
 // (their own test), so one variant makes every sum-out incremental.
 INSTANTIATE_TEST_SUITE_P(
     Thresholds, LodScoreBruteForce,
-    ::testing::Values(Thresholds{"LocusByLocus", {}, {}},
-                      Thresholds{"WholeProduct", {.locusGroupPersons = 0}, {}},
-                      Thresholds{"LocusByLocusConditioning",
-                                 {.conditionThreshold = 24.0},
-                                 {.conditioningThreshold = 24.0},
-                                 60,
-                                 true},
-                      Thresholds{"WholeProductConditioning",
-                                 {.conditionThreshold = 24.0, .locusGroupPersons = 0},
-                                 {.conditioningThreshold = 24.0},
-                                 150,
-                                 true},
-                      Thresholds{"RescaledAfterEveryStep", {}, {.rescaleCountdown = 1}, 60},
-                      Thresholds{"IncrementalSumsOnly", {.locusGroupPersons = 0}, {.incrementalThreshold = 0.0}}),
+    ::testing::Values(
+        Thresholds{"LocusByLocus", {}, {}}, Thresholds{"WholeProduct", {.locusGroupPersons = 0}, {}},
+        Thresholds{"LocusByLocusConditioning", {.conditionThreshold = 24.0}, {.conditioningThreshold = 24.0}, 60, true},
+        Thresholds{"WholeProductConditioning",
+                   {.conditionThreshold = 24.0, .locusGroupPersons = 0},
+                   {.conditioningThreshold = 24.0},
+                   150,
+                   true},
+        Thresholds{"RescaledAfterEveryStep", {}, {.rescaleCountdown = 1}, 60},
+        Thresholds{"IncrementalSumsOnly", {.locusGroupPersons = 0}, {.incrementalThreshold = 0.0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

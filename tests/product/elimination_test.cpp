@@ -1,12 +1,13 @@
 // Elimination in an order: constants, skipped entries, progress lines and
 // conditioning on copies.
+#include "product/elimination.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-#include "product/elimination.hpp"
 #include "product/function_index.hpp"
 #include "product_test_support.hpp"
 

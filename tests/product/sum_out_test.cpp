@@ -1,5 +1,7 @@
 // Summing one variable out: both table engines against a plain sum on
 // random functions, and the constants, zeros and rescaling of sumOutVariable.
+#include "product/sum_out.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "product/function_index.hpp"
 #include "product/neighbours.hpp"
-#include "product/sum_out.hpp"
 #include "product_test_support.hpp"
 
 namespace pedlik::testing {

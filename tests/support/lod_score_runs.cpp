@@ -37,12 +37,13 @@ bool readValueLine(const std::string& line, const std::string& label, double& va
 
 }  // namespace
 
-std::vector<double> lodScoreLogLikelihoods(const std::vector<double>& variedThetas, OrderLimits limits,
-                                           const EliminationSettings& settings) {
+LibraryRun lodScoreLogLikelihoods(const std::vector<double>& variedThetas, OrderLimits limits,
+                                  const EliminationSettings& settings) {
     ThetaPair& varied = runParameters.thetaVals.at(static_cast<size_t>(runParameters.variedThetaIndex - 1));
+    const ThetaPair asRead = varied;
     PedigreeList& pedigrees = runParameters.pedigrees;
     std::vector<EliminationOrder> orders;
-    std::vector<double> results;
+    LibraryRun run;
     ::testing::internal::CaptureStdout();
     for (double theta : variedThetas) {
         setTheta(varied, theta);
@@ -54,12 +55,21 @@ std::vector<double> lodScoreLogLikelihoods(const std::vector<double>& variedThet
             computeLikelihoods(products, orders, pedigrees, settings);
         }
         const double result = runParameters.logLikelihood;
-        results.push_back(failed == 0 && !isZero(result) ? result : impossibleLogLikelihood);
+        run.logLikelihoods.push_back(failed == 0 && !isZero(result) ? result : impossibleLogLikelihood);
     }
     releaseEliminationOrders(orders, pedigrees.count);
+    varied = asRead;
     std::fflush(stdout);
-    ::testing::internal::GetCapturedStdout();
-    return results;
+    run.out = ::testing::internal::GetCapturedStdout();
+    return run;
+}
+
+bool showsConditioning(const std::string& out) {
+    const std::string solved = "Solved ";
+    for (size_t at = out.find(solved); at != std::string::npos; at = out.find(solved, at + 1)) {
+        if (out.compare(at + solved.size(), 11, "100.000000 ") != 0) return true;
+    }
+    return false;
 }
 
 std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings) {
@@ -112,8 +122,8 @@ LodReport parseLodReport(const std::string& out) {
     if (!report.fault.empty()) return ::testing::AssertionFailure() << report.fault;
     if (isZero(logLikelihoods.at(0))) {
         const bool stoppedAtOnce = report.stoppedAtFirstPass && report.blocks.empty();
-        const bool zeroBlockOnly = !report.stoppedAtFirstPass && report.blocks.size() == 1 &&
-                                   report.blocks[0].zero && report.blocks[0].theta == "0.5";
+        const bool zeroBlockOnly = !report.stoppedAtFirstPass && report.blocks.size() == 1 && report.blocks[0].zero &&
+                                   report.blocks[0].theta == "0.5";
         if (stoppedAtOnce || zeroBlockOnly) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "the likelihood at 0.5 is 0, yet the report goes on";
     }

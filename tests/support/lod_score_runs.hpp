@@ -15,10 +15,18 @@ namespace pedlik::testing {
 // The natural log-likelihood of all pedigrees at each value of the varied
 // fraction in turn, made by the steps of the mode (build, trim, orders on the
 // first value only, elimination) with these thresholds;
-// impossibleLogLikelihood where the likelihood is 0. Progress output is
-// swallowed.
-std::vector<double> lodScoreLogLikelihoods(const std::vector<double>& variedThetas, OrderLimits limits = {},
-                                           const EliminationSettings& settings = EliminationSettings{});
+// impossibleLogLikelihood where the likelihood is 0. The varied fraction is
+// left as it was read.
+struct LibraryRun {
+    std::vector<double> logLikelihoods;
+    std::string out;  // the progress and report lines of the steps
+};
+LibraryRun lodScoreLogLikelihoods(const std::vector<double>& variedThetas, OrderLimits limits = {},
+                                  const EliminationSettings& settings = EliminationSettings{});
+
+// Whether a run's output shows conditioning: only the copies of a
+// conditioned product print a share below 100 percent.
+bool showsConditioning(const std::string& out);
 
 // What runLodScoreMode prints with these thresholds.
 std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = EliminationSettings{});

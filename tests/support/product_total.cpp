@@ -36,7 +36,8 @@ std::size_t resultSize(const Problem& problem, int summed) {
 
 std::size_t entryIndex(const Factor& factor, const std::vector<int>& digits, const std::vector<int>& valueCounts) {
     std::size_t index = 0;
-    for (int v : factor.vars) index = index * static_cast<std::size_t>(valueCounts[v]) + static_cast<std::size_t>(digits[v]);
+    for (int v : factor.vars)
+        index = index * static_cast<std::size_t>(valueCounts[v]) + static_cast<std::size_t>(digits[v]);
     return index;
 }
 
@@ -61,7 +62,8 @@ void sumOut(Problem& problem, int summed) {
         double sum = 0.0;
         for (digits[summed] = 0; digits[summed] < problem.valueCounts[summed]; ++digits[summed]) {
             double term = 1.0;
-            for (const Factor& factor : touching) term *= factor.entries[entryIndex(factor, digits, problem.valueCounts)];
+            for (const Factor& factor : touching)
+                term *= factor.entries[entryIndex(factor, digits, problem.valueCounts)];
             sum += term;
         }
         result.entries.push_back(sum);
@@ -95,9 +97,8 @@ double logProductTotal(const Product& product) {
         factor.entries.assign(function.probablist.begin(), function.probablist.end());
     }
     while (!live.empty()) {
-        const auto cheapest = std::min_element(live.begin(), live.end(), [&](int a, int b) {
-            return resultSize(problem, a) < resultSize(problem, b);
-        });
+        const auto cheapest = std::min_element(
+            live.begin(), live.end(), [&](int a, int b) { return resultSize(problem, a) < resultSize(problem, b); });
         sumOut(problem, *cheapest);
         live.erase(cheapest);
     }
