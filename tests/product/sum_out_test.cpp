@@ -49,35 +49,40 @@ std::vector<double> plainSum(const Variable& summed, const std::vector<Variable*
     }
 }
 
-// 2 to 6 variables of 2 to 4 values, 1 to 6 tables over 1 to 4 of them with
-// about a third of their entries 0; returns the variable to sum out, which
-// has at least one table and one neighbour.
-Variable& randomSumOut(ProductBench& bench, std::mt19937& rng) {
-    auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
-    std::vector<Variable*> vars;
-    for (int count = uniform(2, 6); count > 0; --count) vars.push_back(&bench.var(uniform(2, 4)));
-    Variable& summed = *vars[0];
-    std::uniform_real_distribution<double> entry(0.01, 1.0);
-    for (int count = uniform(1, 6); count > 0; --count) {
-        std::shuffle(vars.begin() + 1, vars.end(), rng);
-        std::vector<Variable*> listed(vars.begin(), vars.begin() + uniform(2, std::min<int>(4, vars.size())));
-        std::shuffle(listed.begin(), listed.end(), rng);
-        std::size_t size = 1;
-        for (const Variable* v : listed) size *= static_cast<std::size_t>(v->valueCount);
-        std::vector<double> entries(size);
-        for (double& e : entries) e = uniform(0, 2) == 0 ? 0.0 : entry(rng);
-        bench.table(listed, entries, entry(rng));
+// 2 to 6 variables of 2 to 4 values, 1 to 6 tables over 2 to 4 of them with
+// about a third of their entries 0, and the variable to sum out, which is in
+// every table.
+struct RandomSumOut {
+    ProductBench bench{16};
+    Variable* summed = nullptr;
+
+    explicit RandomSumOut(unsigned seed) {
+        std::mt19937 rng(seed);
+        auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+        std::vector<Variable*> vars;
+        for (int count = uniform(2, 6); count > 0; --count) vars.push_back(&bench.var(uniform(2, 4)));
+        summed = vars[0];
+        std::uniform_real_distribution<double> entry(0.01, 1.0);
+        for (int count = uniform(1, 6); count > 0; --count) {
+            std::shuffle(vars.begin() + 1, vars.end(), rng);
+            std::vector<Variable*> listed(vars.begin(), vars.begin() + uniform(2, std::min<int>(4, vars.size())));
+            std::shuffle(listed.begin(), listed.end(), rng);
+            std::size_t size = 1;
+            for (const Variable* v : listed) size *= static_cast<std::size_t>(v->valueCount);
+            std::vector<double> entries(size);
+            for (double& e : entries) e = uniform(0, 2) == 0 ? 0.0 : entry(rng);
+            bench.table(listed, entries, entry(rng));
+        }
+        buildFunctionIndex(*bench.product);
     }
-    buildFunctionIndex(*bench.product);
-    return summed;
-}
+};
 
 TEST(SumProduct, BothEnginesMakeThePlainSumOnRandomFunctions) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        ProductBench bench(16);
-        Variable& summed = randomSumOut(bench, rng);
+        RandomSumOut sample(seed);
+        ProductBench& bench = sample.bench;
+        Variable& summed = *sample.summed;
         std::vector<Variable*> neighbours(static_cast<std::size_t>(bench.product->variableCount), nullptr);
         neighbours.resize(static_cast<std::size_t>(collectNeighbours(summed, neighbours).count));
         const std::vector<double> expected = plainSum(summed, neighbours);
