@@ -55,8 +55,10 @@ LodReport parseLodReport(const std::string& out);
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,
                                          const std::vector<double>& logLikelihoods, double tolerance = 1e-6);
 
-// Whether two natural log-likelihoods agree to a relative `tolerance`, both
-// standing for 0 (at or below impossibleLogLikelihood) or neither.
+// Whether two natural log-likelihoods agree within `tolerance` times the
+// larger of 1 and the expected one's size (near 0 that is the likelihood's
+// own relative error), both standing for 0 (at or below
+// impossibleLogLikelihood) or neither.
 ::testing::AssertionResult sameLogLikelihood(double actual, double expected, double tolerance);
 
 }  // namespace pedlik::testing
