@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "input/process_state.hpp"
-#include "product/elimination_order.hpp"
 #include "product/likelihood.hpp"
 #include "product/trimming.hpp"
 
@@ -38,15 +37,15 @@ bool buildTrimmedProducts(PedigreeList& pedigrees, ProductArray& products) {
 
 }  // namespace
 
-void runLodScoreMode(PedigreeList& pedigrees) {
+void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const EliminationSettings& settings) {
     ThetaPair& varied = runParameters.thetaVals[static_cast<size_t>(runParameters.variedThetaIndex - 1)];
     const double start = varied.theta;
     setTheta(varied, 0.5);
 
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
-    std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount);
-    computeLikelihoods(products, orders, pedigrees);
+    std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
+    computeLikelihoods(products, orders, pedigrees, settings);
 
     const double ln10 = std::log(10.0);
     const double base = runParameters.logLikelihood / ln10;
@@ -61,7 +60,7 @@ void runLodScoreMode(PedigreeList& pedigrees) {
             // A value whose products cannot be built or trimmed has
             // likelihood 0; the next value is tried all the same.
             const bool impossible = !buildTrimmedProducts(pedigrees, products);
-            if (!impossible) computeLikelihoods(products, orders, pedigrees);
+            if (!impossible) computeLikelihoods(products, orders, pedigrees, settings);
             std::printf("\nVARIED THETA  = %lf\n", varied.theta);
             std::printf("---------------------------\n");
             if (impossible || likelihoodIsZero()) {

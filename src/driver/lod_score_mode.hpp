@@ -1,13 +1,17 @@
 #pragma once
 
 #include "input/records.hpp"
+#include "product/elimination_order.hpp"
+#include "product/elimination_settings.hpp"
 
 namespace pedlik {
 
 // Program code 5: the log-likelihood of all pedigrees at recombination
 // fraction 0.5 for the varied pair, then for its values from the file's
 // upward by the increment while below the stop value, each with its LOD
-// score against the first.
-void runLodScoreMode(PedigreeList& pedigrees);
+// score against the first. The run uses the default thresholds; tests lower
+// them to reach both ordering schemes and conditioning on small problems.
+void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits = {},
+                     const EliminationSettings& settings = EliminationSettings{});
 
 }  // namespace pedlik

@@ -1,45 +1,29 @@
-// The whole report on the bundled examples, line for line, with only the
-// timing figures masked. The LN(LIKE) values of these files agree with
-// FASTLINK to every printed digit.
+// The bundled examples print their committed reports, line for line, up to
+// the processor times.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <string>
 
-#include "support/run_binary.hpp"
+#include "support/golden_outputs.hpp"
 
 namespace pedlik::testing {
 namespace {
 
-std::string maskTimings(const std::string& out) {
-    static const std::regex timing("is [0-9]+\\.[0-9]+ sec\\.");
-    return std::regex_replace(out, timing, "is X sec.");
-}
+class GoldenOutput : public ::testing::TestWithParam<ExampleRun> {};
 
-struct GoldenCase {
-    const char* locusFile;
-    const char* pedigreeFile;
-    const char* golden;
-};
-
-class GoldenOutput : public ::testing::TestWithParam<GoldenCase> {};
-
-TEST_P(GoldenOutput, MatchesTheCommittedReport) {
-    const GoldenCase& c = GetParam();
+TEST_P(GoldenOutput, RunPrintsTheCommittedReport) {
+    const ExampleRun& example = GetParam();
     ScratchDir dir;
-    dir.write(c.locusFile, readFile(examplePath(c.locusFile)));
-    dir.write(c.pedigreeFile, readFile(examplePath(c.pedigreeFile)));
-    const bool defaults = std::string(c.locusFile) == "datafile3.dat";
-    const RunResult run =
-        runIn(dir.path(), defaults ? std::vector<std::string>{} : std::vector<std::string>{c.locusFile, c.pedigreeFile});
-    EXPECT_EQ(run.status, 0) << run.err;
+    dir.write(example.locusFile, readFile(examplePath(example.locusFile)));
+    dir.write(example.pedigreeFile, readFile(examplePath(example.pedigreeFile)));
+    const RunResult run = runIn(dir.path(), example.args);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(maskTimings(run.out), readFile(std::string(PEDLIK_SOURCE_DIR) + "/tests/e2e/golden/" + c.golden));
+    EXPECT_EQ(maskTimings(run.out), goldenOutput(example));
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, GoldenOutput,
-                         ::testing::Values(GoldenCase{"datafile3.dat", "pedfile3.dat", "datafile3.out"},
-                                           GoldenCase{"datafile_xlinked.dat", "pedfile_xlinked.dat",
-                                                      "datafile_xlinked.out"}));
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenOutput, ::testing::ValuesIn(exampleRuns()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pedlik::testing

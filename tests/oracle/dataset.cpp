@@ -1,6 +1,8 @@
 #include "oracle/dataset.hpp"
 
 #include <cmath>
+#include <functional>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 
@@ -176,6 +178,82 @@ Dataset withVariedTheta(const Dataset& dataset, double theta) {
     Dataset copy = dataset;
     copy.thetas.at(copy.variedThetaIndex - 1) = theta;
     return copy;
+}
+
+Dataset withRigidModel(const Dataset& dataset) {
+    Dataset rigid = dataset;
+    if (!rigid.thetas.empty()) rigid.thetaStop -= rigid.thetas.at(rigid.variedThetaIndex - 1);
+    rigid.thetas.assign(rigid.thetas.size(), 0.0);
+    for (LocusModel& locus : rigid.loci) {
+        for (auto* table : {&locus.femalePenetrances, &locus.malePenetrances}) {
+            for (std::vector<double>& row : *table) {
+                for (double& penetrance : row) penetrance = penetrance < 0.5 ? 0.0 : 1.0;
+            }
+        }
+    }
+    return rigid;
+}
+
+Dataset onlyLoci(const Dataset& dataset, const std::vector<int>& keep) {
+    Dataset part = dataset;
+    part.programCode = 6;
+    part.loci.clear();
+    for (int r : keep) part.loci.push_back(dataset.loci[r]);
+    part.order.resize(keep.size());
+    std::iota(part.order.begin(), part.order.end(), 1);
+    part.thetas.assign(keep.empty() ? 0 : keep.size() - 1, 0.5);
+    for (PedigreeRecord& pedigree : part.pedigrees) {
+        for (PersonRecord& person : pedigree.persons) {
+            std::vector<Phenotype> kept;
+            for (int r : keep) kept.push_back(person.phenotypes[r]);
+            person.phenotypes = kept;
+        }
+    }
+    return part;
+}
+
+std::vector<std::vector<int>> familiesOf(const PedigreeRecord& pedigree) {
+    const int n = static_cast<int>(pedigree.persons.size());
+    std::vector<int> root(n);
+    std::iota(root.begin(), root.end(), 0);
+    const std::function<int(int)> find = [&](int x) { return root[x] == x ? x : root[x] = find(root[x]); };
+    for (int j = 0; j < n; ++j) {
+        for (int parent : {pedigree.persons[j].father, pedigree.persons[j].mother}) {
+            if (parent >= 0) root[find(j)] = find(parent);
+        }
+    }
+    std::vector<std::vector<int>> families;
+    std::vector<int> familyOfRoot(n, -1);
+    for (int j = 0; j < n; ++j) {
+        int& family = familyOfRoot[find(j)];
+        if (family < 0) {
+            family = static_cast<int>(families.size());
+            families.emplace_back();
+        }
+        families[family].push_back(j);
+    }
+    return families;
+}
+
+Dataset withFamiliesApart(const Dataset& dataset) {
+    Dataset apart = dataset;
+    apart.pedigrees.clear();
+    for (const PedigreeRecord& pedigree : dataset.pedigrees) {
+        for (const std::vector<int>& family : familiesOf(pedigree)) {
+            PedigreeRecord& part = apart.pedigrees.emplace_back();
+            part.id = static_cast<int>(apart.pedigrees.size());
+            std::vector<int> position(pedigree.persons.size(), -1);
+            for (int j : family) {
+                position[j] = static_cast<int>(part.persons.size());
+                part.persons.push_back(pedigree.persons[j]);
+            }
+            for (PersonRecord& person : part.persons) {
+                if (person.father >= 0) person.father = position[person.father];
+                if (person.mother >= 0) person.mother = position[person.mother];
+            }
+        }
+    }
+    return apart;
 }
 
 }  // namespace pedlik::oracle

@@ -89,4 +89,22 @@ std::vector<double> lodScoreThetas(const Dataset& dataset);
 // A copy with the varied recombination fraction set to `theta`.
 Dataset withVariedTheta(const Dataset& dataset, double theta);
 
+// A copy with complete linkage (every fraction 0) and every penetrance
+// rounded to 0 or 1: data dropped under the original model then often have
+// likelihood 0 in ways that no single locus or person shows. The varied
+// fraction starts at 0 and visits as many values as before.
+Dataset withRigidModel(const Dataset& dataset);
+
+// A copy with only the internal loci `keep` (ascending), in identity order,
+// every fraction between them 0.5, and program code 6.
+Dataset onlyLoci(const Dataset& dataset, const std::vector<int>& keep);
+
+// The families of a pedigree: the sets of persons linked through parents,
+// each in line order, ordered by their first person.
+std::vector<std::vector<int>> familiesOf(const PedigreeRecord& pedigree);
+
+// A copy in which every family of every pedigree is a pedigree of its own,
+// in the same order, numbered from 1.
+Dataset withFamiliesApart(const Dataset& dataset);
+
 }  // namespace pedlik::oracle

@@ -415,6 +415,12 @@ double logLikelihood(const Dataset& dataset) {
     return total;
 }
 
+std::vector<double> reportLogLikelihoods(const Dataset& dataset) {
+    std::vector<double> values;
+    for (double theta : lodScoreThetas(dataset)) values.push_back(logLikelihood(withVariedTheta(dataset, theta)));
+    return values;
+}
+
 double posterior(const Dataset& dataset, int pedigreeIndex, const Condition& condition, FounderPhase phase) {
     const PedigreeRecord& pedigree = pedigreeAt(dataset, pedigreeIndex);
     validateCondition(dataset, pedigree, condition);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "oracle/dataset.hpp"
 
 // Exact likelihoods of tiny pedigrees by brute force: a sum over the
@@ -31,6 +33,10 @@ double likelihood(const Dataset& dataset, int pedigreeIndex,
 // Sum over the pedigrees of the natural logs of their likelihoods; the
 // lowest finite double, -1.7976931348623157e308, when any likelihood is 0.
 double logLikelihood(const Dataset& dataset);
+
+// logLikelihood at every value of the varied fraction that the LOD-score
+// report visits (lodScoreThetas), in report order.
+std::vector<double> reportLogLikelihoods(const Dataset& dataset);
 
 // A condition on one pedigree: the allele (1-based `value`) of one half of
 // a person, or the value (0 or 1) of one of its selectors, at one internal

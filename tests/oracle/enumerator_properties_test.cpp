@@ -283,24 +283,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, EnumeratorAgainstGenotypeSum,
 
 // At theta 0.5 the loci are independent: the likelihood is the product of
 // the likelihoods of each locus alone (a trait's two loci stay together).
-Dataset onlyLoci(const Dataset& data, const std::vector<int>& keep) {
-    Dataset part = data;
-    part.programCode = 6;
-    part.loci.clear();
-    for (int r : keep) part.loci.push_back(data.loci[r]);
-    part.order.resize(keep.size());
-    std::iota(part.order.begin(), part.order.end(), 1);
-    part.thetas.assign(keep.size() - 1, 0.5);
-    for (PedigreeRecord& pedigree : part.pedigrees) {
-        for (PersonRecord& person : pedigree.persons) {
-            std::vector<Phenotype> kept;
-            for (int r : keep) kept.push_back(person.phenotypes[r]);
-            person.phenotypes = kept;
-        }
-    }
-    return part;
-}
-
 TEST(EnumeratorProperties, UnlinkedLociMultiply) {
     for (std::uint64_t seed = 1; seed <= 150; ++seed) {
         TinyOptions options;

@@ -4,24 +4,15 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "oracle/enumerator.hpp"
 #include "oracle/file_writers.hpp"
 #include "oracle/random_datasets.hpp"
+#include "oracle/skip_without_fastlink.hpp"
 
 namespace pedlik::oracle {
 namespace {
-
-// CI installs FASTLINK, so there a missing oracle is a fault, not a skip.
-#define SKIP_WITHOUT_FASTLINK()                                                      \
-    do {                                                                             \
-        if (!fastlinkAvailable()) {                                                  \
-            if (std::getenv("CI") != nullptr) FAIL() << "FASTLINK is not installed"; \
-            GTEST_SKIP() << "FASTLINK is not installed";                             \
-        }                                                                            \
-    } while (0)
 
 // FASTLINK prints ln-likelihoods to 6 decimals and fractions to 3.
 constexpr double printedLnLikelihood = 2e-6;

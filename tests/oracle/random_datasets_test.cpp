@@ -50,20 +50,7 @@ bool hasConsanguineousMating(const PedigreeRecord& pedigree) {
     return false;
 }
 
-int familyCount(const PedigreeRecord& pedigree) {
-    const int n = static_cast<int>(pedigree.persons.size());
-    std::vector<int> root(n);
-    std::iota(root.begin(), root.end(), 0);
-    const std::function<int(int)> find = [&](int x) { return root[x] == x ? x : root[x] = find(root[x]); };
-    for (int j = 0; j < n; ++j) {
-        for (int parent : {pedigree.persons[j].father, pedigree.persons[j].mother}) {
-            if (parent >= 0) root[find(j)] = find(parent);
-        }
-    }
-    int families = 0;
-    for (int j = 0; j < n; ++j) families += find(j) == j ? 1 : 0;
-    return families;
-}
+int familyCount(const PedigreeRecord& pedigree) { return static_cast<int>(familiesOf(pedigree).size()); }
 
 bool hasParentAfterChild(const PedigreeRecord& pedigree) {
     for (int j = 0; j < static_cast<int>(pedigree.persons.size()); ++j) {

@@ -1,156 +1,196 @@
-// Summing a variable out of random products, checked against a direct
-// evaluation over every assignment of its neighbours. The two table-filling
-// engines must give that table bit for bit: they multiply in the same order.
+// Summing one variable out: both table engines against a plain sum on
+// random functions, and the constants, zeros and rescaling of sumOutVariable.
 #include "product/sum_out.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <random>
+#include <string>
 
 #include "product/function_index.hpp"
+#include "product/neighbours.hpp"
 #include "product_test_support.hpp"
 
 namespace pedlik::testing {
 namespace {
 
-// A product of up to 5 variables with tables over random subsets, entries
-// often 0. Variable 0 is the one summed out; it is in at least one table.
-struct RandomProduct {
-    ProductBench bench{16};
-    std::vector<Variable*> vars;
+// The entry of `function` where every variable but `summed` takes its value
+// from `digits` (by node) and `summed` takes `value`.
+double entryAt(const Function& function, const Variable& summed, int value, const std::vector<int>& digits,
+               const std::vector<Variable*>& neighbours) {
+    std::size_t index = 0;
+    for (const Variable* variable : function.vars) {
+        const auto at = std::find(neighbours.begin(), neighbours.end(), variable) - neighbours.begin();
+        const int digit = variable == &summed ? value : digits[static_cast<std::size_t>(at)];
+        index = index * static_cast<std::size_t>(variable->valueCount) + static_cast<std::size_t>(digit);
+    }
+    return function.probablist[index];
+}
 
-    explicit RandomProduct(std::uint64_t seed) {
-        std::mt19937_64 random(seed);
-        const auto below = [&](int n) { return static_cast<int>(random() % static_cast<std::uint64_t>(n)); };
-        const int variableCount = 1 + below(5);
-        for (int i = 0; i < variableCount; ++i) vars.push_back(&bench.var(2 + below(3)));
-        const int tableCount = 1 + below(5);
-        for (int t = 0; t < tableCount; ++t) {
-            std::vector<Variable*> listed;
-            for (Variable* v : vars) {
-                if (below(2) == 0 || (t == 0 && v == vars[0])) listed.push_back(v);
-            }
-            if (listed.empty()) listed.push_back(vars[0]);
-            std::shuffle(listed.begin(), listed.end(), random);
+// The table summing out should make, entry by entry: for every combination
+// of the neighbours' values (the last running fastest), the sum over the
+// variable's values of the product of its functions' entries.
+std::vector<double> plainSum(const Variable& summed, const std::vector<Variable*>& neighbours) {
+    std::vector<double> table;
+    std::vector<int> digits(neighbours.size(), 0);
+    while (true) {
+        double sum = 0.0;
+        for (int value = 0; value < summed.valueCount; ++value) {
+            double term = 1.0;
+            for (const Function* function : summed.funcs) term *= entryAt(*function, summed, value, digits, neighbours);
+            sum += term;
+        }
+        table.push_back(sum);
+        std::size_t position = neighbours.size();
+        while (position > 0 && ++digits[position - 1] == neighbours[position - 1]->valueCount) digits[--position] = 0;
+        if (position == 0) return table;
+    }
+}
+
+// 2 to 6 variables of 2 to 4 values, 1 to 6 tables over 2 to 4 of them with
+// about a third of their entries 0, and the variable to sum out, which is in
+// every table.
+struct RandomSumOut {
+    ProductBench bench{16};
+    Variable* summed = nullptr;
+
+    explicit RandomSumOut(unsigned seed) {
+        std::mt19937 rng(seed);
+        auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+        std::vector<Variable*> vars;
+        for (int count = uniform(2, 6); count > 0; --count) vars.push_back(&bench.var(uniform(2, 4)));
+        summed = vars[0];
+        std::uniform_real_distribution<double> entry(0.01, 1.0);
+        for (int count = uniform(1, 6); count > 0; --count) {
+            std::shuffle(vars.begin() + 1, vars.end(), rng);
+            std::vector<Variable*> listed(vars.begin(), vars.begin() + uniform(2, std::min<int>(4, vars.size())));
+            std::shuffle(listed.begin(), listed.end(), rng);
             std::size_t size = 1;
             for (const Variable* v : listed) size *= static_cast<std::size_t>(v->valueCount);
             std::vector<double> entries(size);
-            for (double& entry : entries) entry = below(5) < 2 ? 0.0 : (1 + below(1000)) / 997.0;
-            Function& made = bench.table(listed, entries, 0.25 * below(5));
-            made.rescaleCountdown = 1 + below(32);
+            for (double& e : entries) e = uniform(0, 2) == 0 ? 0.0 : entry(rng);
+            bench.table(listed, entries, entry(rng));
         }
         buildFunctionIndex(*bench.product);
     }
 };
 
-double entryAt(const Function& function, const std::vector<Variable*>& vars, const std::vector<int>& values) {
-    std::size_t index = 0;
-    for (const Variable* listed : function.vars) {
-        const auto at = std::find(vars.begin(), vars.end(), listed) - vars.begin();
-        index = index * static_cast<std::size_t>(listed->valueCount) + static_cast<std::size_t>(values[at]);
+TEST(SumProduct, BothEnginesMakeThePlainSumOnRandomFunctions) {
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        RandomSumOut sample(seed);
+        ProductBench& bench = sample.bench;
+        Variable& summed = *sample.summed;
+        std::vector<Variable*> neighbours(static_cast<std::size_t>(bench.product->variableCount), nullptr);
+        neighbours.resize(static_cast<std::size_t>(collectNeighbours(summed, neighbours).count));
+        const std::vector<double> expected = plainSum(summed, neighbours);
+
+        Function& simple = bench.table(neighbours, std::vector<double>(expected.size(), -1.0));
+        sumProductSimple(simple, summed);
+        Function& incremental = bench.table(neighbours, std::vector<double>(expected.size(), -1.0));
+        sumProductIncremental(incremental, summed);
+        // The same products added in the same order: equal to the last bit.
+        EXPECT_EQ(entriesOf(simple), entriesOf(incremental));
+        const std::vector<double> made = entriesOf(incremental);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(made[i], expected[i], 1e-15 * std::max(1.0, expected[i])) << "entry " << i;
+        }
+        if (HasFailure()) return;
     }
-    return function.probablist[index];
 }
 
-// What summing vars[0] out must give: its neighbours in order of first
-// appearance, and for every assignment of them (last fastest) the sum over
-// its values, in increasing order, of the product of its tables in funcs
-// order, terms with a zero factor left out.
-struct Expected {
-    std::vector<Variable*> neighbours;
-    std::vector<double> table;
-    double logScale = 0.0;
-    int countdown = freshRescaleCountdown;
-};
-
-Expected expectedSumOut(const RandomProduct& made) {
-    Expected expected;
-    Variable& summed = *made.vars[0];
-    for (const Function* function : summed.funcs) {
-        expected.logScale += function->logScale;
-        expected.countdown = std::min(expected.countdown, function->rescaleCountdown);
-        for (Variable* listed : function->vars) {
-            const bool seen = std::find(expected.neighbours.begin(), expected.neighbours.end(), listed) !=
-                              expected.neighbours.end();
-            if (listed != &summed && !seen) expected.neighbours.push_back(listed);
-        }
-    }
-    std::vector<Variable*> order = expected.neighbours;
-    order.push_back(&summed);
-    std::vector<int> values(order.size(), 0);
-    while (true) {
-        double sum = 0.0;
-        for (int x = 0; x < summed.valueCount; ++x) {
-            values.back() = x;
-            double term = 1.0;
-            for (const Function* function : summed.funcs) term *= entryAt(*function, order, values);
-            if (term != 0.0) sum += term;
-        }
-        expected.table.push_back(sum);
-        int position = static_cast<int>(expected.neighbours.size()) - 1;
-        while (position >= 0 && ++values[position] == order[position]->valueCount) values[position--] = 0;
-        if (position < 0) break;
-    }
-    return expected;
+// The one function left over the neighbour, for checking sumOutVariable.
+const Function& onlyFunctionOf(const Variable& variable) {
+    EXPECT_EQ(variable.funcCount(), 1);
+    return *variable.funcs.at(0);
 }
 
-struct Engine {
+TEST(SumOutVariable, TablesOverTheVariableAloneGiveTheLogOfTheirSummedProduct) {
+    ProductBench bench;
+    Variable& v = bench.var(3);
+    bench.table({&v}, {0.2, 0.0, 0.5}, 0.25);
+    bench.table({&v}, {0.5, 0.7, 0.4}, -1.0);
+    buildFunctionIndex(*bench.product);
+    double constant = 0.0;
+    EXPECT_EQ(sumOutVariable(*bench.product, v, constant), 1);
+    EXPECT_NEAR(constant, std::log(0.2 * 0.5 + 0.5 * 0.4) + 0.25 - 1.0, 1e-15);
+    EXPECT_EQ(bench.product->variableCount, 0);
+    EXPECT_EQ(bench.product->functionCount, 0);
+}
+
+TEST(SumOutVariable, ConstantOfTablesThatAreZeroForEveryValueIsMinusInfinity) {
+    ProductBench bench;
+    Variable& v = bench.var(2);
+    bench.table({&v}, {0.0, 0.3});
+    bench.table({&v}, {0.6, 0.0});
+    buildFunctionIndex(*bench.product);
+    double constant = 0.0;
+    EXPECT_EQ(sumOutVariable(*bench.product, v, constant), 1);
+    EXPECT_EQ(constant, -INFINITY);
+}
+
+// The sum keeps, per neighbour value, only the products of the one value
+// with non-zero entries; the new table is appended to the neighbour's
+// functions after the ones it keeps.
+TEST(SumOutVariable, OnlyTheValueWithNonZeroEntriesCounts) {
+    ProductBench bench;
+    Variable& v = bench.var(3);
+    Variable& w = bench.var(2);
+    Function& kept = bench.table({&w}, {0.9, 0.1});
+    bench.table({&v, &w}, {0.0, 0.0, 0.3, 0.6, 0.0, 0.0}, 0.5);
+    bench.table({&v}, {0.0, 0.5, 0.0});
+    buildFunctionIndex(*bench.product);
+    double constant = 0.0;
+    EXPECT_EQ(sumOutVariable(*bench.product, v, constant), 0);
+    ASSERT_EQ(w.funcCount(), 2);
+    EXPECT_EQ(w.funcs[0], &kept);
+    const Function& made = *w.funcs[1];
+    EXPECT_EQ(made.vars, std::vector<Variable*>{&w});
+    EXPECT_EQ(entriesOf(made), (std::vector<double>{0.3 * 0.5, 0.6 * 0.5}));
+    EXPECT_EQ(made.logScale, 0.5);
+    EXPECT_EQ(made.rescaleCountdown, freshRescaleCountdown - 1);
+}
+
+struct RescaleCase {
     const char* name;
-    double incrementalThreshold;
+    int smallestCountdown;
+    int settingsCountdown;
+    bool rescaled;
+    int countdownAfter;
 };
 
-class SumOutRandomProducts : public ::testing::TestWithParam<Engine> {};
+class SumOutRescaling : public ::testing::TestWithParam<RescaleCase> {};
 
-TEST_P(SumOutRandomProducts, GivesTheDirectSumOverTheNeighbours) {
+// The new table inherits the smallest countdown of the tables it multiplies
+// (at most the setting) minus 1; at 0 it is rescaled and starts again.
+TEST_P(SumOutRescaling, RescalesWhenTheCountdownRunsOut) {
+    const RescaleCase& c = GetParam();
+    ProductBench bench;
+    Variable& v = bench.var(2);
+    Variable& w = bench.var(2);
+    bench.table({&v, &w}, {0.1, 0.2, 0.3, 0.4}, 2.0).rescaleCountdown = c.smallestCountdown;
+    bench.table({&v}, {0.5, 0.25}, -0.5).rescaleCountdown = c.smallestCountdown + 3;
+    buildFunctionIndex(*bench.product);
+    double constant = 0.0;
     EliminationSettings settings;
-    settings.incrementalThreshold = GetParam().incrementalThreshold;
-    for (std::uint64_t seed = 1; seed <= 300; ++seed) {
-        RandomProduct made(seed);
-        const Expected expected = expectedSumOut(made);
-        const int functionsBefore = made.bench.product->functionCount;
-        const int summedFunctions = made.vars[0]->funcCount();
-        double constant = 0.0;
-        const int isConstant = sumOutVariable(*made.bench.product, *made.vars[0], constant, settings);
-
-        EXPECT_EQ(made.vars[0]->inUse, 0) << "seed " << seed;
-        if (expected.neighbours.empty()) {
-            ASSERT_EQ(isConstant, 1) << "seed " << seed;
-            EXPECT_EQ(made.bench.product->functionCount, functionsBefore - summedFunctions) << "seed " << seed;
-            EXPECT_DOUBLE_EQ(constant, expected.logScale + std::log(expected.table[0])) << "seed " << seed;
-            continue;
-        }
-        ASSERT_EQ(isConstant, 0) << "seed " << seed;
-        ASSERT_EQ(made.bench.product->functionCount, functionsBefore - summedFunctions + 1) << "seed " << seed;
-        const Function* result = nullptr;
-        for (const Function& function : made.bench.product->functions) {
-            if (function.inUse && function.vars == expected.neighbours) result = &function;
-        }
-        ASSERT_NE(result, nullptr) << "seed " << seed;
-        std::vector<double> table = expected.table;
-        double logScale = expected.logScale;
-        int countdown = expected.countdown - 1;
-        const double largest = *std::max_element(table.begin(), table.end());
-        if (countdown == 0 && largest > 0.0) {
-            // A table at the end of its countdown is rescaled at once.
-            for (double& entry : table) entry /= largest;
-            logScale += std::log(largest);
-        }
-        if (countdown == 0) countdown = settings.rescaleCountdown;
-        EXPECT_EQ(entriesOf(*result), table) << "seed " << seed;
-        EXPECT_EQ(result->logScale, logScale) << "seed " << seed;
-        EXPECT_EQ(result->rescaleCountdown, countdown) << "seed " << seed;
-        for (Variable* neighbour : expected.neighbours) {
-            EXPECT_EQ(std::count(neighbour->funcs.begin(), neighbour->funcs.end(), result), 1) << "seed " << seed;
-        }
-    }
+    settings.rescaleCountdown = c.settingsCountdown;
+    sumOutVariable(*bench.product, v, constant, settings);
+    const Function& made = onlyFunctionOf(w);
+    EXPECT_EQ(made.rescaleCountdown, c.countdownAfter);
+    const std::vector<double> sums = {0.1 * 0.5 + 0.3 * 0.25, 0.2 * 0.5 + 0.4 * 0.25};
+    const double scale = c.rescaled ? sums[1] : 1.0;
+    EXPECT_NEAR(made.probablist[0], sums[0] / scale, 1e-15);
+    EXPECT_NEAR(made.probablist[1], sums[1] / scale, 1e-15);
+    EXPECT_NEAR(made.logScale, 1.5 + std::log(scale), 1e-15);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, SumOutRandomProducts,
-                         ::testing::Values(Engine{"Simple", std::numeric_limits<double>::infinity()},
-                                           Engine{"Incremental", 0.0}),
+INSTANTIATE_TEST_SUITE_P(Countdowns, SumOutRescaling,
+                         ::testing::Values(RescaleCase{"SmallestCountdownOne", 1, 32, true, 32},
+                                           RescaleCase{"SmallestCountdownTwo", 2, 32, false, 1},
+                                           RescaleCase{"SettingCapsTheCountdown", 20, 1, true, 1},
+                                           RescaleCase{"SettingBelowTheTables", 20, 5, false, 4}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,29 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
 #include "network/assembly.hpp"
 #include "network/network_nodes.hpp"
 #include "product/product_pool.hpp"
-#include "support/problem_loading.hpp"
 
 namespace pedlik::testing {
 
-void loadNetwork(const std::string& locusText, const std::string& pedigreeText) {
-    loadProblem(locusText, pedigreeText);
-    PedigreeList& pedigrees = runParameters.pedigrees;
-    if (runParameters.isSexLinked == 1) {
-        eliminateGenotypesSexLinked(pedigrees);
-        createNetworkNodesSexLinked(pedigrees);
-    } else {
-        eliminateGenotypes(pedigrees);
-        createNetworkNodes(pedigrees);
-    }
+StoppedRun prepareNetwork() {
+    return runUntilStopped([] {
+        PedigreeList& pedigrees = runParameters.pedigrees;
+        if (runParameters.isSexLinked == 1) {
+            eliminateGenotypesSexLinked(pedigrees);
+            createNetworkNodesSexLinked(pedigrees);
+        } else {
+            eliminateGenotypes(pedigrees);
+            createNetworkNodes(pedigrees);
+        }
+    });
 }
 
-AssembledProduct assembleFirstPedigree() {
-    Pedigree& pedigree = firstPedigree();
+void loadNetwork(const std::string& locusText, const std::string& pedigreeText) {
+    loadProblem(locusText, pedigreeText);
+    const StoppedRun run = prepareNetwork();
+    if (run.stopped) throw std::runtime_error("the test's genotypes do not eliminate: " + run.err);
+}
+
+AssembledProduct assemblePedigree(Pedigree& pedigree) {
     AssembledProduct assembled;
     assembled.product = createProduct(pedigree.nodeCount + 1, pedigree.nodeCount + 1);
     ::testing::internal::CaptureStdout();
@@ -33,5 +40,7 @@ AssembledProduct assembleFirstPedigree() {
     assembled.report = ::testing::internal::GetCapturedStdout();
     return assembled;
 }
+
+AssembledProduct assembleFirstPedigree() { return assemblePedigree(firstPedigree()); }
 
 }  // namespace pedlik::testing
