@@ -15,66 +15,46 @@ namespace pedlik {
 
 namespace {
 
-// The sum over the values of `variable` of the product of its functions'
+// The sum over the values of `variable` of the product of the functions'
 // entries at base index tableIndex; a zero entry drops the term at once.
-double sumOverValues(const Variable& variable) {
-    double sum = 0.0;
-    for (int value = 0; value < variable.valueCount; ++value) {
-        double term = 1.0;
-        for (const Function* function : variable.funcs) {
-            const double entry = function->probablist[static_cast<size_t>(value) * function->stride +
-                                                      static_cast<size_t>(function->tableIndex)];
-            if (entry == 0.0) {
-                term = 0.0;
-                break;
-            }
-            term *= entry;
+// Two values, the usual case of selectors and diallelic loci, are unrolled.
+double sumOverValues(const Variable& variable, std::span<Function* const> functions) {
+    const auto term = [functions](std::size_t value) {
+        double product = 1.0;
+        for (const Function* function : functions) {
+            const double entry = function->probablist[value * function->stride +
+                                                      static_cast<std::size_t>(function->tableIndex)];
+            if (entry == 0.0) return 0.0;
+            product *= entry;
         }
-        if (term != 0.0) sum += term;
-    }
+        return product;
+    };
+    if (variable.valueCount == 2) return 0.0 + term(0) + term(1);
+    double sum = 0.0;
+    for (int value = 0; value < variable.valueCount; ++value) sum += term(static_cast<std::size_t>(value));
     return sum;
 }
 
 }  // namespace
 
-void sumProductSimple(Function& result, Variable& variable) {
+void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions) {
     std::span<double> table = writableTable(result);
     resetDigits(result);
-    for (Function* function : variable.funcs) strideOf(*function, variable);
+    for (Function* function : functions) strideOf(*function, variable);
     for (double& entry : table) {
         variable.currentValue = 0;
-        for (Function* function : variable.funcs) digitIndex(*function);
-        entry = sumOverValues(variable);
+        for (Function* function : functions) digitIndex(*function);
+        entry = sumOverValues(variable, functions);
         nextDigits(result);
     }
 }
 
-void sumProductIncremental(Function& result, Variable& variable) {
+void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions) {
     std::span<double> table = writableTable(result);
-    const size_t width = result.vars.size();
-    const size_t functionCount = variable.funcs.size();
-    std::vector<StepPair> steps;
-    allocateOrDie("incDecArr", [&] { steps.assign(functionCount * width, StepPair{}); });
-    // Tag each result variable with its position, for fillStepPairs.
-    for (size_t position = 0; position < width; ++position) result.vars[position]->currentValue = static_cast<int>(position);
-    for (size_t k = 0; k < functionCount; ++k) {
-        Function& function = *variable.funcs[k];
-        fillStepPairs(function, variable, std::span<StepPair>(steps).subspan(k * width, width));
-        function.tableIndex = 0;
-    }
-    resetDigits(result);
+    const std::vector<StepPair> steps = prepareStepping(result, &variable, functions);
     for (double& entry : table) {
-        entry = sumOverValues(variable);
-        for (size_t position = width; position-- > 0;) {
-            Variable& digit = *result.vars[position];
-            const bool carries = digit.currentValue == digit.valueCount - 1;
-            digit.currentValue = carries ? 0 : digit.currentValue + 1;
-            for (size_t k = 0; k < functionCount; ++k) {
-                const StepPair& pair = steps[k * width + position];
-                variable.funcs[k]->tableIndex += carries ? pair.wrap : pair.step;
-            }
-            if (!carries) break;
-        }
+        entry = sumOverValues(variable, functions);
+        nextDigitsStepping(result, steps, functions);
     }
 }
 
@@ -111,9 +91,9 @@ int sumOutVariable(Product& product, Variable& variable, double& constant, const
         neighbours.resize(static_cast<size_t>(found.count));
         result = &addFunction(product, std::move(table), logScaleSum, 1, copyVarList(neighbours), countdown - 1);
         if (static_cast<double>(found.size) * variable.funcCount() >= settings.incrementalThreshold) {
-            sumProductIncremental(*result, variable);
+            sumProductIncremental(*result, variable, variable.funcs);
         } else {
-            sumProductSimple(*result, variable);
+            sumProductSimple(*result, variable, variable.funcs);
         }
         if (result->rescaleCountdown <= 0) {
             rescale(*result);
