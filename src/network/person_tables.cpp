@@ -123,19 +123,25 @@ void buildPaternalXTable(Person& daughter, int i) {
     keepOrFold(allele, paternalXTable(alleleValues(daughter, i, true), alleleValues(father, i, false)));
 }
 
-// Step of one allele node: released when barren, else its table.
+// A founder typed at locus 0 whose allele nodes there are barren still owes
+// its genotype's frequency; untyped, its genotype table sums to one.
+void foldBarrenFounderGenotype(Person& person, const Side& side, int i) {
+    if (!side.paternal || side.parent != nullptr || i != 0) return;
+    if (person.genotypeNode == nullptr || person.genotypeNode->valueCount != 1) return;
+    // The released pl_0 had one value per paternal candidate.
+    buildFounderGenotypeTable(person, static_cast<int>(alleleValues(person, 0, true).size()));
+}
+
+// Step of one allele node: released when barren, else its table. A node
+// released by an earlier assembly of the same pedigree is absent, and owes
+// what it owed when it was released.
 void buildAlleleTable(Person& person, const Side& side, int i) {
     Node* allele = nodeAt(side.alleleNodes, i);
-    if (allele == nullptr) return;
-    const int valueCount = allele->valueCount;
-    if (releaseIfBarren(side.alleleNodes, i)) {
-        // A childless founder typed at locus 0 still owes its genotype's
-        // frequency; untyped, its genotype table sums to one.
-        if (side.paternal && side.parent == nullptr && i == 0 && person.genotypeNode->valueCount == 1) {
-            buildFounderGenotypeTable(person, valueCount);
-        }
+    if (allele == nullptr || releaseIfBarren(side.alleleNodes, i)) {
+        foldBarrenFounderGenotype(person, side, i);
         return;
     }
+    const int valueCount = allele->valueCount;
     const bool sexLinked = runParameters.isSexLinked == 1;
     const bool sexLinkedMale = sexLinked && person.isFemale == 0;
     if (side.parent != nullptr && sexLinked && side.paternal) {
