@@ -3,17 +3,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "driver/trimmed_products.hpp"
 #include "input/process_state.hpp"
 #include "product/likelihood.hpp"
-#include "product/trimming.hpp"
 
 namespace pedlik {
 
 namespace {
 
 bool likelihoodIsZero() { return !(runParameters.logLikelihood > impossibleLogLikelihood); }
-
-void printZeroLikelihood() { std::printf("\nThe likelihood is 0.0\n"); }
 
 void printBlock(double lodScore) {
     const double logLikelihood = runParameters.logLikelihood;
@@ -22,17 +20,6 @@ void printBlock(double lodScore) {
     std::printf("-2 LN(LIKE) = %lf\n", -2.0 * logLikelihood);
     std::printf("likelihood  = %lf\n", std::exp(logLikelihood));
     std::printf("LOD_SCORE   = %lf\n", lodScore);
-}
-
-// Builds and trims every pedigree's product for the current fractions;
-// false when some pedigree's likelihood is 0.
-bool buildTrimmedProducts(PedigreeList& pedigrees, ProductArray& products) {
-    int failed = 0;
-    products = buildProducts(failed, pedigrees);
-    if (failed == 1) return false;
-    runParameters.logLikelihood += trimProducts(products, pedigrees, failed);
-    if (failed == 1) products.clear();
-    return failed == 0;
 }
 
 }  // namespace

@@ -1,7 +1,19 @@
+#include "driver/command_line.hpp"
 #include "driver/main_sequence.hpp"
 
 int main(int argc, char** argv) {
-    const char* locusPath = argc > 1 ? argv[1] : "datafile3.dat";
-    const char* pedigreePath = argc > 2 ? argv[2] : "pedfile3.dat";
-    return pedlik::runMainSequence(locusPath, pedigreePath);
+    const pedlik::CommandLine line = pedlik::parseCommandLine(argc, argv);
+    if (!line.unknownOption.empty()) {
+        pedlik::printUnknownOption(line.unknownOption);
+        return 1;
+    }
+    if (line.help) {
+        pedlik::printUsage();
+        return 0;
+    }
+    if (line.version) {
+        pedlik::printVersion();
+        return 0;
+    }
+    return pedlik::runMainSequence(line.locusPath, line.pedigreePath, line.estimates);
 }

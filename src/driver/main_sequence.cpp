@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "driver/bucket_tree_mode.hpp"
 #include "driver/lod_score_mode.hpp"
 #include "driver/read_problem.hpp"
 #include "genotype/genotype_elimination.hpp"
@@ -27,7 +28,7 @@ void releaseProblem() {
 
 }  // namespace
 
-int runMainSequence(const char* locusPath, const char* pedigreePath) {
+int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates) {
     const int programCode = readProblem(locusPath, pedigreePath);
 
     const bool sexLinked = runParameters.isSexLinked == 1;
@@ -46,6 +47,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath) {
         createNetworkNodes(runParameters.pedigrees);
     }
     if (programCode == 5) runLodScoreMode(runParameters.pedigrees);
+    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, reportEstimates);
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

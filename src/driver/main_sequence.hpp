@@ -4,6 +4,7 @@ namespace pedlik {
 
 // One whole run: read both files, eliminate genotypes, build the network,
 // run the mode the program code selects, print the timings, release.
-int runMainSequence(const char* locusPath, const char* pedigreePath);
+// `reportEstimates` makes the bucket-tree mode report its iterations.
+int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates = false);
 
 }  // namespace pedlik

@@ -23,5 +23,8 @@ using FatalExitHandler = void (*)(int status);
 extern RunParameters runParameters;      // the problem as read, and the run's logLikelihood
 extern FatalExitHandler fatalExitHandler;  // called with the exit status of a fatal error
 extern AssemblyCounters assembly;        // the network assembly of the current pedigree
+extern double bteLogLikelihood;          // ln likelihood of the pedigrees bucket-tree elimination has run on
+extern int meiosisCount;                 // meioses of all pedigrees, the denominator of re-estimated fractions
+extern int mergeLimit;                   // bucket merges allowed per bucket tree
 
 }  // namespace pedlik

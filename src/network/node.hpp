@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,14 @@ namespace pedlik {
 
 struct Variable;
 struct Function;
+
+// A function the bucket-tree code allocated by itself (a message, a sum-out
+// result, a belief) is owned through this handle. The deleter is defined
+// where Function is complete, so nodes can hold one without seeing it.
+struct StandaloneDelete {
+    void operator()(Function* function) const;
+};
+using OwnedFunction = std::unique_ptr<Function, StandaloneDelete>;
 
 // One network variable: an allele, a selector, a phenotype or a founder's
 // unordered genotype of one person at one locus.
@@ -22,9 +31,13 @@ struct Node {
     // node has a variable, or never had more than one value.
     int survivingValue = -1;
     std::string name;             // unique within a pedigree, e.g. "pl_3_0"
-    Function* pairBelief = nullptr;
-    Function* singleBelief = nullptr;
-    Function* firstBelief = nullptr;
+    // Selector beliefs left by bucket-tree elimination until re-estimation
+    // reads them: over this selector and the next locus's, over this one
+    // when the next has no variable, and over this one when the previous
+    // locus's has none.
+    OwnedFunction pairBelief;
+    OwnedFunction singleBelief;
+    OwnedFunction firstBelief;
     int isSelector = 0;
     Node* nextSelector = nullptr;
 };

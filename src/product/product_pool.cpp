@@ -57,6 +57,20 @@ void releaseVariable(Product& product, Variable& variable) {
     --product.variableCount;
 }
 
+void restoreVariable(Product& product, Variable& variable) {
+    Node& node = *variable.node;
+    if (!variable.inUse) {
+        variable.inUse = 1;
+        ++product.variableCount;
+        node.variable = &variable;
+        node.survivingValue = -1;
+    }
+    variable.degree = 0;
+    variable.funcs = {};
+    variable.valueCount = node.valueCount;
+    variable.originalValues = {};
+}
+
 Function& addFunction(Product& product, SharedTable table, double logScale, int ownsTable,
                       std::vector<Variable*> vars, int rescaleCountdown) {
     Function* slot = takeFreeSlot(product.functions, product.nextFunctionSlot, product.functionCount);

@@ -28,6 +28,12 @@ Variable& variableForNode(Node& node, Product& product);
 // a node that a copied product redirected elsewhere keeps its link.
 void releaseVariable(Product& product, Variable& variable);
 
+// Gives the variable all its node's values back and no functions, ready
+// for the node's tables to be built again. A slot that was freed is taken
+// back for the same node, which points at it again and forgets its
+// survivingValue; no other variable may have taken the slot meanwhile.
+void restoreVariable(Product& product, Variable& variable);
+
 // Takes a free function slot for a table over `vars` (taken over, in table
 // order). The new function is not yet in any variable's funcs. A product
 // whose function slots are all in use ends the run with the

@@ -26,10 +26,10 @@ struct InputCursor {
 };
 
 // Reads the functions' stride (set by the caller) and tableIndex.
-std::vector<InputCursor> inputCursors(const Variable& variable) {
+std::vector<InputCursor> inputCursors(std::span<Function* const> functions) {
     std::vector<InputCursor> inputs;
-    allocateOrDie("incDecArr", [&] { inputs.reserve(variable.funcs.size()); });
-    for (const Function* function : variable.funcs) {
+    allocateOrDie("incDecArr", [&] { inputs.reserve(functions.size()); });
+    for (const Function* function : functions) {
         inputs.push_back({function->probablist.data(), function->stride, function->tableIndex});
     }
     return inputs;
@@ -94,26 +94,26 @@ DigitMoves digitMoves(const Function& result, std::span<const StepPair> steps, s
 
 }  // namespace
 
-void sumProductSimple(Function& result, Variable& variable) {
+void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions) {
     std::span<double> table = writableTable(result);
     resetDigits(result);
-    for (Function* function : variable.funcs) strideOf(*function, variable);
-    std::vector<InputCursor> inputs = inputCursors(variable);
+    for (Function* function : functions) strideOf(*function, variable);
+    std::vector<InputCursor> inputs = inputCursors(functions);
     for (double& entry : table) {
         variable.currentValue = 0;
         for (std::size_t k = 0; k < inputs.size(); ++k) {
-            digitIndex(*variable.funcs[k]);
-            inputs[k].index = variable.funcs[k]->tableIndex;
+            digitIndex(*functions[k]);
+            inputs[k].index = functions[k]->tableIndex;
         }
         entry = sumOverValues(inputs, variable.valueCount);
         nextDigits(result);
     }
 }
 
-void sumProductIncremental(Function& result, Variable& variable) {
+void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions) {
     std::span<double> table = writableTable(result);
     const std::size_t width = result.vars.size();
-    const std::size_t functionCount = variable.funcs.size();
+    const std::size_t functionCount = functions.size();
     std::vector<StepPair> steps;
     allocateOrDie("incDecArr", [&] { steps.assign(functionCount * width, StepPair{}); });
     // Tag each result variable with its position, for fillStepPairs.
@@ -121,7 +121,7 @@ void sumProductIncremental(Function& result, Variable& variable) {
         result.vars[position]->currentValue = static_cast<int>(position);
     }
     for (std::size_t k = 0; k < functionCount; ++k) {
-        Function& function = *variable.funcs[k];
+        Function& function = *functions[k];
         fillStepPairs(function, variable, std::span<StepPair>(steps).subspan(k * width, width));
         function.tableIndex = 0;
     }
@@ -130,7 +130,7 @@ void sumProductIncremental(Function& result, Variable& variable) {
     // The walk keeps its digits in a local array and moves the inputs'
     // indexes exactly as their tableIndex would move, back to 0 at the end.
     const DigitMoves moves = digitMoves(result, steps, functionCount);
-    std::vector<InputCursor> inputs = inputCursors(variable);
+    std::vector<InputCursor> inputs = inputCursors(functions);
     std::vector<int> digits;
     allocateOrDie("incDecArr", [&] { digits.resize(width); });
     for (double& entry : table) {
@@ -182,9 +182,9 @@ int sumOutVariable(Product& product, Variable& variable, double& constant, const
         neighbours.resize(static_cast<size_t>(found.count));
         result = &addFunction(product, std::move(table), logScaleSum, 1, copyVarList(neighbours), countdown - 1);
         if (static_cast<double>(found.size) * variable.funcCount() >= settings.incrementalThreshold) {
-            sumProductIncremental(*result, variable);
+            sumProductIncremental(*result, variable, variable.funcs);
         } else {
-            sumProductSimple(*result, variable);
+            sumProductSimple(*result, variable, variable.funcs);
         }
         if (result->rescaleCountdown <= 0) {
             rescale(*result);

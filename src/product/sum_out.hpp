@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "product/elimination_settings.hpp"
 #include "product/product.hpp"
 
@@ -13,11 +15,13 @@ int sumOutVariable(Product& product, Variable& variable, double& constant,
                    const EliminationSettings& settings = EliminationSettings{});
 
 // Fill the new function's table: the sum over the variable's values of the
-// product of its functions, for every combination of the neighbours' values.
-// The two give the same table; the incremental one steps the table indexes
-// instead of recomputing them.
-void sumProductSimple(Function& result, Variable& variable);
-void sumProductIncremental(Function& result, Variable& variable);
+// product of `functions` (each lists the variable; the result lists their
+// other variables), for every combination of the result's values. The two
+// give the same table; the incremental one steps the table indexes instead
+// of recomputing them. Both engines sum out with these: elimination passes
+// the variable's funcs, bucket-tree elimination a work list's functions.
+void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions);
+void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions);
 
 // The log of the sum over the variable's values of the product of its
 // functions, each of which lists the variable alone, plus `logScaleSum`.

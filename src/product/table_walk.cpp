@@ -1,5 +1,7 @@
 #include "product/table_walk.hpp"
 
+#include "driver/allocation.hpp"
+
 namespace pedlik {
 
 void strideOf(Function& function, const Variable& variable) {
@@ -15,17 +17,33 @@ void strideOf(Function& function, const Variable& variable) {
     function.stride = 1;
 }
 
-void fillStepPairs(Function& function, const Variable& summed, std::span<StepPair> row) {
+void fillStepPairs(Function& function, const Variable* summed, std::span<StepPair> row) {
     int stride = 1;
     for (std::size_t position = function.vars.size(); position-- > 0;) {
         const Variable* listed = function.vars[position];
-        if (listed == &summed) {
+        if (listed == summed) {
             function.stride = stride;
         } else {
             row[listed->currentValue] = StepPair{stride, (1 - listed->valueCount) * stride};
         }
         stride *= listed->valueCount;
     }
+}
+
+std::vector<StepPair> prepareStepping(Function& result, const Variable* summed, std::span<Function* const> inputs) {
+    const std::size_t width = result.vars.size();
+    std::vector<StepPair> steps;
+    allocateOrDie("incDecArr", [&] { steps.assign(inputs.size() * width, StepPair{}); });
+    // Tag each result variable with its position, for fillStepPairs.
+    for (std::size_t position = 0; position < width; ++position) {
+        result.vars[position]->currentValue = static_cast<int>(position);
+    }
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        fillStepPairs(*inputs[k], summed, std::span<StepPair>(steps).subspan(k * width, width));
+        inputs[k]->tableIndex = 0;
+    }
+    resetDigits(result);
+    return steps;
 }
 
 }  // namespace pedlik

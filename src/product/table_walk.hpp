@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "product/product.hpp"
 
@@ -54,11 +55,41 @@ struct StepPair {
     int wrap = 0;
 };
 
-// For an input function of a sum-out over `summed`: sets the function's
-// stride for `summed`, and stores for each of its other variables the step
-// pair at that variable's position in the result, which the caller has put
-// into the variable's currentValue. Positions the function does not list
-// keep their pair, which the caller has zeroed.
-void fillStepPairs(Function& function, const Variable& summed, std::span<StepPair> row);
+// For an input function of a sum-out over `summed` (null for a plain
+// product, which sums nothing): sets the function's stride for `summed`,
+// and stores for each of its other variables the step pair at that
+// variable's position in the result, which the caller has put into the
+// variable's currentValue. Positions the function does not list keep their
+// pair, which the caller has zeroed.
+void fillStepPairs(Function& function, const Variable* summed, std::span<StepPair> row);
+inline void fillStepPairs(Function& function, const Variable& summed, std::span<StepPair> row) {
+    fillStepPairs(function, &summed, row);
+}
+
+// Prepares a stepped walk over `result` (the incremental alternative to
+// digitIndex per entry): the step pairs of every input, one row each
+// ("incDecArr"), with each input's stride set for `summed` (null: nothing
+// is summed) and its tableIndex at 0. Leaves the result's digits at 0.
+std::vector<StepPair> prepareStepping(Function& result, const Variable* summed, std::span<Function* const> inputs);
+
+// One step of a stepped walk over `result`: advances its digits like
+// nextDigits and moves the tableIndex of every input by its pair for each
+// digit that changes (row k of `steps`, one pair per position of the
+// result, belongs to inputs[k]). Returns 0 after the last entry.
+inline int nextDigitsStepping(const Function& result, std::span<const StepPair> steps,
+                              std::span<Function* const> inputs) {
+    const std::size_t width = result.vars.size();
+    for (std::size_t position = width; position-- > 0;) {
+        Variable& digit = *result.vars[position];
+        const bool carries = digit.currentValue == digit.valueCount - 1;
+        digit.currentValue = carries ? 0 : digit.currentValue + 1;
+        for (std::size_t k = 0; k < inputs.size(); ++k) {
+            const StepPair& pair = steps[k * width + position];
+            inputs[k]->tableIndex += carries ? pair.wrap : pair.step;
+        }
+        if (!carries) return 1;
+    }
+    return 0;
+}
 
 }  // namespace pedlik

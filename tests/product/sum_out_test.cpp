@@ -88,9 +88,9 @@ TEST(SumProduct, BothEnginesMakeThePlainSumOnRandomFunctions) {
         const std::vector<double> expected = plainSum(summed, neighbours);
 
         Function& simple = bench.table(neighbours, std::vector<double>(expected.size(), -1.0));
-        sumProductSimple(simple, summed);
+        sumProductSimple(simple, summed, summed.funcs);
         Function& incremental = bench.table(neighbours, std::vector<double>(expected.size(), -1.0));
-        sumProductIncremental(incremental, summed);
+        sumProductIncremental(incremental, summed, summed.funcs);
         // The same products added in the same order: equal to the last bit.
         EXPECT_EQ(entriesOf(simple), entriesOf(incremental));
         const std::vector<double> made = entriesOf(incremental);

@@ -1,0 +1,103 @@
+#include "buckettree/bte_run.hpp"
+
+#include "buckettree/messages.hpp"
+#include "buckettree/standalone_function.hpp"
+#include "input/process_state.hpp"
+
+namespace pedlik {
+
+namespace {
+
+OwnedFunction storable(OwnedFunction belief) {
+    belief->intermediate = 0;
+    return belief;
+}
+
+// A selector's variable is eliminated by the tree while its node still
+// points at it: re-estimation may trim a variable away for one iteration.
+bool isLiveSelector(const Variable* variable) {
+    const Node& node = *variable->node;
+    return node.isSelector && node.variable == variable;
+}
+
+// The joint belief over a selector and the next locus's, formed in the
+// bucket of the later of the two, which holds the table over both.
+OwnedFunction selectorPairBelief(const BucketTree& tree, Variable* selector, Variable* next,
+                                 const BteSettings& settings) {
+    const LocationRecord& first = *tree.locationOf.at(selector);
+    const LocationRecord& second = *tree.locationOf.at(next);
+    const Bucket& holder = *(first.position > second.position ? first : second).bucket;
+    return Belief(GetBucketMessages(holder, nullptr), GetBucketVars(holder, selector, next), settings);
+}
+
+void storeBeliefs(const BucketTree& tree, const BteSettings& settings) {
+    for (const Bucket* bucket : tree.order) {
+        for (Variable* variable : bucket->ownVars) {
+            if (!isLiveSelector(variable)) continue;
+            Node& node = *variable->node;
+            // A belief of an earlier run must not pass for this run's.
+            node.pairBelief.reset();
+            node.singleBelief.reset();
+            node.firstBelief.reset();
+            if (node.nextSelector != nullptr) {
+                Variable* next = node.nextSelector->variable;
+                if (next != nullptr) {
+                    node.pairBelief = storable(selectorPairBelief(tree, variable, next, settings));
+                } else {
+                    node.singleBelief = storable(SelectorBelief(*bucket, variable, settings));
+                }
+            }
+            if (node.parentCount > 0 && node.parents[0]->variable == nullptr) {
+                node.firstBelief = storable(SelectorBelief(*bucket, variable, settings));
+            }
+        }
+    }
+}
+
+const Function* storedBelief(const Node& node) {
+    if (node.pairBelief != nullptr) return node.pairBelief.get();
+    if (node.singleBelief != nullptr) return node.singleBelief.get();
+    return node.firstBelief.get();
+}
+
+}  // namespace
+
+OwnedFunction SelectorBelief(const Bucket& bucket, Variable* variable, const BteSettings& settings) {
+    return Belief(GetBucketMessages(bucket, nullptr), GetBucketVars(bucket, variable, variable), settings);
+}
+
+void AddLogLikelihood(const BucketTree& tree, const BteSettings& settings) {
+    for (const Bucket* root : tree.order) {
+        if (root->parent != nullptr) continue;
+        const Function* belief = nullptr;
+        for (const Variable* variable : root->ownVars) {
+            if (isLiveSelector(variable) && (belief = storedBelief(*variable->node)) != nullptr) break;
+        }
+        if (belief != nullptr) {
+            bteLogLikelihood += LogSum(*belief);
+            continue;
+        }
+        // A root left without tables (value trimming turned them all into
+        // constants) stands for a likelihood factor of 1.
+        const OwnedFunction fresh = SelectorBelief(*root, root->ownVars.front(), settings);
+        if (fresh != nullptr) bteLogLikelihood += LogSum(*fresh);
+    }
+}
+
+void RunBte(BucketTree& tree, const BteSettings& settings) {
+    // Every child sends its lambda message before its parent computes its
+    // own, and every bucket has its pi message before it sends its children
+    // theirs.
+    for (auto it = tree.order.rbegin(); it != tree.order.rend(); ++it) GetLambda(**it, settings);
+    for (Bucket* bucket : tree.order) {
+        for (Bucket* child : bucket->children) GetPi(*bucket, *child, settings);
+    }
+    storeBeliefs(tree, settings);
+    AddLogLikelihood(tree, settings);
+}
+
+void ClearFunctionLists(BucketTree& tree) {
+    for (std::unique_ptr<Bucket>& bucket : tree.buckets) bucket->functions.clear();
+}
+
+}  // namespace pedlik

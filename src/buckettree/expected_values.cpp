@@ -1,0 +1,107 @@
+#include "buckettree/expected_values.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "buckettree/standalone_function.hpp"
+#include "driver/allocation.hpp"
+#include "input/process_state.hpp"
+#include "network/assembly_steps.hpp"
+#include "product/product.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// The value left to a selector without a variable: the one genotype
+// elimination fixed (the node then has one value), or the one value
+// trimming kept, in the node's numbering, which is the selector's value.
+// -1 when neither is known.
+int fixedValue(const Person& person, const Node& selector, int locus) {
+    const bool maternal = selector.name.front() == 'm';
+    if (selector.valueCount == 1) {
+        const PersonLocus& data = person.loci[locus];
+        return maternal ? data.maternalSelectorValue : data.paternalSelectorValue;
+    }
+    return selector.survivingValue;
+}
+
+// The belief made a probability table; the slot is emptied.
+OwnedFunction takeBelief(OwnedFunction& slot) {
+    OwnedFunction belief = std::move(slot);
+    if (belief != nullptr) NormalizeBelief(*belief);
+    return belief;
+}
+
+// The probability that a selector with variable differs from `value`, from
+// its belief over it alone.
+double differsFrom(OwnedFunction& slot, int value, double fallback) {
+    const OwnedFunction belief = takeBelief(slot);
+    if (belief == nullptr || value < 0) return fallback;
+    return belief->probablist[value == 1 ? 0 : 1];
+}
+
+}  // namespace
+
+void CountMeioses(const PedigreeList& pedigrees) {
+    const int sides = runParameters.isSexLinked == 1 ? 1 : 2;
+    meiosisCount = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
+        for (const Person& person : pedigree->persons) {
+            if (person.mother != nullptr) meiosisCount += sides;
+        }
+    }
+}
+
+double RecombinationProbability(const Person& person, Node* s, Node* t, int interval) {
+    const double theta = runParameters.thetaVals[static_cast<std::size_t>(interval)].theta;
+    if (s == nullptr || t == nullptr) return theta;
+    const bool sFree = s->variable != nullptr;
+    const bool tFree = t->variable != nullptr;
+    if (sFree && tFree) {
+        // Entries 1 and 2 are the two unequal combinations, in either
+        // variable order.
+        const OwnedFunction pair = takeBelief(s->pairBelief);
+        return pair == nullptr ? theta : pair->probablist[1] + pair->probablist[2];
+    }
+    if (tFree) return differsFrom(t->firstBelief, fixedValue(person, *s, interval), theta);
+    if (sFree) return differsFrom(s->singleBelief, fixedValue(person, *t, interval + 1), theta);
+    const int sValue = fixedValue(person, *s, interval);
+    const int tValue = fixedValue(person, *t, interval + 1);
+    if (sValue < 0 || tValue < 0) return theta;
+    return sValue != tValue ? 1.0 : 0.0;
+}
+
+double ExpectedValues(const PedigreeList& pedigrees) {
+    const int intervals = runParameters.lociCount - 1;
+    const bool sexLinked = runParameters.isSexLinked == 1;
+    std::vector<double> expextvals;
+    allocateOrDie("expextvals", [&] { expextvals.assign(static_cast<std::size_t>(std::max(intervals, 0)), 0.0); });
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
+        for (const Person& person : pedigree->persons) {
+            if (person.mother == nullptr) continue;
+            for (int i = 0; i < intervals; ++i) {
+                double expected = RecombinationProbability(person, nodeAt(person.maternalSelectorNodes, i),
+                                                           nodeAt(person.maternalSelectorNodes, i + 1), i);
+                if (!sexLinked) {
+                    expected += RecombinationProbability(person, nodeAt(person.paternalSelectorNodes, i),
+                                                         nodeAt(person.paternalSelectorNodes, i + 1), i);
+                }
+                expextvals[static_cast<std::size_t>(i)] += expected;
+            }
+        }
+    }
+    double change = 0.0;
+    // Without a meiosis the data say nothing about recombination: the
+    // fractions stay, and so the loop ends.
+    if (meiosisCount == 0) return change;
+    for (int i = 0; i < intervals; ++i) {
+        ThetaPair& pair = runParameters.thetaVals[static_cast<std::size_t>(i)];
+        const double estimate = expextvals[static_cast<std::size_t>(i)] / meiosisCount;
+        change += std::fabs((pair.theta - estimate) / pair.theta);
+        setTheta(pair, estimate);
+    }
+    return change / intervals;
+}
+
+}  // namespace pedlik

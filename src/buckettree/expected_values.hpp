@@ -1,0 +1,28 @@
+#pragma once
+
+#include "input/records.hpp"
+
+namespace pedlik {
+
+// Sets meiosisCount: one meiosis per person and parent whose allele the
+// person draws at random, the mother's and, in autosomal data, the
+// father's (a daughter's X from her father is his only one).
+void CountMeioses(const PedigreeList& pedigrees);
+
+// The expectation-maximisation step: every interval's new recombination
+// fraction is its expected number of recombinations, over all meioses of
+// all pedigrees, divided by meiosisCount; it is written into thetaVals.
+// Reads and releases the selector beliefs. Returns the mean, over the
+// intervals, of |(old - new) / old|: not a number when an old fraction and
+// its new one are both 0, or when there is no interval. Without any meiosis
+// the fractions stay as they are and the result is 0.
+double ExpectedValues(const PedigreeList& pedigrees);
+
+// The posterior probability that the meiosis whose selectors at loci
+// `interval` and `interval` + 1 are `s` and `t` is recombinant there. A
+// null selector was released as barren: no observation depends on it, so
+// the probability is the fraction itself. Reads and releases the belief
+// it uses.
+double RecombinationProbability(const Person& person, Node* s, Node* t, int interval);
+
+}  // namespace pedlik

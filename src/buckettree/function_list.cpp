@@ -1,0 +1,77 @@
+#include "buckettree/function_list.hpp"
+
+#include <algorithm>
+
+#include "driver/allocation.hpp"
+
+namespace pedlik {
+
+FunctionEntry ownedEntry(OwnedFunction function) {
+    Function* held = function.get();
+    return FunctionEntry{held, nullptr, std::move(function)};
+}
+
+bool InVarList(const VarList& list, const Variable* variable) {
+    return std::find(list.begin(), list.end(), variable) != list.end();
+}
+
+VarList getvarrray(const FunctionList& list, const Variable* variable) {
+    VarList collected;
+    for (const FunctionEntry& entry : list) {
+        const Function* function = entry.function;
+        if (function == nullptr) continue;
+        if (variable != nullptr && !InVarList(function->vars, variable)) continue;
+        for (Variable* listed : function->vars) {
+            if (listed == variable || InVarList(collected, listed)) continue;
+            allocateOrDie("bte addtovararraylist", [&] { collected.push_back(listed); });
+        }
+    }
+    return collected;
+}
+
+std::int64_t GetProbabSize(const FunctionList& list, const Variable* variable) {
+    if (list.empty()) return -1;
+    std::int64_t size = 1;
+    for (const Variable* collected : getvarrray(list, variable)) size *= collected->valueCount;
+    return size == 1 ? 0 : size;
+}
+
+bool listsVariable(const FunctionList& list, const Variable& variable) {
+    return std::any_of(list.begin(), list.end(), [&](const FunctionEntry& entry) {
+        return entry.function != nullptr && InVarList(entry.function->vars, &variable);
+    });
+}
+
+FunctionList ExtractFunctions(const Variable& variable, FunctionList& holder) {
+    FunctionList extracted;
+    FunctionList kept;
+    allocateOrDie("Bte-GetFunc", [&] {
+        extracted.reserve(holder.size());
+        kept.reserve(holder.size());
+    });
+    for (FunctionEntry& entry : holder) {
+        const bool lists = entry.function != nullptr && InVarList(entry.function->vars, &variable);
+        (lists ? extracted : kept).push_back(std::move(entry));
+    }
+    holder = std::move(kept);
+    return extracted;
+}
+
+FunctionList CopyFunctionList(const FunctionList& list, const Bucket* excludedSender) {
+    FunctionList copy;
+    allocateOrDie("bte-GetBucketMessages", [&] { copy.reserve(list.size()); });
+    for (const FunctionEntry& entry : list) {
+        if (excludedSender != nullptr && entry.sender == excludedSender) continue;
+        copy.push_back(FunctionEntry{entry.function, nullptr, nullptr});
+    }
+    return copy;
+}
+
+std::vector<Function*> functionsOf(const FunctionList& list) {
+    std::vector<Function*> functions;
+    allocateOrDie("Bte-GetFunc", [&] { functions.reserve(list.size()); });
+    for (const FunctionEntry& entry : list) functions.push_back(entry.function);
+    return functions;
+}
+
+}  // namespace pedlik

@@ -1,0 +1,63 @@
+#include "buckettree/multiply.hpp"
+
+#include <algorithm>
+
+#include "buckettree/blocks.hpp"
+#include "buckettree/standalone_function.hpp"
+#include "product/table_walk.hpp"
+#include "product/tables.hpp"
+
+namespace pedlik {
+
+void FillProduct(Function& result, const FunctionList& list) {
+    std::vector<Function*> inputs = functionsOf(list);
+    std::erase(inputs, nullptr);
+    std::span<double> table = writableTable(result);
+    const std::vector<StepPair> steps = prepareStepping(result, nullptr, inputs);
+    for (double& entry : table) {
+        double product = 1.0;
+        for (const Function* function : inputs) {
+            product *= function->probablist[static_cast<std::size_t>(function->tableIndex)];
+        }
+        entry = product;
+        nextDigitsStepping(result, steps, inputs);
+    }
+}
+
+void multiply(FunctionList& work, Function& result, const BteSettings& settings) {
+    if (result.tableSize() < settings.blockThreshold) {
+        FillProduct(result, work);
+    } else {
+        const VarList split = splitResult(result, nullptr, settings.blockThreshold);
+        forEachBlock(result, split, work, [&](BlockInputs& block, std::span<double> out) {
+            OwnedFunction piece = newResultFunction(out.size(), getvarrray(block.slices, nullptr), "bte-multiply", "bte-mult");
+            FillProduct(*piece, block.slices);
+            std::transform(piece->probablist.begin(), piece->probablist.end(), out.begin(),
+                           [&](double entry) { return entry * block.factor; });
+        });
+    }
+    work.clear();
+    if (result.rescaleCountdown <= 0) {
+        rescale(result);
+        result.rescaleCountdown = settings.rescaleCountdown;
+    }
+}
+
+void MultiplyFunctions(FunctionList& work, const BteSettings& settings) {
+    VarList vars = getvarrray(work, nullptr);
+    std::size_t size = 1;
+    for (const Variable* listed : vars) size *= static_cast<std::size_t>(listed->valueCount);
+    OwnedFunction result = newResultFunction(size, std::move(vars), "bte- MultiplyFunctions", "bte-MultiplyFunctions");
+    result->intermediate = 0;
+    int countdown = settings.rescaleCountdown;
+    for (const FunctionEntry& entry : work) {
+        if (entry.function == nullptr) continue;
+        result->logScale += entry.function->logScale;
+        countdown = std::min(countdown, entry.function->rescaleCountdown);
+    }
+    result->rescaleCountdown = countdown - 1;
+    multiply(work, *result, settings);
+    work.push_back(ownedEntry(std::move(result)));
+}
+
+}  // namespace pedlik

@@ -1,0 +1,68 @@
+#include "driver/bucket_tree_mode.hpp"
+
+#include <cstdio>
+
+#include "buckettree/bte_run.hpp"
+#include "buckettree/expected_values.hpp"
+#include "buckettree/merging.hpp"
+#include "buckettree/reestimation.hpp"
+#include "buckettree/tree_construction.hpp"
+#include "driver/trimmed_products.hpp"
+#include "input/process_state.hpp"
+#include "product/elimination_order.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// Iteration goes on while the mean relative change of the fractions is at
+// least this; a change that is not a number stops it.
+constexpr double changeThreshold = 0.07;
+constexpr int mergesPerTree = 85;
+
+void printFractions(const std::vector<ThetaPair>& fractions) {
+    for (const ThetaPair& pair : fractions) std::printf(" %lf", pair.theta);
+    std::printf("\n");
+}
+
+void printIteration(int iteration, double logLikelihood, const std::vector<ThetaPair>& fractions) {
+    std::printf("\nEM ITERATION %d: LN(LIKE) = %lf  THETAS =", iteration, logLikelihood);
+    printFractions(fractions);
+}
+
+void printEstimates(int iterations) {
+    std::printf("\nEM ESTIMATES AFTER %d ITERATIONS: THETAS =", iterations);
+    printFractions(runParameters.thetaVals);
+}
+
+}  // namespace
+
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates) {
+    setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
+    ProductArray products;
+    if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
+    const std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount);
+    // Declared after the products, so released before them: the trees hold
+    // the products' tables.
+    BucketTreeArray trees = createBucketTrees(products, orders);
+    createVarArrays(trees);
+    mergeLimit = mergesPerTree;
+    MergeBuckets(trees, mergeLimit);
+    CountMeioses(pedigrees);
+
+    bteLogLikelihood = 0.0;
+    for (std::unique_ptr<BucketTree>& tree : trees) RunBte(*tree);
+    int iterations = 1;
+    if (reportEstimates) printIteration(iterations, runParameters.logLikelihood + bteLogLikelihood, runParameters.thetaVals);
+    double change = ExpectedValues(pedigrees);
+    while (change >= changeThreshold) {
+        const std::vector<ThetaPair> used = runParameters.thetaVals;
+        double logLikelihood = 0.0;
+        change = Reestimate(pedigrees, products, trees, runParameters.isSexLinked, logLikelihood);
+        ++iterations;
+        if (reportEstimates) printIteration(iterations, logLikelihood, used);
+    }
+    if (reportEstimates) printEstimates(iterations);
+}
+
+}  // namespace pedlik

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "input/records.hpp"
+
+namespace pedlik {
+
+// Program code 4: with the varied fraction at 0.5 and the others as read,
+// builds and trims every pedigree's product, organises it into a bucket
+// tree, runs bucket-tree elimination and re-estimates every recombination
+// fraction by expectation-maximisation while the mean relative change is
+// 0.07 or more; the estimates stay in thetaVals. Its output is the stage
+// reports; with `reportEstimates` also, after each elimination over all
+// pedigrees, the iteration's log-likelihood and fractions, and at the end
+// the estimates.
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates);
+
+}  // namespace pedlik
