@@ -13,6 +13,10 @@ namespace pedlik::testing {
 
 void loadNetwork(const std::string& locusText, const std::string& pedigreeText) {
     loadProblem(locusText, pedigreeText);
+    buildNetwork();
+}
+
+void buildNetwork() {
     PedigreeList& pedigrees = runParameters.pedigrees;
     if (runParameters.isSexLinked == 1) {
         eliminateGenotypesSexLinked(pedigrees);

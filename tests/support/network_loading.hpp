@@ -11,6 +11,10 @@ namespace pedlik::testing {
 // network nodes, as a run does before its mode.
 void loadNetwork(const std::string& locusText, const std::string& pedigreeText);
 
+// The same steps after reading: genotype elimination and network nodes for
+// the problem in the run parameters.
+void buildNetwork();
+
 // The first pedigree's product as the network assembly fills it; the
 // assembly's three report lines go to `report`, its log constant to
 // `logConstant`.
