@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 5
 
-.PHONY: run test build build-san build-fuzz fuzz-smoke deps oracle-deps clean
+.PHONY: run test build build-san build-fuzz fuzz-smoke deps oracle-deps clean bench-buckettree
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +34,14 @@ test: oracle-deps build build-san
 	cd build-san && ctest --output-on-failure -j $(JOBS)
 	cd build && ctest --output-on-failure -L unsanitized
 	@$(MAKE) --no-print-directory fuzz-smoke
+
+# One bucket-tree elimination over all pedigrees against one likelihood by
+# elimination, on generated families of 25 to 60 persons; pass case folders
+# (each with datafile3.dat and pedfile3.dat) in BENCH_CASES to time others.
+bench-buckettree: deps
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build -j $(JOBS) --target pedlik_bench_buckettree
+	@build/pedlik_bench_buckettree $(BENCH_CASES)
 
 clean:
 	rm -rf build build-san build-fuzz
