@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 
 #include "buckettree/list_sum_out.hpp"
@@ -69,41 +70,39 @@ void expectSameTable(const Function& blockwise, const Function& whole, const std
 }
 
 
-class BlockTables : public ::testing::TestWithParam<std::size_t> {};
-
-TEST_P(BlockTables, SumOutEqualsTheTableMadeInOnePiece) {
+// Reduces two copies of every random list, one with the default threshold
+// and one with `threshold`, and compares the single functions left.
+void expectBlockwiseEqualsWhole(std::size_t threshold,
+                                const std::function<void(FunctionList&, Variable&, const BteSettings&)>& reduce) {
     BteSettings blocks;
-    blocks.blockThreshold = GetParam();
+    blocks.blockThreshold = threshold;
     int split = 0;
     for (std::uint64_t seed = 1; seed <= 40; ++seed) {
         RandomList random(seed);
-        Variable& summed = *random.variables[0];
         FunctionList whole = CopyFunctionList(random.list);
         FunctionList blockwise = CopyFunctionList(random.list);
-        sumOutOfList(whole, summed, {"test", "test"}, BteSettings{});
-        sumOutOfList(blockwise, summed, {"test", "test"}, blocks);
+        reduce(whole, *random.variables[0], BteSettings{});
+        reduce(blockwise, *random.variables[0], blocks);
         ASSERT_EQ(whole.size(), 1u);
         ASSERT_EQ(blockwise.size(), 1u);
-        split += blockwise.front().function->tableSize() >= blocks.blockThreshold ? 1 : 0;
+        split += blockwise.front().function->tableSize() >= threshold ? 1 : 0;
         expectSameTable(*blockwise.front().function, *whole.front().function, "seed " + std::to_string(seed));
     }
     EXPECT_GE(split, 15);
 }
 
+class BlockTables : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(BlockTables, SumOutEqualsTheTableMadeInOnePiece) {
+    expectBlockwiseEqualsWhole(GetParam(), [](FunctionList& list, Variable& summed, const BteSettings& settings) {
+        sumOutOfList(list, summed, {"test", "test"}, settings);
+    });
+}
+
 TEST_P(BlockTables, ProductEqualsTheTableMadeInOnePiece) {
-    BteSettings blocks;
-    blocks.blockThreshold = GetParam();
-    int split = 0;
-    for (std::uint64_t seed = 1; seed <= 40; ++seed) {
-        RandomList random(seed);
-        FunctionList whole = CopyFunctionList(random.list);
-        FunctionList blockwise = CopyFunctionList(random.list);
-        MultiplyFunctions(whole, BteSettings{});
-        MultiplyFunctions(blockwise, blocks);
-        split += blockwise.front().function->tableSize() >= blocks.blockThreshold ? 1 : 0;
-        expectSameTable(*blockwise.front().function, *whole.front().function, "seed " + std::to_string(seed));
-    }
-    EXPECT_GE(split, 15);
+    expectBlockwiseEqualsWhole(GetParam(), [](FunctionList& list, Variable&, const BteSettings& settings) {
+        MultiplyFunctions(list, settings);
+    });
 }
 
 // From blocks of one entry (every variable split) to a single split.
