@@ -92,6 +92,33 @@ TEST(BucketTreeMode, BundledExampleShowsConvergingEstimates) {
               run.out.substr(last, run.out.find('\n', last) - last));
 }
 
+// Two markers that never recombine in this family: EM drives the fraction
+// down geometrically, so the relative change stays large until the
+// fraction reaches exactly 0, is rebuilt into the tables as 0, and comes
+// back as 0 again: 0 / 0 is not a number, and the iteration ends there.
+TEST(BucketTreeMode, AFractionDrivenToZeroEndsTheIteration) {
+    const char* locus =
+        "2 0 0 4 << loci\n0 0.0 0.0 0\n1 2\n"
+        "3 3 << marker\n0.3 0.3 0.4\n3 3 << marker\n0.3 0.3 0.4\n"
+        "0 0\n0.2\n1 0.1 0.5\n";
+    const char* pedigree =
+        "1 1 0 0 3 0 0 1 0  1 1  1 1\n"
+        "1 2 0 0 3 0 0 2 0  2 2  2 2\n"
+        "1 3 1 2 5 0 0 1 0  1 2  1 2\n"
+        "1 4 0 0 5 0 0 2 0  3 3  3 3\n"
+        "1 5 3 4 0 6 6 1 0  1 3  1 3\n"
+        "1 6 3 4 0 7 7 2 0  2 3  2 3\n"
+        "1 7 3 4 0 8 8 1 0  1 3  1 3\n"
+        "1 8 3 4 0 0 0 2 0  2 3  2 3\n";
+    const RunResult run = runWithFiles({{"d.dat", locus}, {"p.dat", pedigree}}, {"--estimates", "d.dat", "p.dat"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<double> logLikelihoods = iterationLogLikelihoods(run.out);
+    EXPECT_GT(logLikelihoods.size(), 100u);
+    for (size_t k = 1; k < logLikelihoods.size(); ++k) EXPECT_GE(logLikelihoods[k], logLikelihoods[k - 1] - 1e-6);
+    EXPECT_NE(run.out.find("ITERATIONS: THETAS = 0.000000\n"), std::string::npos);
+}
+
 // Oracle datasets of every kind, as the binary reads them, against the
 // brute-force likelihood at the fractions the mode starts from.
 TEST(BucketTreeMode, ProgramCodeFourRunsOnOracleDatasets) {
