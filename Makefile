@@ -5,7 +5,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 5
 
-.PHONY: run test bench build build-san build-fuzz fuzz-smoke deps oracle-deps clean
+.PHONY: run test bench bench-buckettree build build-san build-fuzz fuzz-smoke deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -39,6 +39,15 @@ test: oracle-deps build build-san
 bench: oracle-deps build
 	@cmake --build build -j $(JOBS) --target pedlik_bench_datasets pedlik_bench_timer
 	@bash bench/run.sh build
+	@$(MAKE) --no-print-directory bench-buckettree
+
+# One bucket-tree elimination over all pedigrees against one likelihood by
+# elimination, on generated families of 25 to 60 persons; pass case folders
+# (each with datafile3.dat and pedfile3.dat) in BENCH_CASES to time others.
+bench-buckettree: deps
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build -j $(JOBS) --target pedlik_bench_buckettree
+	@build/pedlik_bench_buckettree $(BENCH_CASES)
 
 clean:
 	rm -rf build build-san build-fuzz

@@ -29,11 +29,10 @@ VarList getvarrray(const FunctionList& list, const Variable* variable) {
     return collected;
 }
 
-std::int64_t GetProbabSize(const FunctionList& list, const Variable* variable) {
-    if (list.empty()) return -1;
-    std::int64_t size = 1;
-    for (const Variable* collected : getvarrray(list, variable)) size *= collected->valueCount;
-    return size == 1 ? 0 : size;
+std::size_t combinationCount(const VarList& vars) {
+    std::size_t count = 1;
+    for (const Variable* variable : vars) count *= static_cast<std::size_t>(variable->valueCount);
+    return count;
 }
 
 bool listsVariable(const FunctionList& list, const Variable& variable) {

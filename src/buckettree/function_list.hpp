@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <vector>
 
 #include "product/product.hpp"
@@ -39,9 +39,8 @@ bool InVarList(const VarList& list, const Variable* variable);
 // ("bte-getvarrray", "bte addtovararraylist").
 VarList getvarrray(const FunctionList& list, const Variable* variable);
 
-// The entry count of that result: -1 for an empty list, 0 when it has no
-// variable (a single entry), else the product of the value counts.
-std::int64_t GetProbabSize(const FunctionList& list, const Variable* variable);
+// The number of entries of a table over `vars`: 1 without variables.
+std::size_t combinationCount(const VarList& vars);
 
 // Whether some function of the list lists `variable`.
 bool listsVariable(const FunctionList& list, const Variable& variable);

@@ -44,8 +44,7 @@ void mult(const FunctionList& extracted, Function& result, Variable& variable, c
 void sumOutOfList(FunctionList& work, Variable& variable, ResultLabels labels, const BteSettings& settings) {
     if (!listsVariable(work, variable)) return;
     VarList vars = getvarrray(work, &variable);
-    std::size_t size = 1;
-    for (const Variable* listed : vars) size *= static_cast<std::size_t>(listed->valueCount);
+    const std::size_t size = combinationCount(vars);
     OwnedFunction result = newResultFunction(size, std::move(vars), labels.record, labels.table);
     int countdown = settings.rescaleCountdown;
     for (const FunctionEntry& entry : work) {

@@ -45,8 +45,7 @@ void multiply(FunctionList& work, Function& result, const BteSettings& settings)
 
 void MultiplyFunctions(FunctionList& work, const BteSettings& settings) {
     VarList vars = getvarrray(work, nullptr);
-    std::size_t size = 1;
-    for (const Variable* listed : vars) size *= static_cast<std::size_t>(listed->valueCount);
+    const std::size_t size = combinationCount(vars);
     OwnedFunction result = newResultFunction(size, std::move(vars), "bte- MultiplyFunctions", "bte-MultiplyFunctions");
     result->intermediate = 0;
     int countdown = settings.rescaleCountdown;

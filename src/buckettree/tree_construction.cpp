@@ -26,7 +26,10 @@ std::unique_ptr<BucketTree> newBucketTree(Product& product) {
 
 // Gives every bucket the position of its variable's node in the order and
 // lists the buckets by position. The order names exactly the product's live
-// variables, each through its node.
+// variables, each through its node. Bucket-tree elimination works from the
+// last position back to the first, so the order's first entry, the first
+// variable elimination sums out, takes the last position: the lambda pass
+// then makes the tables that elimination makes, over the same scopes.
 void orderBuckets(BucketTree& tree, const EliminationOrder& order) {
     std::unordered_map<const Node*, Bucket*> bucketOfNode;
     allocateOrDie("newelimOrdbucketnode", [&] {
@@ -34,9 +37,9 @@ void orderBuckets(BucketTree& tree, const EliminationOrder& order) {
         tree.order.reserve(tree.buckets.size());
     });
     const std::size_t count = std::min(tree.buckets.size(), order.entries.size());
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = count; k-- > 0;) {
         Bucket* bucket = bucketOfNode.at(order.entries[k].node);
-        bucket->position = static_cast<int>(k) + 1;
+        bucket->position = static_cast<int>(count - k);
         tree.order.push_back(bucket);
     }
 }

@@ -1,5 +1,6 @@
 #include "oracle/enumerator.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <cmath>
@@ -33,11 +34,11 @@ struct PersonFactor {
 class PedigreeLikelihood {
 public:
     PedigreeLikelihood(const Dataset& dataset, const PedigreeRecord& pedigree, FounderPhase phase,
-                       const Condition* condition)
+                       std::span<const Condition> conditions)
         : dataset_(dataset),
           pedigree_(pedigree),
           phase_(phase),
-          condition_(condition),
+          conditions_(conditions),
           descent_(describeDescent(dataset, pedigree)),
           vectorCount_(1u << descent_.meiosisCount) {}
 
@@ -52,8 +53,13 @@ private:
     }
     int source(int person, bool paternal) const { return paternal ? paternalSource_[person] : maternalSource_[person]; }
     std::vector<double> emission(int r);
-    bool conditionAt(Condition::Kind kind, int r) const {
-        return condition_ != nullptr && condition_->kind == kind && condition_->locus == r;
+    // The conditions of one kind at locus r.
+    std::vector<const Condition*> conditionsAt(Condition::Kind kind, int r) const {
+        std::vector<const Condition*> found;
+        for (const Condition& condition : conditions_) {
+            if (condition.kind == kind && condition.locus == r) found.push_back(&condition);
+        }
+        return found;
     }
     void applySelectorCondition(int r, std::vector<double>& values, unsigned stride) const;
     std::vector<std::vector<std::pair<int, double>>> traitPatterns(int r, const std::vector<int>& phenotyped);
@@ -65,7 +71,7 @@ private:
     const Dataset& dataset_;
     const PedigreeRecord& pedigree_;
     FounderPhase phase_;
-    const Condition* condition_;  // null: the data alone
+    std::span<const Condition> conditions_;  // empty: the data alone
     Descent descent_;
     unsigned vectorCount_;
     std::vector<int> paternalSource_;
@@ -124,13 +130,13 @@ std::vector<double> PedigreeLikelihood::phaseTable(int alleleCount) const {
 }
 
 void PedigreeLikelihood::applySelectorCondition(int r, std::vector<double>& values, unsigned stride) const {
-    if (!conditionAt(Condition::Kind::Selector, r)) return;
-    const Condition& condition = *condition_;
-    const int meiosis =
-        condition.paternal ? descent_.paternalMeiosis[condition.person] : descent_.maternalMeiosis[condition.person];
-    for (size_t i = 0; i < values.size(); ++i) {
-        const unsigned bits = static_cast<unsigned>(i / stride) % vectorCount_;
-        if (static_cast<int>(bits >> meiosis & 1u) != condition.value) values[i] = 0.0;
+    for (const Condition* condition : conditionsAt(Condition::Kind::Selector, r)) {
+        const int meiosis = condition->paternal ? descent_.paternalMeiosis[condition->person]
+                                                : descent_.maternalMeiosis[condition->person];
+        for (size_t i = 0; i < values.size(); ++i) {
+            const unsigned bits = static_cast<unsigned>(i / stride) % vectorCount_;
+            if (static_cast<int>(bits >> meiosis & 1u) != condition->value) values[i] = 0.0;
+        }
     }
 }
 
@@ -139,9 +145,11 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
     const LocusModel& locus = dataset_.loci[r];
     const std::vector<PersonFactor> persons = personFactors(r);
     const std::vector<double> phase = phaseTable(locus.alleleCount());
-    std::vector<double> indicator(locus.alleleCount(), 0.0);
-    const bool alleleCondition = conditionAt(Condition::Kind::Allele, r);
-    if (alleleCondition) indicator[condition_->value - 1] = 1.0;
+    const std::vector<const Condition*> alleleConditions = conditionsAt(Condition::Kind::Allele, r);
+    std::vector<std::vector<double>> indicators;
+    for (const Condition* condition : alleleConditions) {
+        indicators.emplace_back(locus.alleleCount(), 0.0)[condition->value - 1] = 1.0;
+    }
     std::vector<AlleleFactor> factors;
     std::vector<double> values(vectorCount_, 0.0);
     for (unsigned bits = 0; bits < vectorCount_; ++bits) {
@@ -155,8 +163,10 @@ std::vector<double> PedigreeLikelihood::emission(int r) {
                     {paternalSource_[person.person], maternalSource_[person.person], person.table.data()});
             }
         }
-        if (alleleCondition)
-            factors.push_back({source(condition_->person, condition_->paternal), -1, indicator.data()});
+        for (size_t c = 0; c < alleleConditions.size(); ++c) {
+            factors.push_back({source(alleleConditions[c]->person, alleleConditions[c]->paternal), -1,
+                               indicators[c].data()});
+        }
         if (phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && r == 0) {
             for (size_t j = 0; j < pedigree_.persons.size(); ++j) {
                 const int paternal = descent_.paternalFounderAllele[j];
@@ -179,7 +189,7 @@ std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatter
     const int founderAlleles = descent_.founderAlleleCount;
     int patternCount = 1;
     for (size_t k = 0; k < phenotyped.size(); ++k) patternCount *= 3;
-    const bool alleleCondition = conditionAt(Condition::Kind::Allele, r);
+    const std::vector<const Condition*> alleleConditions = conditionsAt(Condition::Kind::Allele, r);
     const bool ordered = phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && r == 0;
     std::vector<std::vector<std::pair<int, double>>> patterns(vectorCount_);
     std::vector<double> dense(patternCount);
@@ -192,9 +202,10 @@ std::vector<std::vector<std::pair<int, double>>> PedigreeLikelihood::traitPatter
             };
             double weight = 1.0;
             for (int s = 0; s < founderAlleles; ++s) weight *= locus.frequencies[allele(s)];
-            if (alleleCondition && allele(source(condition_->person, condition_->paternal)) != condition_->value - 1) {
-                continue;
-            }
+            const auto violated = [&](const Condition* condition) {
+                return allele(source(condition->person, condition->paternal)) != condition->value - 1;
+            };
+            if (std::any_of(alleleConditions.begin(), alleleConditions.end(), violated)) continue;
             for (size_t j = 0; ordered && j < pedigree_.persons.size(); ++j) {
                 const int paternal = descent_.paternalFounderAllele[j];
                 if (paternal < 0) continue;
@@ -402,7 +413,7 @@ void validateCondition(const Dataset& dataset, const PedigreeRecord& pedigree, c
 }  // namespace
 
 double likelihood(const Dataset& dataset, int pedigreeIndex, FounderPhase phase) {
-    return PedigreeLikelihood(dataset, pedigreeAt(dataset, pedigreeIndex), phase, nullptr).compute();
+    return PedigreeLikelihood(dataset, pedigreeAt(dataset, pedigreeIndex), phase, {}).compute();
 }
 
 double logLikelihood(const Dataset& dataset) {
@@ -422,11 +433,16 @@ std::vector<double> reportLogLikelihoods(const Dataset& dataset) {
 }
 
 double posterior(const Dataset& dataset, int pedigreeIndex, const Condition& condition, FounderPhase phase) {
+    return jointPosterior(dataset, pedigreeIndex, std::span<const Condition>(&condition, 1), phase);
+}
+
+double jointPosterior(const Dataset& dataset, int pedigreeIndex, std::span<const Condition> conditions,
+                      FounderPhase phase) {
     const PedigreeRecord& pedigree = pedigreeAt(dataset, pedigreeIndex);
-    validateCondition(dataset, pedigree, condition);
-    const double total = PedigreeLikelihood(dataset, pedigree, phase, nullptr).compute();
+    for (const Condition& condition : conditions) validateCondition(dataset, pedigree, condition);
+    const double total = PedigreeLikelihood(dataset, pedigree, phase, {}).compute();
     if (total == 0.0) return std::numeric_limits<double>::quiet_NaN();
-    return PedigreeLikelihood(dataset, pedigree, phase, &condition).compute() / total;
+    return PedigreeLikelihood(dataset, pedigree, phase, conditions).compute() / total;
 }
 
 double posteriorAllele(const Dataset& dataset, int pedigreeIndex, int person, int internalLocus, bool paternal,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "oracle/dataset.hpp"
@@ -54,6 +55,11 @@ struct Condition {
 // selector that does not exist.
 double posterior(const Dataset& dataset, int pedigreeIndex, const Condition& condition,
                  FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
+
+// Probability, given the data, that every one of the conditions holds; NaN
+// when the likelihood is 0. Throws as posterior does.
+double jointPosterior(const Dataset& dataset, int pedigreeIndex, std::span<const Condition> conditions,
+                      FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
 
 // Probability, given the pedigree's data, that the allele `person` (0-based
 // line position) received from the father (`paternal`) or the mother is
