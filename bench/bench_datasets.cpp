@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_case.hpp"
 #include "oracle/dataset.hpp"
 #include "oracle/file_writers.hpp"
 #include "oracle/random_datasets.hpp"
@@ -20,20 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using pedlik::oracle::Dataset;
-using pedlik::oracle::GeneDropOptions;
+using pedlik::bench::BenchCase;
 
 // mlink stops or runs out of memory from 7 loci on, whatever the pedigree.
 constexpr int fastlinkMaxLoci = 6;
-
-struct BenchCase {
-    const char* name;
-    std::uint64_t seed;
-    int markers;
-    int maxAlleles;
-    int pedigrees;
-    int personsPerPedigree;
-    bool sexLinked;
-};
 
 // Each case fixes its marker and pedigree counts; the seed draws the rest
 // (allele counts between 4 and maxAlleles, family shape, model, typing).
@@ -53,18 +44,6 @@ const std::vector<BenchCase> benchCases = {
     {"m10-a8", 25, 10, 8, 1, 30, false},
     {"m10-a5-2ped", 26, 10, 5, 2, 30, false},
 };
-
-Dataset makeDataset(const BenchCase& benchCase) {
-    GeneDropOptions options;
-    options.minMarkers = options.maxMarkers = benchCase.markers;
-    options.minAlleles = 4;
-    options.maxAlleles = benchCase.maxAlleles;
-    options.maxHaplotypes = INT64_MAX;
-    options.minPedigrees = options.maxPedigrees = benchCase.pedigrees;
-    options.minPersons = options.maxPersons = benchCase.personsPerPedigree;
-    options.sexLinked = benchCase.sexLinked;
-    return pedlik::oracle::geneDroppedDataset(benchCase.seed, options);
-}
 
 void writeText(const fs::path& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
@@ -100,7 +79,7 @@ int main(int argc, char** argv) {
     const fs::path output = argv[1];
     std::string table;
     for (const BenchCase& benchCase : benchCases) {
-        const Dataset data = makeDataset(benchCase);
+        const Dataset data = pedlik::bench::benchDataset(benchCase, 4, INT64_MAX);
         const fs::path folder = output / benchCase.name;
         fs::create_directories(folder / "linkage");
         writeText(folder / "datafile3.dat", pedlik::oracle::toPedlikLocusFile(data));

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_case.hpp"
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
 #include "buckettree/merging.hpp"
@@ -41,19 +42,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int repeats = 5;
 
-struct GeneratedCase {
-    const char* name;
-    std::uint64_t seed;
-    int markers;
-    int maxAlleles;
-    int pedigrees;
-    int persons;
-    bool sexLinked;
-};
-
 // Families of 25 to 60 persons with 3 to 8 markers, autosomal and
 // sex-linked.
-const GeneratedCase generatedCases[] = {
+const pedlik::bench::BenchCase generatedCases[] = {
     {"m3-a6", 11, 3, 6, 1, 45, false},  {"m4-a5", 12, 4, 5, 1, 40, false}, {"m4-a6-x", 13, 4, 6, 1, 50, true},
     {"m5-a4", 14, 5, 4, 1, 35, false},  {"m5-a4-2ped", 15, 5, 4, 2, 25, false}, {"m5-a4-x", 16, 5, 4, 1, 60, true},
     {"m6-a5", 21, 6, 5, 1, 40, false},  {"m8-a4", 22, 8, 4, 1, 30, false},
@@ -61,15 +52,8 @@ const GeneratedCase generatedCases[] = {
 
 std::vector<fs::path> writeGeneratedCases(const fs::path& folder) {
     std::vector<fs::path> cases;
-    for (const GeneratedCase& generated : generatedCases) {
-        pedlik::oracle::GeneDropOptions options;
-        options.minMarkers = options.maxMarkers = generated.markers;
-        options.maxAlleles = generated.maxAlleles;
-        options.maxHaplotypes = 1'000'000'000;
-        options.minPedigrees = options.maxPedigrees = generated.pedigrees;
-        options.minPersons = options.maxPersons = generated.persons;
-        options.sexLinked = generated.sexLinked;
-        const pedlik::oracle::Dataset data = pedlik::oracle::geneDroppedDataset(generated.seed, options);
+    for (const pedlik::bench::BenchCase& generated : generatedCases) {
+        const pedlik::oracle::Dataset data = pedlik::bench::benchDataset(generated, 2, 1'000'000'000);
         const fs::path place = folder / generated.name;
         fs::create_directories(place);
         std::ofstream(place / "datafile3.dat") << pedlik::oracle::toPedlikLocusFile(data);
