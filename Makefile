@@ -15,7 +15,7 @@ oracle-deps:
 
 build: deps
 	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build build -j $(JOBS) --target pedlik pedlik_unsanitized_tests pedlik_plain_tests
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_tests pedlik_unsanitized_tests pedlik_plain_tests
 
 build-san: deps
 	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DPEDLIK_SANITIZE=ON >/dev/null
@@ -33,7 +33,7 @@ fuzz-smoke: build-fuzz
 
 test: oracle-deps build build-san
 	cd build-san && ctest --output-on-failure -j $(JOBS)
-	cd build && ctest --output-on-failure -j $(JOBS) -L 'unsanitized|plain'
+	cd build && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory fuzz-smoke
 
 bench: oracle-deps build

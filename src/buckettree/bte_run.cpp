@@ -1,7 +1,12 @@
 #include "buckettree/bte_run.hpp"
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "buckettree/messages.hpp"
+#include "buckettree/pi_messages.hpp"
 #include "buckettree/standalone_function.hpp"
+#include "driver/allocation.hpp"
 #include "input/process_state.hpp"
 
 namespace pedlik {
@@ -18,6 +23,23 @@ OwnedFunction storable(OwnedFunction belief) {
 bool isLiveSelector(const Variable* variable) {
     const Node& node = *variable->node;
     return node.isSelector && node.variable == variable;
+}
+
+// The buckets that need a pi message: those with a selector belief to form
+// in them or below them. The beliefs are all a run leaves to be read, so a
+// subtree without selectors gets nothing.
+std::unordered_set<const Bucket*> bucketsNeedingPi(const BucketTree& tree) {
+    std::unordered_set<const Bucket*> needing;
+    // Children have larger positions than their parents: the order from its
+    // end sees every child before its parent.
+    for (auto it = tree.order.rbegin(); it != tree.order.rend(); ++it) {
+        const Bucket& bucket = **it;
+        const bool holdsSelector = std::any_of(bucket.ownVars.begin(), bucket.ownVars.end(), isLiveSelector);
+        const bool childNeeds = std::any_of(bucket.children.begin(), bucket.children.end(),
+                                            [&](const Bucket* child) { return needing.contains(child); });
+        if (holdsSelector || childNeeds) allocateOrDie("Bte-RunBte", [&] { needing.insert(&bucket); });
+    }
+    return needing;
 }
 
 // The joint belief over a selector and the next locus's, formed in the
@@ -84,14 +106,15 @@ void AddLogLikelihood(const BucketTree& tree, const BteSettings& settings) {
     }
 }
 
+
 void RunBte(BucketTree& tree, const BteSettings& settings) {
     // Every child sends its lambda message before its parent computes its
     // own, and every bucket has its pi message before it sends its children
     // theirs.
     for (auto it = tree.order.rbegin(); it != tree.order.rend(); ++it) GetLambda(**it, settings);
-    for (Bucket* bucket : tree.order) {
-        for (Bucket* child : bucket->children) GetPi(*bucket, *child, settings);
-    }
+    const std::unordered_set<const Bucket*> needing = bucketsNeedingPi(tree);
+    const auto needsPi = [&](const Bucket& child) { return needing.contains(&child); };
+    for (Bucket* bucket : tree.order) GetPi(*bucket, needsPi, settings);
     storeBeliefs(tree, settings);
     AddLogLikelihood(tree, settings);
 }

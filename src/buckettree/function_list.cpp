@@ -15,18 +15,45 @@ bool InVarList(const VarList& list, const Variable* variable) {
     return std::find(list.begin(), list.end(), variable) != list.end();
 }
 
-VarList getvarrray(const FunctionList& list, const Variable* variable) {
-    VarList collected;
+namespace {
+
+// Calls `visit` once for every variable of the functions taking part (those
+// that list `variable`, all when it is null), in order of first appearance,
+// leaving `variable` out. The variables' scratch marks tell which were seen.
+template <typename Visit>
+void forEachResultVariable(const FunctionList& list, const Variable* variable, Visit visit) {
+    const auto takesPart = [&](const Function* function) {
+        return function != nullptr && (variable == nullptr || InVarList(function->vars, variable));
+    };
     for (const FunctionEntry& entry : list) {
-        const Function* function = entry.function;
-        if (function == nullptr) continue;
-        if (variable != nullptr && !InVarList(function->vars, variable)) continue;
-        for (Variable* listed : function->vars) {
-            if (listed == variable || InVarList(collected, listed)) continue;
-            allocateOrDie("bte addtovararraylist", [&] { collected.push_back(listed); });
+        if (!takesPart(entry.function)) continue;
+        for (Variable* listed : entry.function->vars) listed->mark = 0;
+    }
+    for (const FunctionEntry& entry : list) {
+        if (!takesPart(entry.function)) continue;
+        for (Variable* listed : entry.function->vars) {
+            if (listed == variable || listed->mark != 0) continue;
+            listed->mark = 1;
+            visit(listed);
         }
     }
+}
+
+}  // namespace
+
+VarList getvarrray(const FunctionList& list, const Variable* variable) {
+    VarList collected;
+    forEachResultVariable(list, variable, [&](Variable* listed) {
+        allocateOrDie("bte addtovararraylist", [&] { collected.push_back(listed); });
+    });
     return collected;
+}
+
+std::size_t resultSize(const FunctionList& list, const Variable* variable) {
+    std::size_t size = 1;
+    forEachResultVariable(list, variable,
+                          [&](const Variable* listed) { size *= static_cast<std::size_t>(listed->valueCount); });
+    return size;
 }
 
 std::size_t combinationCount(const VarList& vars) {

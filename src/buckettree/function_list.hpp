@@ -39,6 +39,9 @@ bool InVarList(const VarList& list, const Variable* variable);
 // ("bte-getvarrray", "bte addtovararraylist").
 VarList getvarrray(const FunctionList& list, const Variable* variable);
 
+// The number of entries of that result: combinationCount(getvarrray(...)).
+std::size_t resultSize(const FunctionList& list, const Variable* variable);
+
 // The number of entries of a table over `vars`: 1 without variables.
 std::size_t combinationCount(const VarList& vars);
 

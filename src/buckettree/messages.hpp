@@ -17,11 +17,6 @@ FunctionList GetBucketMessages(const Bucket& bucket, const Bucket* excluded);
 // bucket's own variables summed out. Roots and empty buckets send nothing.
 void GetLambda(Bucket& bucket, const BteSettings& settings = {});
 
-// Sends the child the product of everything the bucket holds except the
-// child's own lambda message, with every variable the child does not know
-// summed out.
-void GetPi(Bucket& bucket, Bucket& child, const BteSettings& settings = {});
-
 // The product of the work list's functions with the variables of `sumOut`
 // summed out: a function over the others, a table the caller owns. Null
 // for an empty list.
@@ -31,10 +26,6 @@ OwnedFunction Belief(FunctionList work, const VarList& sumOut, const BteSettings
 // its variables the receiver did not have goes to the front of the
 // receiver's otherVars. Nothing happens without a receiver.
 void SendMessage(Bucket* receiver, const Bucket& sender, OwnedFunction message);
-
-// The bucket's variables (otherVars, then ownVars) that the child's scope
-// lacks: what a pi message to the child sums out.
-VarList GetPiVars(const Bucket& child, const Bucket& bucket);
 
 // The bucket's ownVars, then its otherVars, without `first` and `second`
 // ("bte- GetBucketVars").

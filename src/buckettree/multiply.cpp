@@ -13,7 +13,7 @@ void FillProduct(Function& result, const FunctionList& list) {
     std::vector<Function*> inputs = functionsOf(list);
     std::erase(inputs, nullptr);
     std::span<double> table = writableTable(result);
-    const std::vector<StepPair> steps = prepareStepping(result, nullptr, inputs);
+    const std::vector<StepPair> steps = prepareStepping(result, {}, inputs);
     for (double& entry : table) {
         double product = 1.0;
         for (const Function* function : inputs) {

@@ -16,16 +16,17 @@ namespace pedlik {
 namespace {
 
 // One input table of a sum-out as the inner loop reads it: its entries, the
-// stride of the summed variable in it, and the position that matches the
-// current digits of the result. Gathered once per sum-out so that the loop
-// over the result's entries touches only this contiguous array.
+// stride of a single summed variable in it, and the position that matches
+// the current digits of the result (with every summed variable at 0).
+// Gathered once per sum-out so that the loop over the result's entries
+// touches only this contiguous array.
 struct InputCursor {
     const double* entries;
     std::ptrdiff_t stride;
     std::ptrdiff_t index;
 };
 
-// Reads the functions' stride (set by the caller) and tableIndex.
+// Reads the functions' stride and tableIndex.
 std::vector<InputCursor> inputCursors(std::span<Function* const> functions) {
     std::vector<InputCursor> inputs;
     allocateOrDie("incDecArr", [&] { inputs.reserve(functions.size()); });
@@ -35,25 +36,69 @@ std::vector<InputCursor> inputCursors(std::span<Function* const> functions) {
     return inputs;
 }
 
-// The sum over the values of the summed variable of the product of its
-// functions' entries, each function taken in funcs order from its cursor;
-// a zero entry drops the term at once. A variable without functions adds 1
-// per value.
-double sumOverValues(std::span<const InputCursor> inputs, int valueCount) {
+// The sum over the terms of one result entry of the product of the
+// inputs' entries, each input taken in order at its cursor plus its offset
+// for the term; a zero entry drops the term at once. Without inputs every
+// term adds 1.
+template <typename Offset>
+double sumOfTerms(std::span<const InputCursor> inputs, std::size_t termCount, const Offset& offset) {
     double sum = 0.0;
-    for (std::ptrdiff_t value = 0; value < valueCount; ++value) {
-        double term = 1.0;
-        for (const InputCursor& input : inputs) {
-            const double entry = input.entries[value * input.stride + input.index];
+    for (std::size_t term = 0; term < termCount; ++term) {
+        double product = 1.0;
+        for (std::size_t k = 0; k < inputs.size(); ++k) {
+            const double entry = inputs[k].entries[inputs[k].index + offset(term, k)];
             if (entry == 0.0) {
-                term = 0.0;
+                product = 0.0;
                 break;
             }
-            term *= entry;
+            product *= entry;
         }
-        if (term != 0.0) sum += term;
+        if (product != 0.0) sum += product;
     }
     return sum;
+}
+
+// Where the inputs read the terms of one result entry: for the z-th
+// combination of the summed variables' values (the last one fastest),
+// input k reads offsets[z * inputCount + k] past its cursor. An input that
+// does not list a summed variable does not move with it.
+struct SummedTerms {
+    std::vector<std::ptrdiff_t> offsets;
+    std::size_t combinations = 1;
+};
+
+SummedTerms summedTerms(std::span<Variable* const> summed, std::span<Function* const> functions) {
+    const std::size_t inputCount = functions.size();
+    std::vector<std::ptrdiff_t> strides;  // [k * summed.size() + j]
+    allocateOrDie("incDecArr", [&] { strides.assign(inputCount * summed.size(), 0); });
+    for (std::size_t k = 0; k < inputCount; ++k) {
+        std::ptrdiff_t stride = 1;
+        const std::vector<Variable*>& listed = functions[k]->vars;
+        for (std::size_t position = listed.size(); position-- > 0;) {
+            const auto found = std::find(summed.begin(), summed.end(), listed[position]);
+            if (found != summed.end()) strides[k * summed.size() + static_cast<std::size_t>(found - summed.begin())] = stride;
+            stride *= listed[position]->valueCount;
+        }
+    }
+    SummedTerms terms;
+    for (const Variable* variable : summed) terms.combinations *= static_cast<std::size_t>(std::max(variable->valueCount, 0));
+    std::vector<int> digits;
+    allocateOrDie("incDecArr", [&] {
+        terms.offsets.assign(terms.combinations * inputCount, 0);
+        digits.assign(summed.size(), 0);
+    });
+    for (std::size_t z = 0; z < terms.combinations; ++z) {
+        for (std::size_t k = 0; k < inputCount; ++k) {
+            std::ptrdiff_t offset = 0;
+            for (std::size_t j = 0; j < summed.size(); ++j) offset += digits[j] * strides[k * summed.size() + j];
+            terms.offsets[z * inputCount + k] = offset;
+        }
+        for (std::size_t j = summed.size(); j-- > 0;) {
+            if (++digits[j] < summed[j]->valueCount) break;
+            digits[j] = 0;
+        }
+    }
+    return terms;
 }
 
 // The incremental walk's index moves by digit position of the result: only
@@ -94,47 +139,41 @@ DigitMoves digitMoves(const Function& result, std::span<const StepPair> steps, s
 
 }  // namespace
 
-void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions) {
+namespace {
+
+// The two walks over the result's entries; `sumTerms` gives an entry from
+// the inputs' cursors.
+template <typename SumTerms>
+void walkSimple(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions,
+                const SumTerms& sumTerms) {
     std::span<double> table = writableTable(result);
     resetDigits(result);
-    for (Function* function : functions) strideOf(*function, variable);
+    for (Variable* variable : summed) variable->currentValue = 0;
     std::vector<InputCursor> inputs = inputCursors(functions);
     for (double& entry : table) {
-        variable.currentValue = 0;
         for (std::size_t k = 0; k < inputs.size(); ++k) {
             digitIndex(*functions[k]);
             inputs[k].index = functions[k]->tableIndex;
         }
-        entry = sumOverValues(inputs, variable.valueCount);
+        entry = sumTerms(inputs);
         nextDigits(result);
     }
 }
 
-void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions) {
+template <typename SumTerms>
+void walkIncremental(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions,
+                     const SumTerms& sumTerms) {
     std::span<double> table = writableTable(result);
     const std::size_t width = result.vars.size();
-    const std::size_t functionCount = functions.size();
-    std::vector<StepPair> steps;
-    allocateOrDie("incDecArr", [&] { steps.assign(functionCount * width, StepPair{}); });
-    // Tag each result variable with its position, for fillStepPairs.
-    for (std::size_t position = 0; position < width; ++position) {
-        result.vars[position]->currentValue = static_cast<int>(position);
-    }
-    for (std::size_t k = 0; k < functionCount; ++k) {
-        Function& function = *functions[k];
-        fillStepPairs(function, variable, std::span<StepPair>(steps).subspan(k * width, width));
-        function.tableIndex = 0;
-    }
-    resetDigits(result);
-
+    const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
     // The walk keeps its digits in a local array and moves the inputs'
     // indexes exactly as their tableIndex would move, back to 0 at the end.
-    const DigitMoves moves = digitMoves(result, steps, functionCount);
+    const DigitMoves moves = digitMoves(result, steps, functions.size());
     std::vector<InputCursor> inputs = inputCursors(functions);
     std::vector<int> digits;
     allocateOrDie("incDecArr", [&] { digits.resize(width); });
     for (double& entry : table) {
-        entry = sumOverValues(inputs, variable.valueCount);
+        entry = sumTerms(inputs);
         for (std::size_t position = width; position-- > 0;) {
             const IndexMove* begin = moves.moves.data() + moves.firstMove[position];
             const IndexMove* end = moves.moves.data() + moves.firstMove[position + 1];
@@ -147,6 +186,41 @@ void sumProductIncremental(Function& result, Variable& variable, std::span<Funct
             for (const IndexMove* move = begin; move != end; ++move) inputs[move->input].index += move->pair.wrap;
         }
     }
+}
+
+// Runs `walk` with the cheapest way to sum the terms: along each input's
+// stride for one summed variable (the common case, and elimination's only
+// one), through a table of offsets for several.
+template <typename Walk>
+void sumWith(std::span<Variable* const> summed, std::span<Function* const> functions, const Walk& walk) {
+    if (summed.size() == 1) {
+        const Variable& variable = *summed.front();
+        for (Function* function : functions) strideOf(*function, variable);
+        const auto termCount = static_cast<std::size_t>(std::max(variable.valueCount, 0));
+        walk([&](std::span<const InputCursor> inputs) {
+            return sumOfTerms(inputs, termCount, [&](std::size_t value, std::size_t k) {
+                return static_cast<std::ptrdiff_t>(value) * inputs[k].stride;
+            });
+        });
+    } else {
+        const SummedTerms terms = summedTerms(summed, functions);
+        walk([&](std::span<const InputCursor> inputs) {
+            return sumOfTerms(inputs, terms.combinations, [&](std::size_t combination, std::size_t k) {
+                return terms.offsets[combination * inputs.size() + k];
+            });
+        });
+    }
+}
+
+}  // namespace
+
+void sumProductSimple(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions) {
+    sumWith(summed, functions, [&](const auto& sumTerms) { walkSimple(result, summed, functions, sumTerms); });
+}
+
+void sumProductIncremental(Function& result, std::span<Variable* const> summed,
+                           std::span<Function* const> functions) {
+    sumWith(summed, functions, [&](const auto& sumTerms) { walkIncremental(result, summed, functions, sumTerms); });
 }
 
 double sumOutConstant(const Variable& variable, double logScaleSum) {

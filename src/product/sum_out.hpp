@@ -14,14 +14,25 @@ namespace pedlik {
 int sumOutVariable(Product& product, Variable& variable, double& constant,
                    const EliminationSettings& settings = EliminationSettings{});
 
-// Fill the new function's table: the sum over the variable's values of the
-// product of `functions` (each lists the variable; the result lists their
-// other variables), for every combination of the result's values. The two
-// give the same table; the incremental one steps the table indexes instead
-// of recomputing them. Both engines sum out with these: elimination passes
-// the variable's funcs, bucket-tree elimination a work list's functions.
-void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions);
-void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions);
+// Fill the new function's table: the sum over every combination of the
+// `summed` variables' values of the product of `functions` (each lists the
+// first summed variable; the result lists their other variables), for
+// every combination of the result's values. The two give the same table;
+// the incremental one steps the table indexes instead of recomputing them.
+// Both engines sum out with these: elimination passes one variable and its
+// funcs, bucket-tree elimination a work list's functions and the variables
+// only they list.
+void sumProductSimple(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions);
+void sumProductIncremental(Function& result, std::span<Variable* const> summed,
+                           std::span<Function* const> functions);
+inline void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions) {
+    Variable* const summed[] = {&variable};
+    sumProductSimple(result, summed, functions);
+}
+inline void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions) {
+    Variable* const summed[] = {&variable};
+    sumProductIncremental(result, summed, functions);
+}
 
 // The log of the sum over the variable's values of the product of its
 // functions, each of which lists the variable alone, plus `logScaleSum`.

@@ -1,5 +1,7 @@
 #include "product/table_walk.hpp"
 
+#include <algorithm>
+
 #include "driver/allocation.hpp"
 
 namespace pedlik {
@@ -17,20 +19,19 @@ void strideOf(Function& function, const Variable& variable) {
     function.stride = 1;
 }
 
-void fillStepPairs(Function& function, const Variable* summed, std::span<StepPair> row) {
+void fillStepPairs(const Function& function, std::span<Variable* const> summed, std::span<StepPair> row) {
     int stride = 1;
     for (std::size_t position = function.vars.size(); position-- > 0;) {
-        const Variable* listed = function.vars[position];
-        if (listed == summed) {
-            function.stride = stride;
-        } else {
-            row[listed->currentValue] = StepPair{stride, (1 - listed->valueCount) * stride};
+        Variable* listed = function.vars[position];
+        if (std::find(summed.begin(), summed.end(), listed) == summed.end()) {
+            row[static_cast<std::size_t>(listed->currentValue)] = StepPair{stride, (1 - listed->valueCount) * stride};
         }
         stride *= listed->valueCount;
     }
 }
 
-std::vector<StepPair> prepareStepping(Function& result, const Variable* summed, std::span<Function* const> inputs) {
+std::vector<StepPair> prepareStepping(Function& result, std::span<Variable* const> summed,
+                                      std::span<Function* const> inputs) {
     const std::size_t width = result.vars.size();
     std::vector<StepPair> steps;
     allocateOrDie("incDecArr", [&] { steps.assign(inputs.size() * width, StepPair{}); });

@@ -55,22 +55,20 @@ struct StepPair {
     int wrap = 0;
 };
 
-// For an input function of a sum-out over `summed` (null for a plain
-// product, which sums nothing): sets the function's stride for `summed`,
-// and stores for each of its other variables the step pair at that
-// variable's position in the result, which the caller has put into the
+// For an input function of a sum-out over the `summed` variables (none for
+// a plain product): stores for each of its other variables the step pair at
+// that variable's position in the result, which the caller has put into the
 // variable's currentValue. Positions the function does not list keep their
 // pair, which the caller has zeroed.
-void fillStepPairs(Function& function, const Variable* summed, std::span<StepPair> row);
-inline void fillStepPairs(Function& function, const Variable& summed, std::span<StepPair> row) {
-    fillStepPairs(function, &summed, row);
-}
+void fillStepPairs(const Function& function, std::span<Variable* const> summed, std::span<StepPair> row);
 
 // Prepares a stepped walk over `result` (the incremental alternative to
-// digitIndex per entry): the step pairs of every input, one row each
-// ("incDecArr"), with each input's stride set for `summed` (null: nothing
-// is summed) and its tableIndex at 0. Leaves the result's digits at 0.
-std::vector<StepPair> prepareStepping(Function& result, const Variable* summed, std::span<Function* const> inputs);
+// digitIndex per entry) for inputs of a sum-out over `summed` (none for a
+// plain product): the step pairs of every input, one row each
+// ("incDecArr"), with each input's tableIndex at 0. Leaves the result's
+// digits at 0.
+std::vector<StepPair> prepareStepping(Function& result, std::span<Variable* const> summed,
+                                      std::span<Function* const> inputs);
 
 // One step of a stepped walk over `result`: advances its digits like
 // nextDigits and moves the tableIndex of every input by its pair for each

@@ -95,7 +95,7 @@ class BlockTables : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(BlockTables, SumOutEqualsTheTableMadeInOnePiece) {
     expectBlockwiseEqualsWhole(GetParam(), [](FunctionList& list, Variable& summed, const BteSettings& settings) {
-        sumOutOfList(list, summed, {"test", "test"}, settings);
+        sumOutOfList(list, summed, {}, {"test", "test"}, settings);
     });
 }
 

@@ -93,8 +93,10 @@ private:
                     for (int r = lociCount_ - 1; r >= 0; --r) {
                         const bool fromPaternal = (selectors >> r & 1u) != 0;
                         if (r > 0) {
-                            const bool switched = fromPaternal != ((selectors >> (r - 1) & 1u) != 0);
-                            p *= switched ? dataset_.thetas[r - 1] : 1.0 - dataset_.thetas[r - 1];
+                            // Compared as bits: GCC 12.2 at -O1 and above
+                            // miscompiled the same test written on bools.
+                            const unsigned switched = (selectors >> r ^ selectors >> (r - 1)) & 1u;
+                            p *= switched != 0 ? dataset_.thetas[r - 1] : 1.0 - dataset_.thetas[r - 1];
                         }
                         passed = passed * dataset_.loci[r].alleleCount() + allele(fromPaternal ? father : mother, r);
                     }

@@ -88,7 +88,8 @@ TEST_P(StepPairWalk, SteppedIndexesMatchRecomputedIndexes) {
     std::vector<std::vector<StepPair>> pairs(inputs.size(), std::vector<StepPair>(m));
     for (int p = 0; p < m; ++p) result.vars[p]->currentValue = p;
     for (std::size_t k = 0; k < inputs.size(); ++k) {
-        fillStepPairs(*inputs[k], summed, pairs[k]);
+        Variable* const summedSet[] = {&summed};
+        fillStepPairs(*inputs[k], summedSet, pairs[k]);
         inputs[k]->tableIndex = 0;
     }
     resetDigits(result);
