@@ -37,6 +37,34 @@ std::size_t sumOutCost(const FunctionList& work, const Variable& variable) {
     return resultSize(work, &variable) * static_cast<std::size_t>(variable.valueCount);
 }
 
+// Rescaling keeps long chains of messages clear of underflow; it changes
+// no true value.
+void rescaleWhenDue(Function& result, const BteSettings& settings) {
+    if (result.rescaleCountdown <= 0) {
+        rescale(result);
+        result.rescaleCountdown = settings.rescaleCountdown;
+    }
+}
+
+// Replaces the whole list by one function: the product of all its
+// functions with `summed` summed out, in a single pass over the product.
+void sumOutInOnePass(FunctionList& work, const VarList& summed, ResultLabels labels, const BteSettings& settings) {
+    VarList vars = getvarrray(work, nullptr);
+    std::erase_if(vars, [&](const Variable* listed) { return InVarList(summed, listed); });
+    const std::size_t size = combinationCount(vars);
+    OwnedFunction result = newResultFunction(size, std::move(vars), labels.record, labels.table);
+    int countdown = settings.rescaleCountdown;
+    for (const FunctionEntry& entry : work) {
+        result->logScale += entry.function->logScale;
+        countdown = std::min(countdown, entry.function->rescaleCountdown);
+    }
+    result->rescaleCountdown = countdown - 1;
+    sumOutInto(*result, summed, work, settings);
+    rescaleWhenDue(*result, settings);
+    work.clear();
+    work.push_back(ownedEntry(std::move(result)));
+}
+
 }  // namespace
 
 void mult(const FunctionList& extracted, Function& result, const VarList& summed, const BteSettings& settings) {
@@ -51,12 +79,7 @@ void mult(const FunctionList& extracted, Function& result, const VarList& summed
             std::copy(piece->probablist.begin(), piece->probablist.end(), out.begin());
         });
     }
-    // Rescaling keeps long chains of messages clear of underflow; it
-    // changes no true value.
-    if (result.rescaleCountdown <= 0) {
-        rescale(result);
-        result.rescaleCountdown = settings.rescaleCountdown;
-    }
+    rescaleWhenDue(result, settings);
 }
 
 namespace {
@@ -112,15 +135,20 @@ void sumOutVariables(FunctionList& work, const VarList& sumOut, ResultLabels lab
     // A variable that no function lists has one value left and needs
     // nothing; summing never makes a variable listed again.
     VarList left;
-    std::vector<std::size_t> costs;
     for (Variable* variable : sumOut) {
-        if (!listsVariable(work, *variable)) continue;
-        allocateOrDie("Bte - Addtovarlist", [&] {
-            left.push_back(variable);
-            costs.push_back(sumOutCost(work, *variable));
-        });
+        if (listsVariable(work, *variable)) allocateOrDie("Bte - Addtovarlist", [&] { left.push_back(variable); });
     }
+    std::vector<std::size_t> costs;  // of each variable left, once the product is too large for one pass
     while (!left.empty()) {
+        if (resultSize(work, nullptr) <= settings.onePassThreshold) {
+            sumOutInOnePass(work, left, labels, settings);
+            return;
+        }
+        if (costs.empty()) {
+            allocateOrDie("Bte - Addtovarlist", [&] {
+                for (const Variable* variable : left) costs.push_back(sumOutCost(work, *variable));
+            });
+        }
         const auto cheapest = std::min_element(costs.begin(), costs.end()) - costs.begin();
         Variable& variable = *left[static_cast<std::size_t>(cheapest)];
         left.erase(left.begin() + cheapest);

@@ -195,7 +195,12 @@ template <typename Walk>
 void sumWith(std::span<Variable* const> summed, std::span<Function* const> functions, const Walk& walk) {
     if (summed.size() == 1) {
         const Variable& variable = *summed.front();
-        for (Function* function : functions) strideOf(*function, variable);
+        for (Function* function : functions) {
+            // An input without the variable reads one entry for every value.
+            const bool lists = std::find(function->vars.begin(), function->vars.end(), &variable) != function->vars.end();
+            if (lists) strideOf(*function, variable);
+            else function->stride = 0;
+        }
         const auto termCount = static_cast<std::size_t>(std::max(variable.valueCount, 0));
         walk([&](std::span<const InputCursor> inputs) {
             return sumOfTerms(inputs, termCount, [&](std::size_t value, std::size_t k) {

@@ -53,13 +53,19 @@ double valueAt(const Function& function, const std::map<const Variable*, int>& d
     return ::testing::AssertionSuccess();
 }
 
-TEST(PiMessages, EachIsTheBucketsProductWithoutTheChildsLambdaSummedToTheChildsScope) {
+// Both ways of reducing a list: small products in one pass (as the tiny
+// datasets mostly are), and one variable at a time.
+class PiMessages : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(PiMessages, EachIsTheBucketsProductWithoutTheChildsLambdaSummedToTheChildsScope) {
+    BteSettings settings;
+    settings.onePassThreshold = GetParam();
     int compared = 0, manyChildren = 0;
     for (const NamedDataset& dataset : oracleDatasets()) {
         if (!loadDataset(dataset.data)) continue;
         const std::unique_ptr<BucketTreeStage> stage = prepareBucketTrees(85);
         if (stage == nullptr) continue;
-        runBucketTrees(*stage);
+        runBucketTrees(*stage, settings);
         for (const std::unique_ptr<BucketTree>& tree : stage->trees) {
             for (const Bucket* bucket : tree->order) {
                 for (const Bucket* child : bucket->children) {
@@ -72,7 +78,7 @@ TEST(PiMessages, EachIsTheBucketsProductWithoutTheChildsLambdaSummedToTheChildsS
                             if (!inScope(*child, variable)) unknown.push_back(variable);
                         }
                     }
-                    const OwnedFunction direct = Belief(GetBucketMessages(*bucket, child), unknown);
+                    const OwnedFunction direct = Belief(GetBucketMessages(*bucket, child), unknown, settings);
                     ASSERT_NE(direct, nullptr) << dataset.name;
                     EXPECT_TRUE(sameFunction(*sent->function, *direct))
                         << dataset.name << ": bucket " << bucket->position << " to child " << child->position;
@@ -87,6 +93,11 @@ TEST(PiMessages, EachIsTheBucketsProductWithoutTheChildsLambdaSummedToTheChildsS
     EXPECT_GE(compared, 2000);
     EXPECT_GE(manyChildren, 300);
 }
+
+INSTANTIATE_TEST_SUITE_P(Reductions, PiMessages, ::testing::Values(BteSettings{}.onePassThreshold, std::size_t{0}),
+                         [](const ::testing::TestParamInfo<std::size_t>& info) {
+                             return info.param == 0 ? "OneVariableAtATime" : "SmallProductsInOnePass";
+                         });
 
 }  // namespace
 }  // namespace pedlik::testing

@@ -23,9 +23,17 @@ BteSettings lowBlockThreshold() {
     return settings;
 }
 
+// Every list reduced one variable at a time, as large products are.
+BteSettings noOnePass() {
+    BteSettings settings;
+    settings.onePassThreshold = 0;
+    return settings;
+}
+
 const TreeVariant treeVariants[] = {
     {"unmerged", 0, {}, 1},
     {"merged as the mode does", 85, {}, 1},
+    {"merged, one variable at a time", 85, noOnePass(), 1},
     {"merged, block-wise tables", 85, lowBlockThreshold(), 3},
 };
 
