@@ -42,14 +42,54 @@ std::unordered_set<const Bucket*> bucketsNeedingPi(const BucketTree& tree) {
     return needing;
 }
 
+const FunctionEntry* sentBy(const FunctionList& list, const Bucket* sender) {
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [&](const FunctionEntry& entry) { return entry.sender == sender; });
+    return found == list.end() ? nullptr : &*found;
+}
+
+bool listedBy(const Variable* variable, const Function& function) { return InVarList(function.vars, variable); }
+
+// What a belief over `first` and `second` (variables of the bucket) is
+// formed from. The pi message the bucket sent a child times the lambda
+// message it received from it is the bucket's whole product summed down to
+// the child's share of its scope: when that share holds both variables, the
+// smallest such pair of messages serves instead of everything the bucket
+// holds.
+FunctionList beliefSource(const Bucket& bucket, const Variable* first, const Variable* second) {
+    const FunctionEntry* bestPi = nullptr;
+    const FunctionEntry* bestLambda = nullptr;
+    for (const Bucket* child : bucket.children) {
+        const FunctionEntry* pi = sentBy(child->functions, &bucket);
+        if (pi == nullptr || (bestPi != nullptr && pi->function->tableSize() >= bestPi->function->tableSize())) continue;
+        const FunctionEntry* lambda = sentBy(bucket.functions, child);
+        const auto shares = [&](const Variable* variable) {
+            return listedBy(variable, *pi->function) || (lambda != nullptr && listedBy(variable, *lambda->function));
+        };
+        if (!shares(first) || !shares(second)) continue;
+        bestPi = pi;
+        bestLambda = lambda;
+    }
+    if (bestPi == nullptr) return GetBucketMessages(bucket, nullptr);
+    FunctionList source;
+    allocateOrDie("bte-GetBucketMessages", [&] {
+        source.push_back(FunctionEntry{bestPi->function, nullptr, nullptr});
+        if (bestLambda != nullptr) source.push_back(FunctionEntry{bestLambda->function, nullptr, nullptr});
+    });
+    return source;
+}
+
+OwnedFunction beliefIn(const Bucket& bucket, Variable* first, Variable* second, const BteSettings& settings) {
+    return Belief(beliefSource(bucket, first, second), GetBucketVars(bucket, first, second), settings);
+}
+
 // The joint belief over a selector and the next locus's, formed in the
 // bucket of the later of the two, which holds the table over both.
 OwnedFunction selectorPairBelief(const BucketTree& tree, Variable* selector, Variable* next,
                                  const BteSettings& settings) {
     const LocationRecord& first = *tree.locationOf.at(selector);
     const LocationRecord& second = *tree.locationOf.at(next);
-    const Bucket& holder = *(first.position > second.position ? first : second).bucket;
-    return Belief(GetBucketMessages(holder, nullptr), GetBucketVars(holder, selector, next), settings);
+    return beliefIn(*(first.position > second.position ? first : second).bucket, selector, next, settings);
 }
 
 void storeBeliefs(const BucketTree& tree, const BteSettings& settings) {
@@ -85,7 +125,7 @@ const Function* storedBelief(const Node& node) {
 }  // namespace
 
 OwnedFunction SelectorBelief(const Bucket& bucket, Variable* variable, const BteSettings& settings) {
-    return Belief(GetBucketMessages(bucket, nullptr), GetBucketVars(bucket, variable, variable), settings);
+    return beliefIn(bucket, variable, variable, settings);
 }
 
 void AddLogLikelihood(const BucketTree& tree, const BteSettings& settings) {

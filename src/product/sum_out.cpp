@@ -83,19 +83,22 @@ SummedTerms summedTerms(std::span<Variable* const> summed, std::span<Function* c
     SummedTerms terms;
     for (const Variable* variable : summed) terms.combinations *= static_cast<std::size_t>(std::max(variable->valueCount, 0));
     std::vector<int> digits;
+    std::vector<std::ptrdiff_t> current;  // the offsets of the combination being written
     allocateOrDie("incDecArr", [&] {
-        terms.offsets.assign(terms.combinations * inputCount, 0);
+        terms.offsets.resize(terms.combinations * inputCount);
         digits.assign(summed.size(), 0);
+        current.assign(inputCount, 0);
     });
     for (std::size_t z = 0; z < terms.combinations; ++z) {
-        for (std::size_t k = 0; k < inputCount; ++k) {
-            std::ptrdiff_t offset = 0;
-            for (std::size_t j = 0; j < summed.size(); ++j) offset += digits[j] * strides[k * summed.size() + j];
-            terms.offsets[z * inputCount + k] = offset;
-        }
+        std::copy(current.begin(), current.end(), terms.offsets.begin() + static_cast<std::ptrdiff_t>(z * inputCount));
         for (std::size_t j = summed.size(); j-- > 0;) {
-            if (++digits[j] < summed[j]->valueCount) break;
-            digits[j] = 0;
+            const bool wraps = ++digits[j] == summed[j]->valueCount;
+            if (wraps) digits[j] = 0;
+            for (std::size_t k = 0; k < inputCount; ++k) {
+                const std::ptrdiff_t stride = strides[k * summed.size() + j];
+                current[k] += wraps ? (1 - summed[j]->valueCount) * stride : stride;
+            }
+            if (!wraps) break;
         }
     }
     return terms;
