@@ -65,25 +65,6 @@ void sumOutInOnePass(FunctionList& work, const VarList& summed, ResultLabels lab
     work.push_back(ownedEntry(std::move(result)));
 }
 
-}  // namespace
-
-void mult(const FunctionList& extracted, Function& result, const VarList& summed, const BteSettings& settings) {
-    if (result.tableSize() < settings.blockThreshold) {
-        sumOutInto(result, summed, extracted, settings);
-    } else {
-        const VarList split = splitResult(result, summed.front(), settings.blockThreshold);
-        forEachBlock(result, split, extracted, [&](BlockInputs& block, std::span<double> out) {
-            OwnedFunction piece =
-                newResultFunction(out.size(), resultVariables(block.slices, summed), "bte-multiply", "bte-mult");
-            sumOutInto(*piece, summed, block.slices, settings);
-            std::copy(piece->probablist.begin(), piece->probablist.end(), out.begin());
-        });
-    }
-    rescaleWhenDue(result, settings);
-}
-
-namespace {
-
 // The variables of `vars` (those of the functions taken out) that are
 // `candidates` and that no function left in `work` lists.
 VarList onlyAlongside(const FunctionList& work, const VarList& vars, const VarList& candidates) {
@@ -102,6 +83,21 @@ VarList onlyAlongside(const FunctionList& work, const VarList& vars, const VarLi
 }
 
 }  // namespace
+
+void mult(const FunctionList& extracted, Function& result, const VarList& summed, const BteSettings& settings) {
+    if (result.tableSize() < settings.blockThreshold) {
+        sumOutInto(result, summed, extracted, settings);
+    } else {
+        const VarList split = splitResult(result, summed.front(), settings.blockThreshold);
+        forEachBlock(result, split, extracted, [&](BlockInputs& block, std::span<double> out) {
+            OwnedFunction piece =
+                newResultFunction(out.size(), resultVariables(block.slices, summed), "bte-multiply", "bte-mult");
+            sumOutInto(*piece, summed, block.slices, settings);
+            std::copy(piece->probablist.begin(), piece->probablist.end(), out.begin());
+        });
+    }
+    rescaleWhenDue(result, settings);
+}
 
 VarList sumOutOfList(FunctionList& work, Variable& variable, const VarList& candidates, ResultLabels labels,
                      const BteSettings& settings) {
