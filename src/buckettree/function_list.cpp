@@ -52,7 +52,7 @@ VarList getvarrray(const FunctionList& list, const Variable* variable) {
 std::size_t resultSize(const FunctionList& list, const Variable* variable) {
     std::size_t size = 1;
     forEachResultVariable(list, variable,
-                          [&](const Variable* listed) { size *= static_cast<std::size_t>(listed->valueCount); });
+                          [&](const Variable* listed) { size = cappedProduct(size, static_cast<std::size_t>(listed->valueCount)); });
     return size;
 }
 

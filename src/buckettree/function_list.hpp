@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "product/product.hpp"
@@ -39,8 +40,14 @@ bool InVarList(const VarList& list, const Variable* variable);
 // ("bte-getvarrray", "bte addtovararraylist").
 VarList getvarrray(const FunctionList& list, const Variable* variable);
 
-// The number of entries of that result: combinationCount(getvarrray(...)).
+// The number of entries of that result: combinationCount(getvarrray(...)),
+// or SIZE_MAX when that does not fit (it only ranks and bounds costs).
 std::size_t resultSize(const FunctionList& list, const Variable* variable);
+
+// a * b, or SIZE_MAX when that does not fit.
+inline std::size_t cappedProduct(std::size_t a, std::size_t b) {
+    return b != 0 && a > SIZE_MAX / b ? SIZE_MAX : a * b;
+}
 
 // The number of entries of a table over `vars`: 1 without variables.
 std::size_t combinationCount(const VarList& vars);

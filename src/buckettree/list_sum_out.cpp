@@ -34,7 +34,7 @@ VarList resultVariables(const FunctionList& list, const VarList& summed) {
 // What summing `variable` out of the list costs: the entries of the product
 // of the functions that list it.
 std::size_t sumOutCost(const FunctionList& work, const Variable& variable) {
-    return resultSize(work, &variable) * static_cast<std::size_t>(variable.valueCount);
+    return cappedProduct(resultSize(work, &variable), static_cast<std::size_t>(variable.valueCount));
 }
 
 // Rescaling keeps long chains of messages clear of underflow; it changes
