@@ -93,14 +93,6 @@ TEST_F(ConditionedProduct, CopiesShareTheProgressAndTheirLikelihoodsAdd) {
     EXPECT_EQ(a.node->variable, &a);
 }
 
-TEST_F(ConditionedProduct, ValueWhoseTrimmingFailsIsLeftOut) {
-    const std::vector<double> vab = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.7, 0.8, 0.9, 0.15, 0.25, 0.35};
-    const std::vector<double> a1 = {0.2, 0.3, 0.5};
-    build(vab, a1);
-    EliminationOrder order = orderOf({{1, v.node}, {0, a.node}, {0, b.node}});
-    EXPECT_NEAR(eliminate(*bench.product, order, settings).result, total(vab, a1), 1e-14);
-}
-
 TEST_F(ConditionedProduct, EveryValueImpossibleGivesTheImpossibleMarker) {
     build(std::vector<double>(12, 0.5), {0.0, 0.0, 0.0});
     EliminationOrder order = orderOf({{1, v.node}, {0, a.node}, {0, b.node}});
