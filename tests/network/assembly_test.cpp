@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "input/process_state.hpp"
 #include "support/network_loading.hpp"
-#include "support/problem_loading.hpp"
 #include "support/product_total.hpp"
 
 namespace pedlik::testing {
@@ -41,19 +39,6 @@ TEST(Assembly, TypedHomozygousFounderFoldsItsGenotypeFrequency) {
     EXPECT_EQ(assembled.report, reportLines(3, 3, 2));
     EXPECT_NEAR(assembled.logConstant, std::log(0.3 * 0.3), 1e-12);
     EXPECT_NEAR(logProductTotal(*assembled.product) + assembled.logConstant, std::log(0.09), 1e-12);
-}
-
-TEST(Assembly, SexLinkedSelectorsAreMarkedAndLinked) {
-    loadNetwork("2 0 1 6\n0 0.0 0.0 0\n1 2\n3 2\n0.5 0.5\n3 2\n0.5 0.5\n0 0\n0.1\n",
-                "1 1 0 0 3 0 0 1 0  1 0  1 0\n"
-                "1 2 0 0 3 0 0 2 0  1 2  1 2\n"
-                "1 3 1 2 0 0 0 1 0  2 0  1 0\n");
-    const AssembledProduct assembled = assembleFirstPedigree();
-    const Person& son = personOnLine(3);
-    ASSERT_NE(son.maternalSelectorNodes[0], nullptr);
-    EXPECT_EQ(son.maternalSelectorNodes[0]->isSelector, 1);
-    EXPECT_EQ(son.maternalSelectorNodes[0]->nextSelector, son.maternalSelectorNodes[1].get());
-    EXPECT_EQ(son.maternalSelectorNodes[1]->isSelector, 1);
 }
 
 }  // namespace
