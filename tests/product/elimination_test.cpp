@@ -1,5 +1,5 @@
-// Elimination in an order: constants, skipped entries, progress lines and
-// conditioning on copies.
+// Elimination in an order: conditioning on copies, its thresholds and the
+// progress lines.
 #include "product/elimination.hpp"
 
 #include <gtest/gtest.h>
@@ -30,26 +30,6 @@ Eliminated eliminate(Product& product, EliminationOrder& order, const Eliminatio
     const double result = eliminateAll(product, order, 1.0f, 0.0f, settings);
     std::fflush(stdout);
     return {result, ::testing::internal::GetCapturedStdout()};
-}
-
-// Entries whose node has no variable, or a released one, are passed over.
-TEST(EliminateAll, SingleVariableTablesGiveOneConstantEachAndEntriesWithoutVariablesAreSkipped) {
-    ProductBench bench;
-    Node& neverAVariable = bench.node(2);
-    Variable& released = bench.var(2);
-    Node* releasedNode = released.node;
-    releaseVariable(*bench.product, released);
-    Variable& a = bench.var(2);
-    Variable& b = bench.var(3);
-    bench.table({&a}, {0.25, 0.5}, 1.0);
-    bench.table({&b}, {0.1, 0.2, 0.3});
-    bench.table({&a}, {0.5, 0.5});
-    buildFunctionIndex(*bench.product);
-    EliminationOrder order = orderOf({{0, &neverAVariable}, {0, b.node}, {0, releasedNode}, {0, a.node}});
-    const Eliminated run = eliminate(*bench.product, order);
-    EXPECT_NEAR(run.result, std::log(0.6) + std::log(0.375) + 1.0, 1e-15);
-    EXPECT_EQ(run.out, "++Solved 100.000000 precent of the problem.\n");
-    EXPECT_EQ(order.cursor, 4);
 }
 
 // The copies of a conditioned 2-value variable are solved with half the
