@@ -176,6 +176,9 @@ std::vector<InputErrorCase> pedigreeFileCases() {
          "1 3 1 2 2 0 0 1 0  1 1  1 3\n"
          "1 4 0 0 2 0 0 2 0  1 1  1 3\n",
          "Person 2 of pedigree no. 0 is his or her own ancestor.\n"},
+        {"SexLinkedMaleWithTwoDifferentAlleles", "1 0 1 6\n0 0.0 0.0 0\n1\n3 5\n0.2 0.2 0.2 0.2 0.2\n0 0\n\n",
+         "1 1 0 0 0 0 0 1 0  0 5\n",
+         "There's an error in locus no. 0 of person no. 0, pedigree no. 0. (males have a single allele)\n"},
         {"LargePersonNumbersInAMessage", x,
          "7 2147483647 0 0 3 0 0 1 0  1 1  1 2\n"
          "7 -2147483647 0 0 3 0 0 2 0  2 2  3 4\n"
@@ -191,17 +194,6 @@ INSTANTIATE_TEST_SUITE_P(LocusDataFile, InputErrorTest, ::testing::ValuesIn(locu
                          [](const auto& info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(PedigreeFile, InputErrorTest, ::testing::ValuesIn(pedigreeFileCases()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(InputErrors, SexLinkedMaleWithTwoDifferentAlleles) {
-    const std::string locus =
-        "1 0 0 6\n0 0.0 0.0 0\n1\n3 5\n0.2 0.2 0.2 0.2 0.2\n0 0\n\n";
-    const std::string sexLinked = replaceOnce(locus, "1 0 0 6", "1 0 1 6");
-    const RunResult run = runWithFiles({{"d.dat", sexLinked}, {"p.dat", "1 1 0 0 0 0 0 1 0  0 5\n"}}, {"d.dat", "p.dat"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "\nAn input error has been found:\nThere's an error in locus no. 0 of person no. 0, pedigree no. 0. "
-              "(males have a single allele)\n\n");
-}
 
 TEST(InputErrors, FourNumberFirstLineLeavesTheSecondLineIntact) {
     // The second line starts with a number that must not be taken as the

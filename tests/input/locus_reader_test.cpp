@@ -20,21 +20,6 @@ std::string twoLociFile(const std::string& firstLine, const std::string& orderLi
            "3 3 << marker\n0.2 0.3 0.5\n0 0\n0.25\n1 0.1 0.45\n";
 }
 
-TEST(LocusReader, OrderLineTwoOneStoresTheFirstDescriptionAtInternalIndexOne) {
-    EXPECT_EQ(readLocusText(twoLociFile("2 0 0 5", "2 1")), 5);
-    ASSERT_EQ(run.loci.size(), 2u);
-    EXPECT_EQ(run.loci[1].type, LocusType::AffectionStatus);
-    EXPECT_EQ(run.loci[0].type, LocusType::NumberedAlleles);
-    EXPECT_EQ(run.loci[0].geneFrequencies, (std::vector<double>{0.2, 0.3, 0.5}));
-    EXPECT_EQ(run.lociOrder, (std::vector<int>{2, 1}));
-    ASSERT_EQ(run.thetaVals.size(), 1u);
-    EXPECT_EQ(run.thetaVals[0].theta, 0.25);
-    EXPECT_EQ(run.thetaVals[0].oneMinusTheta, 0.75);
-    EXPECT_EQ(run.variedThetaIndex, 1);
-    EXPECT_EQ(run.thetaIncrement, 0.1);
-    EXPECT_EQ(run.thetaStop, 0.45);
-}
-
 TEST(LocusReader, FirstLineFieldsAndFlags) {
     readLocusText(twoLociFile("2 7 2 6 << sex-linkage 2 is autosomal", "1 2 << order"));
     EXPECT_EQ(run.riskLocus, 7);
@@ -74,41 +59,6 @@ INSTANTIATE_TEST_SUITE_P(Comments, PenetranceBlockTest,
                                            "0.0 0.5 1.0\n0.1 0.6 0.9 << only the last\n",
                                            "0.0 0.5 1.0 0.1 0.6 0.9 << one line\n",
                                            "0.0 0.5\n 1.0 0.1\n0.6 0.9\n"));
-
-TEST(LocusReader, SexLinkedAffectionLocusHasMalePenetrances) {
-    readLocusText("1 0 1 6\n0 0.0 0.0 0\n1\n1 2\n0.9 0.1\n2\n"
-                  "0.0 0.5 1.0 female one\n0.2 0.8 male one\n"
-                  "0.1 0.4 0.7\n0.3 0.6\n0 0\n\n");
-    EXPECT_EQ(run.isSexLinked, 1);
-    const Locus& locus = run.loci[0];
-    ASSERT_EQ(locus.femalePenetrances.size(), 6u);
-    ASSERT_EQ(locus.malePenetrances.size(), 4u);
-    EXPECT_EQ(locus.femalePenetrances[3].penetrance, 0.1);
-    EXPECT_EQ(locus.malePenetrances[1].penetrance, 0.8);
-    EXPECT_DOUBLE_EQ(locus.malePenetrances[1].complement, 0.2);
-    EXPECT_EQ(locus.malePenetrances[2].penetrance, 0.3);
-    EXPECT_EQ(locus.malePenetrances[3].penetrance, 0.6);
-}
-
-TEST(LocusReader, TwoLocusTraitTableSitsAtTheSecondTraitLocus) {
-    readLocusText("3 0 1 6 2\n0 0.0 0.0 0\n1 3 2\n"
-                  "4 2 << first trait locus\n0.7 0.3\n"
-                  "4 2 << second trait locus\n0.6 0.4\n1 << class\n"
-                  "0.1 0.2 0.3\n0.4 0.5 0.6\n0.7 0.8 0.9\n0.11 0.22\n0.33 0.44 << male rows\n"
-                  "3 2\n0.5 0.5\n0 0\n0.1 0.2\n");
-    EXPECT_EQ(run.traitLocusCount, 2);
-    EXPECT_EQ(run.traitLoci[0], 0);
-    EXPECT_EQ(run.traitLoci[1], 2);
-    EXPECT_EQ(run.loci[0].liabilityClassCount, 0);
-    EXPECT_TRUE(run.loci[0].femalePenetrances.empty());
-    const Locus& table = run.loci[2];
-    ASSERT_EQ(table.femalePenetrances.size(), 9u);
-    ASSERT_EQ(table.malePenetrances.size(), 4u);
-    EXPECT_EQ(table.femalePenetrances[8].penetrance, 0.9);
-    EXPECT_EQ(table.malePenetrances[3].penetrance, 0.44);
-    EXPECT_EQ(run.loci[1].geneFrequencies, (std::vector<double>{0.5, 0.5}));
-    EXPECT_EQ(run.thetaVals[1].theta, 0.2);
-}
 
 TEST(LocusReader, OneLocusFileDiscardsItsRecombinationLine) {
     readLocusText("1 0 0 6\n0 0.0 0.0 0\n1\n3 2\n0.5 0.5\n0 0\n0.3 ignored\n");

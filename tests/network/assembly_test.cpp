@@ -2,10 +2,7 @@
 
 #include <cmath>
 
-#include "input/process_state.hpp"
-#include "product/likelihood.hpp"
 #include "support/network_loading.hpp"
-#include "support/problem_loading.hpp"
 #include "support/product_total.hpp"
 
 namespace pedlik::testing {
@@ -42,49 +39,6 @@ TEST(Assembly, TypedHomozygousFounderFoldsItsGenotypeFrequency) {
     EXPECT_EQ(assembled.report, reportLines(3, 3, 2));
     EXPECT_NEAR(assembled.logConstant, std::log(0.3 * 0.3), 1e-12);
     EXPECT_NEAR(logProductTotal(*assembled.product) + assembled.logConstant, std::log(0.09), 1e-12);
-}
-
-// A founder without children still contributes its genotype's frequency,
-// also when it is the whole pedigree, and in every later assembly, which
-// finds its barren allele nodes already released.
-struct SinglePersonCase {
-    const char* name;
-    std::string alleles;
-    double likelihood;
-};
-
-class SinglePersonPedigree : public ::testing::TestWithParam<SinglePersonCase> {};
-
-TEST_P(SinglePersonPedigree, LikelihoodIsTheGenotypeFrequency) {
-    loadNetwork(fourAlleleMarker, "1 1 0 0 0 0 0 1 0  " + GetParam().alleles + "\n");
-    for (int run = 1; run <= 2; ++run) {
-        {
-            const AssembledProduct assembled = assembleFirstPedigree();
-            EXPECT_NEAR(logProductTotal(*assembled.product) + assembled.logConstant,
-                        std::log(GetParam().likelihood), 1e-12)
-                << "assembly " << run;
-        }
-        resetNodeLinks(runParameters.pedigrees);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Founders, SinglePersonPedigree,
-                         ::testing::Values(SinglePersonCase{"Heterozygous", "2 4", 2 * 0.2 * 0.4},
-                                           SinglePersonCase{"Homozygous", "3 3", 0.09},
-                                           SinglePersonCase{"Untyped", "0 0", 1.0}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Assembly, SexLinkedSelectorsAreMarkedAndLinked) {
-    loadNetwork("2 0 1 6\n0 0.0 0.0 0\n1 2\n3 2\n0.5 0.5\n3 2\n0.5 0.5\n0 0\n0.1\n",
-                "1 1 0 0 3 0 0 1 0  1 0  1 0\n"
-                "1 2 0 0 3 0 0 2 0  1 2  1 2\n"
-                "1 3 1 2 0 0 0 1 0  2 0  1 0\n");
-    const AssembledProduct assembled = assembleFirstPedigree();
-    const Person& son = personOnLine(3);
-    ASSERT_NE(son.maternalSelectorNodes[0], nullptr);
-    EXPECT_EQ(son.maternalSelectorNodes[0]->isSelector, 1);
-    EXPECT_EQ(son.maternalSelectorNodes[0]->nextSelector, son.maternalSelectorNodes[1].get());
-    EXPECT_EQ(son.maternalSelectorNodes[1]->isSelector, 1);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Elimination in an order: constants, skipped entries, progress lines and
-// conditioning on copies.
+// Elimination in an order: conditioning on copies, its thresholds and the
+// progress lines.
 #include "product/elimination.hpp"
 
 #include <gtest/gtest.h>
@@ -30,26 +30,6 @@ Eliminated eliminate(Product& product, EliminationOrder& order, const Eliminatio
     const double result = eliminateAll(product, order, 1.0f, 0.0f, settings);
     std::fflush(stdout);
     return {result, ::testing::internal::GetCapturedStdout()};
-}
-
-// Entries whose node has no variable, or a released one, are passed over.
-TEST(EliminateAll, SingleVariableTablesGiveOneConstantEachAndEntriesWithoutVariablesAreSkipped) {
-    ProductBench bench;
-    Node& neverAVariable = bench.node(2);
-    Variable& released = bench.var(2);
-    Node* releasedNode = released.node;
-    releaseVariable(*bench.product, released);
-    Variable& a = bench.var(2);
-    Variable& b = bench.var(3);
-    bench.table({&a}, {0.25, 0.5}, 1.0);
-    bench.table({&b}, {0.1, 0.2, 0.3});
-    bench.table({&a}, {0.5, 0.5});
-    buildFunctionIndex(*bench.product);
-    EliminationOrder order = orderOf({{0, &neverAVariable}, {0, b.node}, {0, releasedNode}, {0, a.node}});
-    const Eliminated run = eliminate(*bench.product, order);
-    EXPECT_NEAR(run.result, std::log(0.6) + std::log(0.375) + 1.0, 1e-15);
-    EXPECT_EQ(run.out, "++Solved 100.000000 precent of the problem.\n");
-    EXPECT_EQ(order.cursor, 4);
 }
 
 // The copies of a conditioned 2-value variable are solved with half the
@@ -91,14 +71,6 @@ TEST_F(ConditionedProduct, CopiesShareTheProgressAndTheirLikelihoodsAdd) {
     EXPECT_EQ(bench.product->variableCount, 3);
     EXPECT_EQ(v.node->variable, &v);
     EXPECT_EQ(a.node->variable, &a);
-}
-
-TEST_F(ConditionedProduct, ValueWhoseTrimmingFailsIsLeftOut) {
-    const std::vector<double> vab = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.7, 0.8, 0.9, 0.15, 0.25, 0.35};
-    const std::vector<double> a1 = {0.2, 0.3, 0.5};
-    build(vab, a1);
-    EliminationOrder order = orderOf({{1, v.node}, {0, a.node}, {0, b.node}});
-    EXPECT_NEAR(eliminate(*bench.product, order, settings).result, total(vab, a1), 1e-14);
 }
 
 TEST_F(ConditionedProduct, EveryValueImpossibleGivesTheImpossibleMarker) {

@@ -1,5 +1,4 @@
-// Slot pools: which slot a new record takes, what a full pool does, and how
-// releasing records keeps the nodes' links sound.
+// Slot pools: which slot a new record takes and what a full pool does.
 #include <gtest/gtest.h>
 
 #include "product_test_support.hpp"
@@ -39,19 +38,6 @@ TEST_P(SlotPool, FreedSlotsAreTakenFromTheSearchPositionOnThenFromTheStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPools, SlotPool, ::testing::Bool());
-
-// Releasing a copied product's variable must not unlink a node from the
-// source's live variable; that case is in product_copy_test.
-TEST(NodeLinks, ReleasedProductLeavesNoNodePointingIntoIt) {
-    ProductBench bench;
-    Variable& a = bench.var(2);
-    Variable& b = bench.var(3);
-    bench.table({&a, &b});
-    Node* nodes[] = {a.node, b.node};
-    releaseProduct(std::move(bench.product));
-    EXPECT_EQ(nodes[0]->variable, nullptr);
-    EXPECT_EQ(nodes[1]->variable, nullptr);
-}
 
 }  // namespace
 }  // namespace pedlik::testing

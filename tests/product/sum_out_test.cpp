@@ -124,19 +124,6 @@ const Function& onlyFunctionOf(const Variable& variable) {
     return *variable.funcs.at(0);
 }
 
-TEST(SumOutVariable, TablesOverTheVariableAloneGiveTheLogOfTheirSummedProduct) {
-    ProductBench bench;
-    Variable& v = bench.var(3);
-    bench.table({&v}, {0.2, 0.0, 0.5}, 0.25);
-    bench.table({&v}, {0.5, 0.7, 0.4}, -1.0);
-    buildFunctionIndex(*bench.product);
-    double constant = 0.0;
-    EXPECT_EQ(sumOutVariable(*bench.product, v, constant), 1);
-    EXPECT_NEAR(constant, std::log(0.2 * 0.5 + 0.5 * 0.4) + 0.25 - 1.0, 1e-15);
-    EXPECT_EQ(bench.product->variableCount, 0);
-    EXPECT_EQ(bench.product->functionCount, 0);
-}
-
 TEST(SumOutVariable, ConstantOfTablesThatAreZeroForEveryValueIsMinusInfinity) {
     ProductBench bench;
     Variable& v = bench.var(2);

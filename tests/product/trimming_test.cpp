@@ -133,24 +133,6 @@ TEST(TrimValues, TableOfZerosLeavesVariablesWithoutValuesAndFails) {
     EXPECT_EQ(b.valueCount, 3);  // the failure stopped before it
 }
 
-TEST(FindUnsupportedValues, RemovesEachValueOnceAndFlagsItsTables) {
-    auto [bench, a, b, f] = TableAB(4, {1, 0, 1, 1, 0, 1});
-    Variable& c = bench.var(2);
-    bench.table({&b}, {2, 0, 2});
-    bench.table({&c}, {1, 1});
-    buildFunctionIndex(*bench.product);
-    const int rowLength = 3;
-    std::vector<int> possible{1, 1, 0, 1, 1, 1, 1, 1, 0};
-    std::vector<int> support(2 * rowLength, 0);
-    std::vector<int> toRestrict(4, 0);
-    std::vector<int> newCounts{2, 3, 2};
-
-    EXPECT_EQ(findUnsupportedValues(*bench.product, possible, support, rowLength, toRestrict, newCounts), 1);
-    EXPECT_EQ(possible, (std::vector<int>{1, 1, 0, 1, 0, 1, 1, 1, 0}));
-    EXPECT_EQ(newCounts, (std::vector<int>{2, 2, 2}));
-    EXPECT_EQ(toRestrict, (std::vector<int>{1, 1, 0, 0}));
-}
-
 // Each product: one variable of two values whose table is {0, x}; trimming
 // gives ln x. A table of zeros makes its pedigree fail.
 class TrimProducts : public ::testing::TestWithParam<int> {};  // the failing product, -1 for none
