@@ -32,9 +32,13 @@ void SendMessage(Bucket* receiver, const Bucket& sender, OwnedFunction message) 
         receiver->functions.push_back(std::move(entry));
     });
     for (Variable* variable : sent.vars) {
-        if (InVarList(receiver->otherVars, variable) || InVarList(receiver->ownVars, variable)) continue;
+        if (inScope(*receiver, variable)) continue;
         allocateOrDie("bte-sendmessage", [&] { receiver->otherVars.insert(receiver->otherVars.begin(), variable); });
     }
+}
+
+bool inScope(const Bucket& bucket, const Variable* variable) {
+    return InVarList(bucket.otherVars, variable) || InVarList(bucket.ownVars, variable);
 }
 
 VarList GetBucketVars(const Bucket& bucket, const Variable* first, const Variable* second) {

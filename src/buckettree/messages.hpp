@@ -27,6 +27,9 @@ OwnedFunction Belief(FunctionList work, const VarList& sumOut, const BteSettings
 // receiver's otherVars. Nothing happens without a receiver.
 void SendMessage(Bucket* receiver, const Bucket& sender, OwnedFunction message);
 
+// Whether the variable is in the bucket's scope: its ownVars or otherVars.
+bool inScope(const Bucket& bucket, const Variable* variable);
+
 // The bucket's ownVars, then its otherVars, without `first` and `second`
 // ("bte- GetBucketVars").
 VarList GetBucketVars(const Bucket& bucket, const Variable* first, const Variable* second);

@@ -11,10 +11,6 @@ namespace pedlik {
 
 namespace {
 
-bool inScope(const Bucket& bucket, const Variable* variable) {
-    return InVarList(bucket.otherVars, variable) || InVarList(bucket.ownVars, variable);
-}
-
 // The variables of the list that none of the children knows.
 VarList unknownToAll(const FunctionList& work, std::span<Bucket* const> children) {
     VarList unknown;

@@ -14,10 +14,6 @@
 namespace pedlik::testing {
 namespace {
 
-bool inScope(const Bucket& bucket, const Variable* variable) {
-    return InVarList(bucket.ownVars, variable) || InVarList(bucket.otherVars, variable);
-}
-
 // The true value (entry times e^logScale) of `function` where each of its
 // variables takes the digit `digits` gives it.
 double valueAt(const Function& function, const std::map<const Variable*, int>& digits) {
