@@ -1,7 +1,7 @@
 #include "buckettree/blocks.hpp"
 
 #include "buckettree/standalone_function.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/tables.hpp"
 
 namespace pedlik {

@@ -6,7 +6,7 @@
 #include "buckettree/messages.hpp"
 #include "buckettree/pi_messages.hpp"
 #include "buckettree/standalone_function.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 
 namespace pedlik {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "buckettree/standalone_function.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "network/assembly_steps.hpp"
 #include "product/product.hpp"

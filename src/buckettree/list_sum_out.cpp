@@ -5,7 +5,7 @@
 #include "buckettree/blocks.hpp"
 #include "buckettree/multiply.hpp"
 #include "buckettree/standalone_function.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/sum_out.hpp"
 #include "product/tables.hpp"
 

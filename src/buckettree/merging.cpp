@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

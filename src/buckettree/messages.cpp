@@ -1,7 +1,7 @@
 #include "buckettree/messages.hpp"
 
 #include "buckettree/list_sum_out.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

@@ -5,7 +5,7 @@
 
 #include "buckettree/list_sum_out.hpp"
 #include "buckettree/messages.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

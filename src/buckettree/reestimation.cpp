@@ -2,7 +2,7 @@
 
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "network/assembly.hpp"
 #include "product/product_pool.hpp"

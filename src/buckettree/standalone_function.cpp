@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/tables.hpp"
 #include "product/variable_lists.hpp"
 

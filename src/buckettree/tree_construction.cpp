@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

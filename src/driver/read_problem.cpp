@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "driver/end_of_file.hpp"
-#include "driver/input_files.hpp"
+#include "input/end_of_file.hpp"
+#include "input/input_files.hpp"
 #include "input/locus_reader.hpp"
 #include "input/pedigree_reader.hpp"
 

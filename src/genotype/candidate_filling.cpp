@@ -1,6 +1,6 @@
 #include "genotype/candidate_filling.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "genotype/family_links.hpp"
 #include "input/process_state.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "driver/errors.hpp"
+#include "base/errors.hpp"
 #include "genotype/candidate_lists.hpp"
 #include "genotype/family_links.hpp"
 #include "input/process_state.hpp"

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "genotype/family_links.hpp"
 
 namespace pedlik {

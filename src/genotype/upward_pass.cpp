@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "genotype/family_links.hpp"
 
 namespace pedlik {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "driver/allocation.hpp"
-#include "driver/errors.hpp"
+#include "base/allocation.hpp"
+#include "base/errors.hpp"
 
 namespace pedlik {
 

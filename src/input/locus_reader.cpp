@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "driver/allocation.hpp"
-#include "driver/errors.hpp"
+#include "base/allocation.hpp"
+#include "base/errors.hpp"
 #include "input/process_state.hpp"
 #include "input/text_reading.hpp"
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "driver/allocation.hpp"
-#include "driver/end_of_file.hpp"
-#include "driver/errors.hpp"
-#include "driver/input_files.hpp"
+#include "base/allocation.hpp"
+#include "input/end_of_file.hpp"
+#include "base/errors.hpp"
+#include "input/input_files.hpp"
 #include "input/link_check.hpp"
 #include "input/person_reader.hpp"
 #include "input/process_state.hpp"

@@ -14,14 +14,10 @@ struct AssemblyCounters {
     int constantCount = 0;              // one-value nodes and phenotype nodes met
 };
 
-// Every piece of state the whole run shares lives here; nothing else is global.
-
-// How a reported fatal error ends the run: std::exit, unless a test harness
-// installs a handler that unwinds back to it instead.
-using FatalExitHandler = void (*)(int status);
+// Every piece of state the whole run shares lives here; nothing else is
+// global but the error reporters' exit handler (base/errors.hpp).
 
 extern RunParameters runParameters;      // the problem as read, and the run's logLikelihood
-extern FatalExitHandler fatalExitHandler;  // called with the exit status of a fatal error
 extern AssemblyCounters assembly;        // the network assembly of the current pedigree
 extern double bteLogLikelihood;          // ln likelihood of the pedigrees bucket-tree elimination has run on
 extern int meiosisCount;                 // meioses of all pedigrees, the denominator of re-estimated fractions

@@ -3,7 +3,6 @@
 #include <memory>
 #include <vector>
 
-#include "network/node.hpp"
 
 namespace pedlik {
 
@@ -60,9 +59,18 @@ struct PersonLocus {
     int paternalSelectorState = selectorNotFixed;
 };
 
+// A person owns the network nodes built for it. Node is the network's
+// record: its deleter is defined there, so persons can own nodes without
+// this layer seeing them.
+struct Node;
+struct NodeDelete {
+    void operator()(Node* node) const;
+};
+using OwnedNode = std::unique_ptr<Node, NodeDelete>;
+
 // A person's nodes at every locus, indexed by internal locus index; an
 // empty array is one that does not exist for this person.
-using NodeArray = std::vector<std::unique_ptr<Node>>;
+using NodeArray = std::vector<OwnedNode>;
 
 struct Person {
     int id = 0;
@@ -80,7 +88,7 @@ struct Person {
     NodeArray paternalSelectorNodes;
     NodeArray maternalSelectorNodes;
     NodeArray phenotypeNodes;
-    std::unique_ptr<Node> genotypeNode;
+    OwnedNode genotypeNode;
 };
 
 struct Pedigree {

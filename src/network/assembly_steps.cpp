@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "product/product_pool.hpp"
 #include "product/variable_lists.hpp"

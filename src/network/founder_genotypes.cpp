@@ -1,6 +1,7 @@
 #include "network/founder_genotypes.hpp"
 
 #include "input/process_state.hpp"
+#include "network/node.hpp"
 
 namespace pedlik {
 

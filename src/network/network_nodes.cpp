@@ -1,9 +1,7 @@
 #include "network/network_nodes.hpp"
 
-#include <memory>
-
-#include "driver/allocation.hpp"
-#include "driver/errors.hpp"
+#include "base/allocation.hpp"
+#include "base/errors.hpp"
 #include "input/process_state.hpp"
 #include "network/candidate_arrays.hpp"
 #include "network/founder_genotypes.hpp"
@@ -13,8 +11,7 @@ namespace pedlik {
 
 namespace {
 
-std::unique_ptr<Node> createNamedNode(const char* prefix, const Person& person, int locus, int valueCount,
-                                      int parentCount) {
+OwnedNode createNamedNode(const char* prefix, const Person& person, int locus, int valueCount, int parentCount) {
     auto node = newNode(valueCount, parentCount);
     allocateOrDie("node", [&] { node->name = formatMessage("%s_%d_%d", prefix, person.id, locus); });
     return node;

@@ -1,11 +1,13 @@
 #include "network/node_creation.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 
-std::unique_ptr<Node> newNode(int valueCount, int parentCount) {
-    auto node = allocateOrDie("node", [] { return std::make_unique<Node>(); });
+void NodeDelete::operator()(Node* node) const { delete node; }
+
+OwnedNode newNode(int valueCount, int parentCount) {
+    auto node = allocateOrDie("node", [] { return OwnedNode(new Node()); });
     node->valueCount = valueCount;
     node->parentCount = parentCount;
     if (parentCount > 0) allocateOrDie("Node->parents", [&] { node->parents.assign(parentCount, nullptr); });

@@ -1,6 +1,6 @@
 #include "network/probability_tables.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

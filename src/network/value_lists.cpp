@@ -1,6 +1,6 @@
 #include "network/value_lists.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 
 namespace pedlik {

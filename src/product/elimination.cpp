@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/fix_variable.hpp"
 #include "product/neighbours.hpp"
 #include "product/product_copy.hpp"

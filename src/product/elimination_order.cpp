@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "product/order_choice.hpp"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/function_replacement.hpp"
 #include "product/original_values.hpp"
 #include "product/product_pool.hpp"

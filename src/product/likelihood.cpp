@@ -1,6 +1,6 @@
 #include "product/likelihood.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "network/assembly.hpp"
 #include "product/elimination.hpp"
@@ -11,7 +11,7 @@ namespace pedlik {
 namespace {
 
 void resetNodes(NodeArray& nodes) {
-    for (std::unique_ptr<Node>& node : nodes) {
+    for (OwnedNode& node : nodes) {
         if (node == nullptr) continue;
         node->variable = nullptr;
         node->childCount = 0;

@@ -1,4 +1,4 @@
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/elimination_order.hpp"
 
 namespace pedlik {

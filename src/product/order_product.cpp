@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/neighbour_scan.hpp"
 #include "product/slot_search.hpp"
 

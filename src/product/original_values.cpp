@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/product_pool.hpp"
 
 namespace pedlik {

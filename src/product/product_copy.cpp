@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/function_index.hpp"
 #include "product/product_pool.hpp"
 #include "product/variable_lists.hpp"

@@ -1,6 +1,6 @@
 #include "product/product_pool.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/slot_search.hpp"
 #include "product/tables.hpp"
 

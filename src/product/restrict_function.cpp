@@ -1,7 +1,7 @@
 #include <cmath>
 #include <limits>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/product_pool.hpp"
 #include "product/tables.hpp"
 #include "product/trimming.hpp"

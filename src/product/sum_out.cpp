@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/function_index.hpp"
 #include "product/neighbours.hpp"
 #include "product/product_pool.hpp"

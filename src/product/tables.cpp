@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 
 namespace pedlik {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/function_replacement.hpp"
 #include "product/original_values.hpp"
 #include "product/product_pool.hpp"

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/product_pool.hpp"
 #include "product/trimming.hpp"
 

@@ -1,6 +1,6 @@
 #include "product/variable_lists.hpp"
 
-#include "driver/allocation.hpp"
+#include "base/allocation.hpp"
 #include "product/product_pool.hpp"
 
 namespace pedlik {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/errors.hpp"
 #include "input/process_state.hpp"
 
 namespace pedlik::fuzzing {

@@ -7,6 +7,7 @@
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
+#include "network/node.hpp"
 #include "support/problem_loading.hpp"
 
 namespace pedlik::testing {

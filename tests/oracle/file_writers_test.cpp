@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/read_problem.hpp"
+#include "base/errors.hpp"
 #include "input/process_state.hpp"
 #include "oracle/hand_datasets.hpp"
 #include "oracle/random_datasets.hpp"

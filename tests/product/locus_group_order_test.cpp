@@ -32,13 +32,13 @@ struct FamilyBench {
     // null slot; `withTable` false for the allele nodes a genotype stands for.
     Node& add(Person& person, NodeArray Person::*slot, const char* prefix, int locus, int valueCount,
               std::vector<Node*> parents = {}, bool withTable = true) {
-        std::unique_ptr<Node>* place = &person.genotypeNode;
+        OwnedNode* place = &person.genotypeNode;
         if (slot != nullptr) {
             NodeArray& nodes = person.*slot;
             if (static_cast<int>(nodes.size()) <= locus) nodes.resize(locus + 1);
             place = &nodes[locus];
         }
-        *place = std::make_unique<Node>();
+        *place = OwnedNode(new Node());
         Node& node = **place;
         node.valueCount = valueCount;
         node.parentCount = static_cast<int>(parents.size());
@@ -56,7 +56,7 @@ struct FamilyBench {
     static std::string render(const EliminationOrder& order) {
         std::string text;
         for (const OrderEntry& entry : order.entries) {
-            text += (text.empty() ? "" : " ") + std::string(entry.conditioned ? "!" : "") + entry.node->name;
+            text.append(text.empty() ? "" : " ").append(entry.conditioned ? "!" : "").append(entry.node->name);
         }
         return text;
     }

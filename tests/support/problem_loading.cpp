@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "driver/read_problem.hpp"
+#include "base/errors.hpp"
 #include "input/process_state.hpp"
 #include "support/run_binary.hpp"
 
@@ -69,7 +70,7 @@ Person& personOnLine(int line, Pedigree& pedigree) { return pedigree.persons.at(
 
 std::string alleles(const CandidateList& list) {
     std::string text;
-    for (const halfLocusPerson& node : list) text += (text.empty() ? "" : " ") + std::to_string(node.allele);
+    for (const halfLocusPerson& node : list) text.append(text.empty() ? "" : " ").append(std::to_string(node.allele));
     return text;
 }
 

@@ -4,6 +4,11 @@
 
 namespace pedlik {
 
+// How a reported fatal error ends the run: std::exit, unless a test harness
+// installs a handler that unwinds back to it instead.
+using FatalExitHandler = void (*)(int status);
+extern FatalExitHandler fatalExitHandler;  // called with the exit status of a fatal error
+
 // The only ways out of the program besides its normal end. Each prints its
 // report and ends the process (exit status 1, or -1 for a missing file).
 [[noreturn]] void fatalAllocError(const char* label);

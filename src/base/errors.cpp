@@ -1,12 +1,12 @@
-#include "driver/errors.hpp"
+#include "base/errors.hpp"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
-#include "input/process_state.hpp"
-
 namespace pedlik {
+
+FatalExitHandler fatalExitHandler = &std::exit;
 
 namespace {
 

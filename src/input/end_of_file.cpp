@@ -1,4 +1,4 @@
-#include "driver/end_of_file.hpp"
+#include "input/end_of_file.hpp"
 
 namespace pedlik {
 

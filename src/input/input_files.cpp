@@ -1,6 +1,6 @@
-#include "driver/input_files.hpp"
+#include "input/input_files.hpp"
 
-#include "driver/errors.hpp"
+#include "base/errors.hpp"
 
 namespace pedlik {
 

@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "driver/errors.hpp"
+#include "base/errors.hpp"
 
 namespace pedlik {
 
