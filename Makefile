@@ -5,27 +5,39 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 5
 
-.PHONY: run test bench bench-buckettree build build-san build-fuzz fuzz-smoke deps oracle-deps clean
+# The project's own builds stop on any warning; a plain CMake build does not.
+CMAKE_FLAGS = -DPEDLIK_WERROR=ON
+
+.PHONY: run test bench bench-buckettree configure build build-san build-fuzz fuzz-smoke deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
 
-oracle-deps:
-	@bash scripts/install-deps.sh --with-oracle
+test-deps:
+	@bash scripts/install-deps.sh --tests
 
-build: deps
-	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+oracle-deps:
+	@bash scripts/install-deps.sh --tests --with-oracle
+
+# The plain build is a Release build, as packagers make it, so that a
+# warning only optimised code raises stops the project's own build.
+configure: deps
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: test-deps configure
 	@cmake --build build -j $(JOBS) --target pedlik pedlik_tests pedlik_unsanitized_tests pedlik_plain_tests
 
-build-san: deps
-	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DPEDLIK_SANITIZE=ON >/dev/null
+build-san: test-deps
+	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DPEDLIK_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-san -j $(JOBS)
 
-build-fuzz: deps
-	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_FUZZ=ON >/dev/null
+build-fuzz: test-deps
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 
-run: build
+# Only the program: the first report comes before any test is compiled.
+run: configure
+	@cmake --build build -j $(JOBS) --target pedlik
 	cd examples && ../build/pedlik
 
 fuzz-smoke: build-fuzz
@@ -36,16 +48,15 @@ test: oracle-deps build build-san
 	cd build && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory fuzz-smoke
 
-bench: oracle-deps build
-	@cmake --build build -j $(JOBS) --target pedlik_bench_datasets pedlik_bench_timer
+bench: oracle-deps configure
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets pedlik_bench_timer
 	@bash bench/run.sh build
 	@$(MAKE) --no-print-directory bench-buckettree
 
 # One bucket-tree elimination over all pedigrees against one likelihood by
 # elimination, on generated families of 25 to 60 persons; pass case folders
 # (each with datafile3.dat and pedfile3.dat) in BENCH_CASES to time others.
-bench-buckettree: deps
-	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bench-buckettree: configure
 	@cmake --build build -j $(JOBS) --target pedlik_bench_buckettree
 	@build/pedlik_bench_buckettree $(BENCH_CASES)
 

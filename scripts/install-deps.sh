@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing pedlik needs, only when it is missing.
-# Usage: scripts/install-deps.sh [--with-oracle]
-# The oracle (FASTLINK) is optional: when it cannot be installed, the tests
-# that compare against it report themselves skipped (and fail under CI).
+# Usage: scripts/install-deps.sh [--tests] [--with-oracle]
+# Without options: what building the program needs. --tests adds what the
+# tests and fuzzers need; --with-oracle adds FASTLINK, which is optional:
+# when it cannot be installed, the tests that compare against it report
+# themselves skipped (and fail under CI).
 set -eu
 
 sudo=""
@@ -22,15 +24,26 @@ need=()
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v make >/dev/null 2>&1 || need+=(make)
-command -v clang++ >/dev/null 2>&1 || need+=(clang)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
+with_tests=""
+with_oracle=""
+for option in "$@"; do
+  case "$option" in
+    --tests) with_tests=yes ;;
+    --with-oracle) with_oracle=yes ;;
+    *) echo "install-deps.sh: unknown option $option" >&2; exit 1 ;;
+  esac
+done
+if [ -n "$with_tests" ]; then
+  command -v clang++ >/dev/null 2>&1 || need+=(clang)
+  [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
+fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
   install "${need[@]}"
 fi
 
-if [ "${1:-}" = "--with-oracle" ] && ! command -v mlink >/dev/null 2>&1; then
+if [ -n "$with_oracle" ] && ! command -v mlink >/dev/null 2>&1; then
   echo "Installing: fastlink"
   install fastlink || echo "FASTLINK could not be installed; the comparisons with it will be skipped."
 fi

@@ -63,7 +63,7 @@ std::string randomFamily(std::mt19937& rng, int size) {
         lines[lineOf[i] - 1] = "1 " + std::to_string(lineOf[i]);
         for (int link : {father < 0 ? 0 : lineOf[father], mother < 0 ? 0 : lineOf[mother], firstChild[i],
                          nextSibling[i], nextSibling[i + size]}) {
-            lines[lineOf[i] - 1] += " " + std::to_string(link);
+            lines[lineOf[i] - 1].append(" ").append(std::to_string(link));
         }
         lines[lineOf[i] - 1] += female[i] ? " 2 0  0 0\n" : " 1 0  0 0\n";
     }

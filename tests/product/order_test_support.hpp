@@ -39,8 +39,8 @@ struct OrderBench {
         std::string text;
         for (const OrderEntry& entry : order.entries) {
             const auto found = std::find_if(vars.begin(), vars.end(), [&](const Variable* v) { return v->node == entry.node; });
-            text += (text.empty() ? "" : " ") + std::string(entry.conditioned ? "!" : "") +
-                    std::to_string(found - vars.begin());
+            text.append(text.empty() ? "" : " ").append(entry.conditioned ? "!" : "");
+            text.append(std::to_string(found - vars.begin()));
         }
         return text;
     }

@@ -58,7 +58,7 @@ RunResult runIn(const std::filesystem::path& dir, const std::vector<std::string>
         in << input;
     }
     std::string command = "cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(binary);
-    for (const std::string& arg : args) command += " " + shellQuote(arg);
+    for (const std::string& arg : args) command.append(" ").append(shellQuote(arg));
     command += " <" + shellQuote(stdinFile.string()) + " >" + shellQuote(stdoutFile.string()) + " 2>" +
                shellQuote(stderrFile.string());
     const int raw = std::system(("/bin/sh -c " + shellQuote(command)).c_str());
