@@ -88,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLine, HelpDescribesUsageModesOptionsAndExitStatusesAndRunsNothing) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"d.dat", "--help", "p.dat"}}) {
         const RunResult run = runOnFiles(args);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
         EXPECT_EQ(run.out.rfind("Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n", 0), 0u) << run.out;
         for (const char* part : {"LOD-score mode", "bucket-tree mode", "--estimates", "--help", "--version",
                                  "Exit status: 0 after a complete run, 1 after an input error", "Opening"}) {
@@ -124,8 +123,7 @@ TEST_P(GoldenOutput, RunPrintsTheCommittedReport) {
     const RunResult run = runWithFiles({{example.locusFile, readFile(examplePath(example.locusFile))},
                                         {example.pedigreeFile, readFile(examplePath(example.pedigreeFile))}},
                                        example.args);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
     EXPECT_EQ(maskTimings(run.out), goldenOutput(example));
 }
 

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace pedlik;
-    return fuzzing::fuzzReader(data, size, "pedfile.dat", [](std::FILE* stream, const char* path) {
+    return fuzzing::fuzzReader(data, size, "pedfile.dat", [](std::FILE*& stream, const char* path) {
         static const char* const model =
             "3 0 0 5 << loci\n0 0.0 0.0 0\n1 3 2\n"
             "1 2 << affection\n0.99 0.01\n2\n0.0 0.5 1.0 class one\n0.1 0.5 0.9 class two\n"

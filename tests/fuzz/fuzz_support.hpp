@@ -21,13 +21,11 @@ inline std::string writeScratchFile(const char* name, const uint8_t* data, size_
     }();
     const std::string path = dir + "/" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) std::abort();
     return path;
 }
 
-// Feeds `data` as the file `name` to `read`; a fatal error hands control back to the fuzzer instead of ending it.
+// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error hands control back to the fuzzer instead of ending it.
 // Counts above 99999 only ask for more memory than a fuzzing run may use (the allocation-failure path has its own
 // test), so such inputs are skipped.
 template <typename Read>
