@@ -1,26 +1,13 @@
 #include "e2e/report_reading.hpp"
 
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 
 namespace pedlik::testing {
 
-std::string withoutTimings(const std::string& out) {
-    static const std::regex timing("(The time needed for [a-z -]+ is )[0-9.]+( sec\\.)");
-    return std::regex_replace(out, timing, "$1T$2");
-}
-
 std::string withoutEstimates(const std::string& out) {
     static const std::regex estimates("\nEM (ITERATION|ESTIMATES)[^\n]*\n");
     return std::regex_replace(out, estimates, "");
-}
-
-int countLines(const std::string& out, const std::string& line) {
-    std::istringstream lines(out);
-    int count = 0;
-    for (std::string read; std::getline(lines, read);) count += read == line ? 1 : 0;
-    return count;
 }
 
 std::vector<double> iterationLogLikelihoods(const std::string& out) {

@@ -10,43 +10,40 @@
 
 namespace pedlik::fuzzing {
 
-// Thrown instead of ending the process, so that one input's fatal error
-// hands control back to the fuzzer.
-struct FatalExit {
-    int status;
-};
-
-inline void throwFatalExit(int status) { throw FatalExit{status}; }
+struct FatalExit {};
 
 // A file holding `data`, for readers that work on named files.
 inline std::string writeScratchFile(const char* name, const uint8_t* data, size_t size) {
     static const std::string dir = [] {
         char pattern[] = "/tmp/pedlik-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        return std::string(made);
+        if (mkdtemp(pattern) == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+        return std::string(pattern);
     }();
     const std::string path = dir + "/" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) std::abort();
     return path;
 }
 
-// Counts above 99999 only ask for memory beyond what a fuzzing run may use;
-// the allocation-failure path has its own test, so such inputs are skipped.
-inline bool hasHugeNumber(const uint8_t* data, size_t size) {
-    size_t run = 0;
-    for (size_t i = 0; i < size; ++i) {
-        run = (data[i] >= '0' && data[i] <= '9') ? run + 1 : 0;
-        if (run > 5) return true;
+// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error hands control back to the fuzzer instead of ending it.
+// Counts above 99999 only ask for more memory than a fuzzing run may use (the allocation-failure path has its own
+// test), so such inputs are skipped.
+template <typename Read>
+int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
+    for (size_t i = 0, digits = 0; i < size; ++i) {
+        digits = (data[i] >= '0' && data[i] <= '9') ? digits + 1 : 0;
+        if (digits > 5) return -1;
     }
-    return false;
-}
-
-inline void silenceStandardOutput() {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+    const std::string path = writeScratchFile(name, data, size);
+    fatalExitHandler = [](int) { throw FatalExit{}; };
+    std::FILE* stream = std::fopen(path.c_str(), "r");
+    try {
+        read(stream, path.c_str());
+    } catch (const FatalExit&) {
+    }
+    if (stream != nullptr) std::fclose(stream);
+    runParameters = RunParameters{};
+    return 0;
 }
 
 }  // namespace pedlik::fuzzing

@@ -7,9 +7,7 @@
 
 #include "support/run_binary.hpp"
 
-// The bundled examples with their committed outputs: the LOD-score reports
-// of `make run` and of the sex-linked example, the numbers of the two
-// timing lines masked.
+// The bundled examples with their committed LOD-score reports, timings masked.
 namespace pedlik::testing {
 
 struct ExampleRun {
@@ -25,11 +23,8 @@ inline void PrintTo(const ExampleRun& example, std::ostream* out) { *out << exam
 inline const std::vector<ExampleRun>& exampleRuns() {
     static const std::vector<ExampleRun> runs = {
         {"MakeRun", "datafile3.dat", "pedfile3.dat", {}, "make_run.out"},
-        {"SexLinkedExample",
-         "datafile_xlinked.dat",
-         "pedfile_xlinked.dat",
-         {"datafile_xlinked.dat", "pedfile_xlinked.dat"},
-         "sex_linked_example.out"},
+        {"SexLinkedExample", "datafile_xlinked.dat", "pedfile_xlinked.dat",
+         {"datafile_xlinked.dat", "pedfile_xlinked.dat"}, "sex_linked_example.out"},
     };
     return runs;
 }

@@ -4,32 +4,21 @@
 
 #include <stdexcept>
 
-#include "driver/read_problem.hpp"
 #include "base/errors.hpp"
+#include "driver/read_problem.hpp"
 #include "input/process_state.hpp"
 #include "support/run_binary.hpp"
 
 namespace pedlik::testing {
-
-namespace {
-
-struct FatalExit {
-    int status;
-};
-
-void throwFatalExit(int status) { throw FatalExit{status}; }
-
-}  // namespace
 
 void loadProblem(const std::string& locusText, const std::string& pedigreeText) {
     runParameters = RunParameters{};
     ScratchDir dir;
     dir.write("locus.dat", locusText);
     dir.write("pedigree.dat", pedigreeText);
-    const std::string locusPath = (dir.path() / "locus.dat").string();
-    const std::string pedigreePath = (dir.path() / "pedigree.dat").string();
+    const std::string locus = (dir.path() / "locus.dat").string(), pedigree = (dir.path() / "pedigree.dat").string();
     ::testing::internal::CaptureStdout();
-    const StoppedRun run = runUntilStopped([&] { readProblem(locusPath.c_str(), pedigreePath.c_str()); });
+    const StoppedRun run = runUntilStopped([&] { readProblem(locus.c_str(), pedigree.c_str()); });
     ::testing::internal::GetCapturedStdout();
     if (run.stopped) throw std::runtime_error("the test's files do not read: " + run.err);
 }
@@ -37,10 +26,10 @@ void loadProblem(const std::string& locusText, const std::string& pedigreeText) 
 std::string markerLocusFile(const std::vector<int>& alleleCounts, bool sexLinked) {
     const int count = static_cast<int>(alleleCounts.size());
     std::string text = std::to_string(count) + " 0 " + (sexLinked ? "1" : "0") + " 6 << loci\n0 0.0 0.0 0\n";
-    for (int k = 1; k <= count; ++k) text += std::to_string(k) + (k == count ? "\n" : " ");
+    for (int k = 1; k <= count; ++k) text.append(std::to_string(k)).append(k == count ? "\n" : " ");
     for (int alleles : alleleCounts) {
-        text += "3 " + std::to_string(alleles) + " << numbered alleles\n";
-        for (int a = 0; a < alleles; ++a) text += std::to_string(1.0 / alleles) + " ";
+        text.append("3 ").append(std::to_string(alleles)).append(" << numbered alleles\n");
+        for (int a = 0; a < alleles; ++a) text.append(std::to_string(1.0 / alleles)).append(" ");
         text += "\n";
     }
     text += "0 0\n";
@@ -49,15 +38,17 @@ std::string markerLocusFile(const std::vector<int>& alleleCounts, bool sexLinked
 }
 
 StoppedRun runUntilStopped(const std::function<void()>& step) {
+    struct FatalExit {
+        int status;
+    };
     StoppedRun run;
     const FatalExitHandler previous = fatalExitHandler;
-    fatalExitHandler = &throwFatalExit;
+    fatalExitHandler = [](int status) { throw FatalExit{status}; };
     ::testing::internal::CaptureStderr();
     try {
         step();
     } catch (const FatalExit& exit) {
-        run.stopped = true;
-        run.status = exit.status;
+        run = {true, exit.status, ""};
     }
     run.err = ::testing::internal::GetCapturedStderr();
     fatalExitHandler = previous;

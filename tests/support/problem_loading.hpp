@@ -8,21 +8,16 @@
 
 namespace pedlik::testing {
 
-// Reads a locus data file and a pedigree file with these contents, as a run
-// reads its files, into the cleared run parameters. The readers' progress
-// lines are swallowed.
+// Reads files of these contents into the cleared run parameters, as a run does; progress lines are swallowed.
 void loadProblem(const std::string& locusText, const std::string& pedigreeText);
 
-// A locus data file (program code 6) of numbered-allele loci with these
-// allele counts, equal frequencies, in identity order.
+// A locus data file (program code 6) of numbered-allele loci with these allele counts, equal frequencies.
 std::string markerLocusFile(const std::vector<int>& alleleCounts, bool sexLinked = false);
 
-// What a stopped run leaves: its exit status and everything it wrote on
-// standard error.
 struct StoppedRun {
     bool stopped = false;
     int status = 0;
-    std::string err;
+    std::string err;  // all the step wrote on standard error
 };
 
 // Runs `step` with fatal errors turned into a return to the caller.

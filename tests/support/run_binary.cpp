@@ -1,25 +1,20 @@
 #include "support/run_binary.hpp"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace pedlik::testing {
 
-namespace {
-
-std::string shellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+static std::string shellQuoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) result.append(c == '\'' ? std::string("'\\''") : std::string(1, c));
+    return result + "'";
 }
-
-}  // namespace
 
 ScratchDir::ScratchDir() {
     static std::atomic<int> counter{0};
@@ -35,14 +30,12 @@ ScratchDir::~ScratchDir() {
 }
 
 void ScratchDir::write(const std::string& name, const std::string& content) const {
-    std::ofstream file(path_ / name, std::ios::binary);
-    file << content;
+    std::ofstream(path_ / name, std::ios::binary) << content;
 }
 
 std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
-    text << file.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -50,26 +43,14 @@ std::string examplePath(const std::string& name) { return std::string(PEDLIK_SOU
 
 RunResult runIn(const std::filesystem::path& dir, const std::vector<std::string>& args, const std::string& input,
                 const std::string& binary, const std::string& shellPrefix) {
-    const std::filesystem::path stdinFile = dir / ".stdin";
-    const std::filesystem::path stdoutFile = dir / ".stdout";
-    const std::filesystem::path stderrFile = dir / ".stderr";
-    {
-        std::ofstream in(stdinFile, std::ios::binary);
-        in << input;
-    }
-    std::string command = "cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(binary);
-    for (const std::string& arg : args) command.append(" ").append(shellQuote(arg));
-    command += " <" + shellQuote(stdinFile.string()) + " >" + shellQuote(stdoutFile.string()) + " 2>" +
-               shellQuote(stderrFile.string());
-    const int raw = std::system(("/bin/sh -c " + shellQuote(command)).c_str());
+    std::ofstream(dir / ".stdin", std::ios::binary) << input;
+    std::string command = "cd " + shellQuoted(dir.string()) + " && " + shellPrefix + " " + shellQuoted(binary);
+    for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
+    command.append(" <.stdin >.stdout 2>.stderr");
+    const int raw = std::system(("/bin/sh -c " + shellQuoted(command)).c_str());
     if (raw == -1 || !WIFEXITED(raw)) throw std::runtime_error("could not run " + command);
-    RunResult result;
-    result.status = WEXITSTATUS(raw);
-    result.out = readFile(stdoutFile);
-    result.err = readFile(stderrFile);
-    std::filesystem::remove(stdinFile);
-    std::filesystem::remove(stdoutFile);
-    std::filesystem::remove(stderrFile);
+    RunResult result{readFile(dir / ".stdout"), readFile(dir / ".stderr"), WEXITSTATUS(raw)};
+    for (const char* name : {".stdin", ".stdout", ".stderr"}) std::filesystem::remove(dir / name);
     return result;
 }
 

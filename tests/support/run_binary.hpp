@@ -27,9 +27,7 @@ private:
     std::filesystem::path path_;
 };
 
-// Runs `binary` with `args` inside `dir`, feeding `input` on standard input,
-// and collects both outputs and the exit status. `shellPrefix` may set
-// limits (e.g. "ulimit -v 500000;").
+// Runs `binary` with `args` in `dir`, `input` on standard input; `shellPrefix` may set limits ("ulimit -v 500000;").
 RunResult runIn(const std::filesystem::path& dir, const std::vector<std::string>& args, const std::string& input = "",
                 const std::string& binary = PEDLIK_BINARY, const std::string& shellPrefix = "");
 

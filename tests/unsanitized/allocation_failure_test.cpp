@@ -1,6 +1,5 @@
-// A failed allocation must end the run with the two-line report and the
-// label of what was being allocated. Runs the plain build: a sanitizer
-// runtime would reserve address space and intercept the allocation.
+// A failed allocation ends the run with the two-line report naming what was being allocated. Plain build only: a
+// sanitizer runtime would reserve address space and intercept the allocation.
 #include <gtest/gtest.h>
 
 #include "support/run_binary.hpp"
@@ -12,19 +11,10 @@ TEST(AllocationFailure, HugeAlleleCountReportsGeneFrequencies) {
     ScratchDir dir;
     dir.write("pedfile.dat", "1 1 0 0 0 0 0 1 0  1 1\n");
     // 2e9 frequencies need 16 GB; the address space is limited to 512 MB.
-    dir.write("datafile.dat",
-              "1 0 0 6 << one locus\n"
-              "0 0.0 0.0 0\n"
-              "1\n"
-              "3 2000000000 << numbered alleles\n"
-              "0.5 0.5\n"
-              "0 0\n"
-              "\n");
+    dir.write("datafile.dat", "1 0 0 6 << one locus\n0 0.0 0.0 0\n1\n3 2000000000 << numbered alleles\n0.5 0.5\n0 0\n\n");
     const RunResult run = runIn(dir.path(), {"datafile.dat", "pedfile.dat"}, "", PEDLIK_BINARY, "ulimit -v 524288;");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "\nProblem with malloc, probably not enough space.\n"
-              "Problem occurred when allocating Gene Frequencies.\n");
+    EXPECT_EQ(run.err, "\nProblem with malloc, probably not enough space.\nProblem occurred when allocating Gene Frequencies.\n");
 }
 
 }  // namespace

@@ -1,0 +1,100 @@
+// What no likelihood shows: the order the greedy choice makes (cheapest first, cheap enough taken at once, ties to
+// the first met from where the last scan stopped, conditioning when even the cheapest step is too costly), and the
+// slots a product's pools hand out.
+#include <gtest/gtest.h>
+
+#include "product/elimination_order.hpp"
+#include "product/function_index.hpp"
+#include "product/order_product.hpp"
+#include "product_test_support.hpp"
+
+namespace pedlik::testing {
+namespace {
+
+struct GreedyCase {
+    const char* name;
+    std::vector<int> valueCounts;
+    std::vector<std::vector<int>> functions;
+    double conditionThreshold;
+    const char* order;  // variable indices, "!" marking a conditioning entry
+};
+
+class Greedy : public ::testing::TestWithParam<GreedyCase> {};
+
+TEST_P(Greedy, HandWorkedOrder) {
+    const GreedyCase& c = GetParam();
+    ProductBench bench(static_cast<int>(std::max(c.valueCounts.size(), c.functions.size())) + 2);
+    std::vector<Variable*> vars;
+    for (int count : c.valueCounts) vars.push_back(&bench.var(count));
+    for (const std::vector<int>& listed : c.functions) {
+        std::vector<Variable*> tableVars;
+        for (int k : listed) tableVars.push_back(vars[k]);
+        bench.table(tableVars);
+    }
+    buildFunctionIndex(*bench.product);
+    EliminationOrder order;
+    const std::unique_ptr<TempProd> tempProd = buildTempProd(*bench.product);
+    greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold});
+    EXPECT_EQ(tempProd->variableCount, 0);
+    std::string text;
+    for (const OrderEntry& entry : order.entries) {
+        const int number = std::stoi(entry.node->name.substr(3));  // "nd_<1-based number>_0"
+        text.append(entry.conditioned ? " !" : " ").append(std::to_string(number - 1));
+    }
+    EXPECT_EQ(text.substr(1), c.order);
+}
+
+// A 4-cycle of 5, 4, 5, 4 values: the sides of 5 values cost 16, the others 25; once a side is gone, its opposite
+// costs 16 against 20.
+const std::vector<std::vector<int>> cycle{{0, 1}, {1, 2}, {2, 3}, {3, 0}};
+
+INSTANTIATE_TEST_SUITE_P(
+    SmallProducts, Greedy,
+    ::testing::Values(
+        // 4 and then 5 cost nothing; the scan then starts at slot 6, so of the costs of 16 it meets 6 before 0.
+        GreedyCase{"TiesGoToTheFirstMetFromTheScanStart",
+                   {5, 4, 5, 4, 2, 2, 5, 4, 5, 4},
+                   {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {4}, {6, 7}, {7, 8}, {8, 9}, {9, 6}},
+                   2e6,
+                   "4 5 6 8 9 7 0 2 3 1"},
+        // Variable 0 comes first with cost 3 x 5 or 4 x 4; 1 costs nothing.
+        GreedyCase{"CostFifteenIsTakenAtOnce", {2, 2, 3, 5}, {{0, 2}, {0, 3}, {1}}, 2e6, "0 1 2 3"},
+        GreedyCase{"CostSixteenIsNot", {2, 2, 4, 4}, {{0, 2}, {0, 3}, {1}}, 2e6, "1 2 3 0"},
+        // At a smallest cost of 16 the step conditions on the costliest variable, 1, which leaves the others
+        // nothing to join.
+        GreedyCase{"SmallestCostAtTheThresholdConditions", {5, 4, 5, 4}, cycle, 16.0, "!1 2 3 0"},
+        GreedyCase{"SmallestCostBelowTheThresholdSums", {5, 4, 5, 4}, cycle, 17.0, "0 2 3 1"},
+        GreedyCase{"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class SlotPool : public ::testing::TestWithParam<bool> {};  // true: variables, false: functions
+
+TEST_P(SlotPool, FreedSlotsAreTakenFromTheSearchPositionOnThenFromTheStartAndAFullPoolStops) {
+    ProductBench bench(5);
+    Product& product = *bench.product;
+    auto add = [&] {
+        return GetParam() ? variableIndex(product, bench.var(2)) : functionIndex(product, bench.table({}, {1.0}));
+    };
+    auto release = [&](int slot) {
+        GetParam() ? releaseVariable(product, product.variables[slot]) : releaseFunction(product, product.functions[slot]);
+    };
+    EXPECT_EQ((std::vector<int>{add(), add(), add()}), (std::vector<int>{0, 1, 2}));
+    release(0);
+    release(1);
+    EXPECT_EQ(add(), 3);  // slots 0 and 1 are free, but the search starts after slot 2
+    EXPECT_EQ(add(), 4);
+    EXPECT_EQ(add(), 0);  // past the end: wraps to the start
+    release(4);
+    EXPECT_EQ(add(), 1);
+    release(1);
+    EXPECT_EQ(add(), 4);  // a slot freed right after it was taken is searched last
+    EXPECT_EQ(add(), 1);
+    EXPECT_EQ(GetParam() ? product.variableCount : product.functionCount, 5);
+    EXPECT_EXIT(add(), ::testing::ExitedWithCode(1),
+                GetParam() ? "allocating Product->variables\\." : "allocating Product->functions\\.");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPools, SlotPool, ::testing::Bool());
+
+}  // namespace
+}  // namespace pedlik::testing
