@@ -14,8 +14,6 @@
 
 #include "bench_case.hpp"
 #include "oracle/dataset.hpp"
-#include "oracle/file_writers.hpp"
-#include "oracle/random_datasets.hpp"
 
 namespace {
 
