@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         fs::create_directories(folder / "linkage");
         writeText(folder / "datafile3.dat", pedlik::oracle::toPedlikLocusFile(data));
         writeText(folder / "pedfile3.dat", pedlik::oracle::toPedlikPedigreeFile(data));
-        writeText(folder / "linkage" / "datafile.dat", pedlik::oracle::toLinkageLocusFile(data));
+        writeText(folder / "linkage" / "datafile.dat", pedlik::oracle::toPedlikLocusFile(data));
         writeText(folder / "linkage" / "pedfile.dat", pedlik::oracle::toLinkagePedigreeFile(data));
         const int loci = static_cast<int>(data.loci.size());
         table += std::string(benchCase.name) + "\t" + std::to_string(personCount(data)) + "\t" +

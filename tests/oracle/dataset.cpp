@@ -4,7 +4,6 @@
 #include <charconv>
 #include <numeric>
 #include <random>
-#include <stdexcept>
 
 namespace pedlik::oracle {
 
@@ -73,8 +72,9 @@ int drawAllele(Random& random, const std::vector<double>& frequencies) {
 }
 
 // Genes dropped from the founders under the dataset's own model, then
-// observed: consistent data of positive likelihood.
-void dropGenes(const Dataset& d, PedigreeRecord& pedigree, Random& random, bool everyLocus) {
+// observed: consistent data of positive likelihood, unless `truthful` is
+// false and phenotypes are drawn at random instead (often inconsistent).
+void dropGenes(const Dataset& d, PedigreeRecord& pedigree, Random& random, bool everyLocus, bool truthful = true) {
     const int n = static_cast<int>(pedigree.persons.size()), loci = static_cast<int>(d.loci.size());
     std::vector<std::vector<int>> pat(n, std::vector<int>(loci)), mat = pat;
     for (int j : parentsFirst(pedigree)) {
@@ -110,7 +110,8 @@ void dropGenes(const Dataset& d, PedigreeRecord& pedigree, Random& random, bool 
             anyone = true;
             if (marker) {
                 const bool swap = random.chance(0.5);
-                ph = hemi ? Phenotype{m + 1, 0} : Phenotype{(swap ? m : p) + 1, (swap ? p : m) + 1};
+                const int a = truthful ? p : random.below(locus.alleleCount()), b = truthful ? m : random.below(locus.alleleCount());
+                ph = hemi ? Phenotype{b + 1, 0} : Phenotype{(swap ? b : a) + 1, (swap ? a : b) + 1};
                 return;
             }
             const int c = ph.liabilityClass - 1;
@@ -120,28 +121,10 @@ void dropGenes(const Dataset& d, PedigreeRecord& pedigree, Random& random, bool 
                 penetrance = hemi ? locus.malePenetrances[c][mat[j][f] * 2 + m]
                                   : locus.femalePenetrances[c][(pat[j][f] + mat[j][f]) * 3 + p + m];
             }
-            ph.affection = random.chance(penetrance) ? 2 : 1;
+            ph.affection = random.chance(truthful ? penetrance : 0.5) ? 2 : 1;
         };
         for (int j = 0; j < n; ++j) observe(j, false);
         if (everyLocus && !anyone) observe(random.below(n), true);
-    }
-}
-
-void drawPhenotypes(const Dataset& d, PedigreeRecord& pedigree, Random& random) {
-    const auto trait = findTraitLoci(d);
-    for (PersonRecord& person : pedigree.persons) {
-        for (int r = 0; r < static_cast<int>(d.loci.size()); ++r) {
-            const LocusModel& locus = d.loci[r];
-            Phenotype& ph = person.phenotypes[r];
-            if (locus.kind == LocusKind::NumberedAlleles) {
-                if (!random.chance(0.7)) continue;
-                ph.allele1 = random.between(1, locus.alleleCount());
-                ph.allele2 = d.sexLinked && person.isMale ? 0 : random.between(1, locus.alleleCount());
-            } else if (locus.kind == LocusKind::AffectionStatus || r == trait->second) {
-                ph.liabilityClass = random.between(1, locus.liabilityClassCount());
-                ph.affection = random.chance(0.7) ? random.between(1, 2) : 0;
-            }
-        }
     }
 }
 
@@ -250,14 +233,6 @@ std::string pedigreeFile(const Dataset& d, bool linkage) {
         }
     }
     return text;
-}
-
-void requireLinkage(const Dataset& d) {
-    for (size_t k = 0; k < d.order.size(); ++k) {
-        if (d.order[d.order[k] - 1] != static_cast<int>(k) + 1 || findTraitLoci(d)) {
-            throw std::invalid_argument("FASTLINK takes neither this order line nor a two-locus trait");
-        }
-    }
 }
 
 }  // namespace
@@ -374,11 +349,7 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options) {
         PedigreeRecord& pedigree = d.pedigrees.emplace_back();
         pedigree.id = static_cast<int>(d.pedigrees.size());
         pedigree.persons = tinyFamily(d, random, random.between(1, options.maxPersons));
-        if (options.geneDropped) {
-            dropGenes(d, pedigree, random, false);
-        } else {
-            drawPhenotypes(d, pedigree, random);
-        }
+        dropGenes(d, pedigree, random, false, options.geneDropped);
     }
     return d;
 }
@@ -453,14 +424,6 @@ std::string toPedlikLocusFile(const Dataset& d) {
 
 std::string toPedlikPedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, false); }
 
-std::string toLinkageLocusFile(const Dataset& dataset) {
-    requireLinkage(dataset);
-    return toPedlikLocusFile(dataset);
-}
-
-std::string toLinkagePedigreeFile(const Dataset& dataset) {
-    requireLinkage(dataset);
-    return pedigreeFile(dataset, true);
-}
+std::string toLinkagePedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, true); }
 
 }  // namespace pedlik::oracle

@@ -88,11 +88,11 @@ struct GeneDropOptions {
 // in identity order, someone observed at every locus: data FASTLINK takes.
 Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options = {});
 
+// The locus file serves FASTLINK too where the order line is its own inverse
+// (FASTLINK reads it inversely) and there is no two-locus trait, as in
+// geneDroppedDataset; its pedigree file has a sex-linked male's allele twice.
 std::string toPedlikLocusFile(const Dataset& dataset);
 std::string toPedlikPedigreeFile(const Dataset& dataset);
-// FASTLINK reads the order line inversely and wants a sex-linked male's
-// allele twice; throws std::invalid_argument for an order not its own inverse.
-std::string toLinkageLocusFile(const Dataset& dataset);
 std::string toLinkagePedigreeFile(const Dataset& dataset);
 
 // Short spellings for datasets written by hand.

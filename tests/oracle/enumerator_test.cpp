@@ -96,7 +96,7 @@ TEST(Enumerator, AgreesWithFastlinkOnEveryBlockAndPedigree) {
     SKIP_WITHOUT_FASTLINK();
     for (std::uint64_t seed = 1; seed <= 40; ++seed) {
         const Dataset data = geneDroppedDataset(seed, {.maxPersons = 6, .maxPedigrees = 2, .maxMarkers = 2, .maxAlleles = 4});
-        const std::vector<FastlinkBlock> blocks = runFastlink(toLinkageLocusFile(data), toLinkagePedigreeFile(data));
+        const std::vector<FastlinkBlock> blocks = runFastlink(toPedlikLocusFile(data), toLinkagePedigreeFile(data));
         const std::vector<double> thetas = lodScoreThetas(data);
         ASSERT_EQ(blocks.size(), thetas.size()) << "seed " << seed;
         for (size_t b = 0; b < blocks.size(); ++b) {

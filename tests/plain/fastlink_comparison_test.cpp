@@ -27,7 +27,7 @@ bool fastlinkTakes(const oracle::Dataset& data) {
 }
 
 void expectFastlinksTotals(const oracle::Dataset& data, const LodReport& report, const std::string& where) {
-    const std::vector<oracle::FastlinkBlock> expected = oracle::runFastlink(oracle::toLinkageLocusFile(data), oracle::toLinkagePedigreeFile(data));
+    const std::vector<oracle::FastlinkBlock> expected = oracle::runFastlink(oracle::toPedlikLocusFile(data), oracle::toLinkagePedigreeFile(data));
     ASSERT_TRUE(report.fault.empty()) << where << report.fault;
     ASSERT_EQ(report.blocks.size(), expected.size()) << where;
     for (size_t b = 0; b < expected.size(); ++b) EXPECT_NEAR(report.blocks[b].lnLike, expected[b].lnLikelihood, 1e-5) << where << " block " << b;
