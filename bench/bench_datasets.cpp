@@ -54,7 +54,7 @@ std::string markerAlleles(const Dataset& data) {
     std::string text;
     for (const pedlik::oracle::LocusModel& locus : data.loci) {
         if (locus.kind != pedlik::oracle::LocusKind::NumberedAlleles) continue;
-        text += (text.empty() ? "" : "/") + std::to_string(locus.alleleCount());
+        text.append(text.empty() ? "" : "/").append(std::to_string(locus.alleleCount()));
     }
     return text;
 }

@@ -123,6 +123,8 @@ struct TreeVariant {
     int every;  // every dataset, or every second, third ...
 };
 
+void PrintTo(const TreeVariant& t, std::ostream* out) { *out << t.name; }
+
 class TwoEngines : public ::testing::TestWithParam<TreeVariant> {};
 
 TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {

@@ -81,7 +81,7 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options = {});
 struct GeneDropOptions {
     int minPersons = 3, maxPersons = 60, minPedigrees = 1, maxPedigrees = 4;
     int minMarkers = 1, maxMarkers = 5, minAlleles = 2, maxAlleles = 8;
-    std::int64_t maxHaplotypes = 1000;
+    std::int64_t maxHaplotypes = 300;
     std::optional<bool> sexLinked = std::nullopt;
 };
 // Loop-free families of 2 to 4 generations, one affection locus and markers
