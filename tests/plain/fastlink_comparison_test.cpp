@@ -37,7 +37,7 @@ TEST(AgainstFastlink, EveryBlockIsFastlinksTotal) {
     SKIP_WITHOUT_FASTLINK();
     std::map<std::string, int> seen;
     int cases = 0;
-    for (std::uint64_t seed = 1; cases < 60; ++seed) {
+    for (std::uint64_t seed = 1; cases < 40; ++seed) {
         const oracle::Dataset data = oracle::geneDroppedDataset(seed);
         if (!fastlinkTakes(data)) continue;
         ++cases;
@@ -51,7 +51,7 @@ TEST(AgainstFastlink, EveryBlockIsFastlinksTotal) {
         for (const oracle::PedigreeRecord& pedigree : data.pedigrees) seen[pedigree.persons.size() <= 15 ? "locus by locus" : "whole product"]++;
     }
     for (const char* kind : {"sex-linked", "classes 1", "classes 2", "classes 3", "alleles 2", "alleles 7", "locus by locus", "whole product"}) {
-        EXPECT_GE(seen[kind], 5) << kind;
+        EXPECT_GE(seen[kind], 3) << kind;
     }
 }
 
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
     Variants, LoweredThresholds,
     ::testing::Values(Lowered{"WholeProductConditioning", 30, {.conditionThreshold = 2000.0}, {.conditioningThreshold = 2000.0}, true},
                       Lowered{"LocusByLocusConditioning", 15, {.conditionThreshold = 2000.0}, {.conditioningThreshold = 2000.0}, true},
-                      Lowered{"RescaledAfterEveryStep", 30, {}, {.rescaleCountdown = 1}, false}),
+                      Lowered{"RescaledAfterEveryStep", 20, {}, {.rescaleCountdown = 1}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
