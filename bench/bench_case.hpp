@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "oracle/dataset.hpp"
-#include "oracle/random_datasets.hpp"
 
 namespace pedlik::bench {
 

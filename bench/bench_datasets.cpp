@@ -14,8 +14,6 @@
 
 #include "bench_case.hpp"
 #include "oracle/dataset.hpp"
-#include "oracle/file_writers.hpp"
-#include "oracle/random_datasets.hpp"
 
 namespace {
 
@@ -56,7 +54,7 @@ std::string markerAlleles(const Dataset& data) {
     std::string text;
     for (const pedlik::oracle::LocusModel& locus : data.loci) {
         if (locus.kind != pedlik::oracle::LocusKind::NumberedAlleles) continue;
-        text += (text.empty() ? "" : "/") + std::to_string(locus.alleleCount());
+        text.append(text.empty() ? "" : "/").append(std::to_string(locus.alleleCount()));
     }
     return text;
 }
@@ -84,7 +82,7 @@ int main(int argc, char** argv) {
         fs::create_directories(folder / "linkage");
         writeText(folder / "datafile3.dat", pedlik::oracle::toPedlikLocusFile(data));
         writeText(folder / "pedfile3.dat", pedlik::oracle::toPedlikPedigreeFile(data));
-        writeText(folder / "linkage" / "datafile.dat", pedlik::oracle::toLinkageLocusFile(data));
+        writeText(folder / "linkage" / "datafile.dat", pedlik::oracle::toPedlikLocusFile(data));
         writeText(folder / "linkage" / "pedfile.dat", pedlik::oracle::toLinkagePedigreeFile(data));
         const int loci = static_cast<int>(data.loci.size());
         table += std::string(benchCase.name) + "\t" + std::to_string(personCount(data)) + "\t" +

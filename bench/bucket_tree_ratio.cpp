@@ -31,8 +31,7 @@
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
-#include "oracle/file_writers.hpp"
-#include "oracle/random_datasets.hpp"
+#include "oracle/dataset.hpp"
 #include "product/elimination_order.hpp"
 
 namespace {

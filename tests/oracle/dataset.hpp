@@ -1,110 +1,116 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
-// A plain in-memory description of one linkage problem, independent of
-// pedlik's own records, so that the oracles built on it share nothing with
-// the code they check.
+// A linkage problem held apart from pedlik's own records, so that the oracles
+// built on it share nothing with the code they check.
 namespace pedlik::oracle {
 
 enum class LocusKind { AffectionStatus, NumberedAlleles, TwoLocusTrait };
 
 struct LocusModel {
     LocusKind kind = LocusKind::NumberedAlleles;
-    std::vector<double> frequencies;  // allele 1 first; its size is the allele count
-    // Per liability class, for affection-status loci and for the trait locus
-    // that carries the table (the second trait locus in file order):
-    // affection status: female 3 entries (genotypes 1/1, 1/2, 2/2), male 2
-    // (hemizygous 1, 2); two-locus trait: female 9 entries, row = copies of
-    // allele 2 at the first trait locus, column = copies at the second; male
-    // 4, row = allele index at the first trait locus, column = at the second.
-    // Female penetrances serve both sexes in autosomal data; male ones exist
-    // only in sex-linked data.
-    std::vector<std::vector<double>> femalePenetrances;
-    std::vector<std::vector<double>> malePenetrances;
-
+    std::vector<double> frequencies;
+    // Per liability class. Affection status: female by copies of allele 2,
+    // male by his allele. Two-locus trait (on the second trait locus in file
+    // order only): female 3 x 3 by copies at the first and second trait
+    // locus, male 2 x 2 by allele.
+    std::vector<std::vector<double>> femalePenetrances, malePenetrances;
     int alleleCount() const { return static_cast<int>(frequencies.size()); }
     int liabilityClassCount() const { return static_cast<int>(femalePenetrances.size()); }
 };
 
-// One person's observation at one internal locus.
 struct Phenotype {
-    // Numbered alleles: 0 0 = untyped. A male of sex-linked data keeps his
-    // single allele in allele1 and 0 in allele2.
-    int allele1 = 0;
-    int allele2 = 0;
-    // Affection status and the table-carrying trait locus: 0 unknown,
-    // 1 unaffected, 2 affected; liability class 1-based.
-    int affection = 0;
-    int liabilityClass = 1;
+    int allele1 = 0, allele2 = 0;  // 0 0 untyped; a sex-linked male has allele2 0
+    int affection = 0, liabilityClass = 1;
 };
 
 struct PersonRecord {
-    int father = -1;  // 0-based line position in the pedigree, -1 for none
-    int mother = -1;
+    int father = -1, mother = -1;  // 0-based line positions
     bool isMale = false;
-    std::vector<Phenotype> phenotypes;  // by internal locus index
+    std::vector<Phenotype> phenotypes;  // by internal locus
 };
 
 struct PedigreeRecord {
     int id = 1;
-    std::vector<PersonRecord> persons;  // in line order
+    std::vector<PersonRecord> persons;
 };
 
 struct Dataset {
     bool sexLinked = false;
     int programCode = 5;
     std::vector<LocusModel> loci;  // internal (map) order
-    // The order line: description k of the locus file (and phenotype group k
-    // of every pedigree line) is internal locus order[k] - 1.
-    std::vector<int> order;
-    std::vector<double> thetas;  // thetas[i]: between internal loci i and i + 1
-    int variedThetaIndex = 1;    // 1-based into thetas
-    double thetaIncrement = 0.1;
-    double thetaStop = 0.5;
+    std::vector<int> order;        // file description k is internal locus order[k] - 1
+    std::vector<double> thetas;    // thetas[i] between internal loci i and i + 1
+    int variedThetaIndex = 1;
+    double thetaIncrement = 0.1, thetaStop = 0.5;
     std::vector<PedigreeRecord> pedigrees;
 };
 
-// Throws std::invalid_argument naming the first structural fault: sizes that
-// disagree, an order line that is no permutation, links out of range or to
-// the wrong sex, a person with only one parent, a cycle of descent, alleles
-// or classes out of range, a two-locus trait that is not exactly two loci
-// with its table on the second in file order at the higher internal index.
-void validateDataset(const Dataset& dataset);
-
-// File position of every internal locus: the inverse of the order line.
-std::vector<int> filePositions(const Dataset& dataset);
-
-// Internal indices of the two trait loci (first, second in file order), or
-// nothing when the dataset has no two-locus trait.
+// Every person after its parents.
+std::vector<int> parentsFirst(const PedigreeRecord& pedigree);
+// Internal indices of the two trait loci, the table carrier second.
 std::optional<std::pair<int, int>> findTraitLoci(const Dataset& dataset);
-
-// The values the LOD-score report visits for the varied fraction, in report
-// order: 0.5 first, then the start value stepped by repeated addition while
-// below the stop value (at least once), unless the start value is 0.5.
+// The varied fraction's values in LOD-score report order: 0.5, then the
+// start stepped while below the stop (at least once) unless it is 0.5.
 std::vector<double> lodScoreThetas(const Dataset& dataset);
+Dataset withVariedTheta(Dataset dataset, double theta);
+// Complete linkage and penetrances rounded to 0 or 1: data dropped under the
+// original model then often have likelihood 0 at some values only.
+Dataset withRigidModel(Dataset dataset);
+// Internal locus `locus` alone, program code 6.
+Dataset onlyLocus(const Dataset& dataset, int locus);
 
-// A copy with the varied recombination fraction set to `theta`.
-Dataset withVariedTheta(const Dataset& dataset, double theta);
+// A dataset written by hand: identity order, program code 6.
+Dataset handDataset(std::vector<LocusModel> loci, std::vector<double> thetas,
+                    std::vector<std::vector<PersonRecord>> pedigrees, bool sexLinked = false);
 
-// A copy with complete linkage (every fraction 0) and every penetrance
-// rounded to 0 or 1: data dropped under the original model then often have
-// likelihood 0 in ways that no single locus or person shows. The varied
-// fraction starts at 0 and visits as many values as before.
-Dataset withRigidModel(const Dataset& dataset);
+struct TinyOptions {
+    bool geneDropped = true;  // false: phenotypes drawn at random, often inconsistent
+    int minLoci = 1, maxLoci = 3, maxPersons = 6, maxPedigrees = 3;
+    std::optional<bool> sexLinked = std::nullopt;
+};
+// Random pedigrees (loops, half-sibs, unconnected families, parents after
+// children) and loci of every kind in a random order; deterministic per seed.
+Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options = {});
 
-// A copy with only the internal loci `keep` (ascending), in identity order,
-// every fraction between them 0.5, and program code 6.
-Dataset onlyLoci(const Dataset& dataset, const std::vector<int>& keep);
+struct GeneDropOptions {
+    int minPersons = 3, maxPersons = 60, minPedigrees = 1, maxPedigrees = 4;
+    int minMarkers = 1, maxMarkers = 5, minAlleles = 2, maxAlleles = 8;
+    std::int64_t maxHaplotypes = 300;
+    std::optional<bool> sexLinked = std::nullopt;
+};
+// Loop-free families of 2 to 4 generations, one affection locus and markers
+// in identity order, someone observed at every locus: data FASTLINK takes.
+Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options = {});
 
-// The families of a pedigree: the sets of persons linked through parents,
-// each in line order, ordered by their first person.
-std::vector<std::vector<int>> familiesOf(const PedigreeRecord& pedigree);
+// The locus file serves FASTLINK too where the order line is its own inverse
+// (FASTLINK reads it inversely) and there is no two-locus trait, as in
+// geneDroppedDataset; its pedigree file has a sex-linked male's allele twice.
+std::string toPedlikLocusFile(const Dataset& dataset);
+std::string toPedlikPedigreeFile(const Dataset& dataset);
+std::string toLinkagePedigreeFile(const Dataset& dataset);
 
-// A copy in which every family of every pedigree is a pedigree of its own,
-// in the same order, numbered from 1.
-Dataset withFamiliesApart(const Dataset& dataset);
+// Short spellings for datasets written by hand.
+namespace hand {
+inline LocusModel marker(std::vector<double> f) { return {LocusKind::NumberedAlleles, std::move(f), {}, {}}; }
+inline LocusModel affection(std::vector<double> f, std::vector<std::vector<double>> female,
+                            std::vector<std::vector<double>> male = {}) {
+    return {LocusKind::AffectionStatus, std::move(f), std::move(female), std::move(male)};
+}
+inline LocusModel trait(std::vector<double> f, std::vector<std::vector<double>> female = {},
+                        std::vector<std::vector<double>> male = {}) {
+    return {LocusKind::TwoLocusTrait, std::move(f), std::move(female), std::move(male)};
+}
+inline Phenotype status(int affection, int liabilityClass = 1) { return {0, 0, affection, liabilityClass}; }
+inline PersonRecord founder(bool isMale, std::vector<Phenotype> phenotypes) { return {-1, -1, isMale, phenotypes}; }
+inline PersonRecord child(int father, int mother, bool isMale, std::vector<Phenotype> phenotypes) {
+    return {father, mother, isMale, phenotypes};
+}
+}  // namespace hand
 
 }  // namespace pedlik::oracle

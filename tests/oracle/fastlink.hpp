@@ -1,34 +1,33 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-// FASTLINK as a black-box oracle: its `unknown` and `mlink` programs run on
-// LINKAGE files in a scratch folder, and their report `outfile.dat` is read
-// back.
+// FASTLINK as a black-box oracle: `unknown` then `mlink` in a scratch folder.
 namespace pedlik::oracle {
 
-// One THETAS block of the report. mlink prints a first block with the
-// varied fraction at 0.5, then one per value from the start value upward by
-// the increment while the value is at most the stop value (within rounding),
-// none when the start is above the stop. pedlik's report has the same
-// values when the stop lies half an increment past the last one and the
-// start is not 0.5 (randomTinyDataset and geneDroppedDataset choose such
-// mode lines).
+// One THETAS block of outfile.dat: the fractions (3 decimals), each
+// pedigree's ln likelihood and the TOTALS line (6 decimals).
 struct FastlinkBlock {
-    std::vector<double> thetas;                 // every recombination fraction of the block, to 3 decimals
-    std::vector<double> pedigreeLnLikelihoods;  // one per pedigree, in file order, to 6 decimals
-    double lnLikelihood = 0.0;                  // the TOTALS line, to 6 decimals
+    std::vector<double> thetas, pedigreeLnLikelihoods;
+    double lnLikelihood = 0.0;
 };
 
-// Whether both programs are on the PATH.
 bool fastlinkAvailable();
-
-// Runs `unknown`, then `mlink`, on the two file texts (see toLinkageLocusFile
-// and toLinkagePedigreeFile) and returns the blocks in report order. Throws
-// std::runtime_error, with the end of the program's output, when a program
-// fails, runs past `timeoutSeconds`, or leaves no readable report.
-std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText,
-                                       int timeoutSeconds = 120);
+// The blocks in report order; std::runtime_error with the program's output
+// when a program fails or leaves no report.
+std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText);
 
 }  // namespace pedlik::oracle
+
+// A skip without FASTLINK, except under CI, which installs it.
+#define SKIP_WITHOUT_FASTLINK()                                                      \
+    do {                                                                             \
+        if (!pedlik::oracle::fastlinkAvailable()) {                                  \
+            if (std::getenv("CI") != nullptr) FAIL() << "FASTLINK is not installed"; \
+            GTEST_SKIP() << "FASTLINK is not installed";                             \
+        }                                                                            \
+    } while (0)

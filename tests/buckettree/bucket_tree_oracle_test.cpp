@@ -1,0 +1,268 @@
+// Bucket-tree elimination on the oracle datasets: its likelihood is that of
+// elimination, its beliefs (which the pi messages make) and expected
+// recombination counts the enumerator's posteriors, and EM never lowers the
+// likelihood.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+#include "buckettree/bte_run.hpp"
+#include "buckettree/expected_values.hpp"
+#include "buckettree/merging.hpp"
+#include "buckettree/reestimation.hpp"
+#include "buckettree/tree_construction.hpp"
+#include "input/process_state.hpp"
+#include "network/assembly_steps.hpp"
+#include "oracle/enumerator.hpp"
+#include "product/original_values.hpp"
+#include "product/trimming.hpp"
+#include "support/oracle_runs.hpp"
+
+namespace pedlik::testing {
+namespace {
+
+template <typename Step>
+auto quietly(Step step) {
+    ::testing::internal::CaptureStdout();
+    struct Drop {
+        ~Drop() { std::fflush(stdout), ::testing::internal::GetCapturedStdout(); }
+    } drop;
+    return step();
+}
+
+// What the mode keeps between its stages; the trees go before the products.
+struct Stage {
+    ProductArray products;
+    std::vector<EliminationOrder> orders;
+    BucketTreeArray trees;
+    ~Stage() {
+        trees.clear();
+        products.clear();
+        resetNodeLinks(runParameters.pedigrees);
+    }
+};
+
+// Products, trimming and orders at the current fractions; with trees merged
+// at most `mergeLimit` times unless `trees` is false. Null for likelihood 0.
+std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true) {
+    return quietly([&] {
+        resetNodeLinks(runParameters.pedigrees);
+        auto stage = std::make_unique<Stage>();
+        int failed = 0;
+        stage->products = buildProducts(failed, runParameters.pedigrees);
+        if (failed == 0) runParameters.logLikelihood += trimProducts(stage->products, runParameters.pedigrees, failed);
+        if (failed == 1) return std::unique_ptr<Stage>();
+        stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount);
+        if (!trees) return stage;
+        stage->trees = createBucketTrees(stage->products, stage->orders);
+        createVarArrays(stage->trees);
+        MergeBuckets(stage->trees, mergeLimit);
+        CountMeioses(runParameters.pedigrees);
+        return stage;
+    });
+}
+
+double runTrees(Stage& stage, const BteSettings& settings = {}) {
+    return quietly([&] {
+        bteLogLikelihood = 0.0;
+        for (auto& tree : stage.trees) RunBte(*tree, settings);
+        return runParameters.logLikelihood + bteLogLikelihood;
+    });
+}
+
+double eliminationLogLikelihood() {
+    const std::unique_ptr<Stage> stage = prepare(0, false);
+    if (stage == nullptr) return -HUGE_VAL;
+    quietly([&] { return computeLikelihoods(stage->products, stage->orders, runParameters.pedigrees), 0; });
+    return runParameters.logLikelihood;
+}
+
+struct NamedDataset {
+    std::string name;
+    oracle::Dataset data;
+    bool small;
+};
+
+// Tiny datasets, consistent or not, and gene-dropped families up to 60.
+const std::vector<NamedDataset>& datasets() {
+    static const std::vector<NamedDataset> all = [] {
+        std::vector<NamedDataset> list;
+        for (const auto [persons, minLoci, maxLoci] : std::initializer_list<std::array<int, 3>>{{4, 1, 2}, {3, 3, 3}, {6, 1, 3}}) {
+            for (std::uint64_t seed = 1; seed <= 100; ++seed) {
+                const oracle::TinyOptions options{.geneDropped = seed % 3 != 0, .minLoci = minLoci, .maxLoci = maxLoci, .maxPersons = persons};
+                list.push_back({"tiny " + std::to_string(seed) + " persons " + std::to_string(persons) + " loci " +
+                                    std::to_string(maxLoci),
+                                oracle::randomTinyDataset(seed, options), persons <= 4});
+            }
+        }
+        for (std::uint64_t seed = 1; seed <= 43; ++seed) {
+            const oracle::GeneDropOptions options{.maxPersons = 6, .maxPedigrees = 2, .maxMarkers = 2, .maxAlleles = 4};
+            const oracle::GeneDropOptions large{.minPersons = 30, .maxPedigrees = 2, .maxMarkers = 3, .maxAlleles = 5};
+            list.push_back({"dropped " + std::to_string(seed),
+                            oracle::geneDroppedDataset(seed, seed <= 40 ? options : large), seed <= 40});
+        }
+        return list;
+    }();
+    return all;
+}
+
+constexpr double lowest = -1.7976931348623157e308;
+
+bool same(double a, double b) {
+    if (!(a > lowest) || !(b > lowest)) return !(a > lowest) && !(b > lowest);
+    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
+struct TreeVariant {
+    const char* name;
+    int mergeLimit;
+    BteSettings settings;
+    int every;  // every dataset, or every second, third ...
+};
+
+void PrintTo(const TreeVariant& t, std::ostream* out) { *out << t.name; }
+
+class TwoEngines : public ::testing::TestWithParam<TreeVariant> {};
+
+TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
+    const TreeVariant& variant = GetParam();
+    int possible = 0, sexLinked = 0, index = 0;
+    for (const NamedDataset& dataset : datasets()) {
+        if (index++ % variant.every != 0 || !loadDataset(dataset.data)) continue;
+        const double elimination = eliminationLogLikelihood();
+        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit);
+        if (stage == nullptr) {
+            EXPECT_FALSE(elimination > lowest) << dataset.name;
+            continue;
+        }
+        const double bucketTree = runTrees(*stage, variant.settings);
+        EXPECT_TRUE(same(bucketTree, elimination)) << dataset.name << ": " << bucketTree << " vs " << elimination;
+        possible += elimination > lowest ? 1 : 0;
+        sexLinked += runParameters.isSexLinked;
+    }
+    EXPECT_GE(possible, 200 / variant.every);
+    EXPECT_GE(sexLinked, 50 / variant.every);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, TwoEngines,
+    ::testing::Values(TreeVariant{"Unmerged", 0, {}, 1}, TreeVariant{"Merged", 85, {}, 1},
+                      TreeVariant{"MergedOneVariableAtATime", 85, {.onePassThreshold = 0}, 1},
+                      TreeVariant{"MergedBlockwise", 85, {.blockThreshold = 4096}, 3},
+                      TreeVariant{"MergedTinyBlocks", 85, {.blockThreshold = 4}, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ExpectationMaximisation, NoIterationLowersTheLikelihood) {
+    int rising = 0, runs = 0;
+    for (const NamedDataset& dataset : datasets()) {
+        if (!dataset.small || !loadDataset(dataset.data)) continue;
+        const std::unique_ptr<Stage> stage = prepare(85);
+        if (stage == nullptr) continue;
+        std::vector<double> values{runTrees(*stage)};
+        quietly([&] {
+            // On past the mode's stopping point, until the change is not a number.
+            for (double change = ExpectedValues(runParameters.pedigrees); !std::isnan(change) && values.size() < 5;) {
+                double value = 0.0;
+                change = Reestimate(runParameters.pedigrees, stage->products, stage->trees, runParameters.isSexLinked, value);
+                values.push_back(value);
+            }
+            return 0;
+        });
+        for (size_t k = 1; k < values.size(); ++k) {
+            EXPECT_GE(values[k], values[k - 1] - 1e-9 * std::max(1.0, std::fabs(values[k - 1]))) << dataset.name << " " << k;
+        }
+        ++runs;
+        rising += values.back() > values.front() + 1e-6 ? 1 : 0;
+    }
+    EXPECT_GE(runs, 150);
+    EXPECT_GE(rising, 10);
+}
+
+using oracle::Condition;
+
+class Beliefs : public ::testing::TestWithParam<bool> {};
+
+TEST_P(Beliefs, EveryStoredBeliefAndExpectedCountIsThePosterior) {
+    const bool sexLinked = GetParam();
+    int pairs = 0, singles = 0, firsts = 0, intervals = 0;
+    for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+        const oracle::Dataset data = oracle::randomTinyDataset(seed, {.geneDropped = seed % 4 != 0, .minLoci = 3, .maxPersons = sexLinked ? 5 : 4, .sexLinked = sexLinked});
+        const std::string where = "seed " + std::to_string(seed);
+        if (!loadDataset(data)) continue;
+        const std::unique_ptr<Stage> stage = prepare(85);
+        if (stage == nullptr) continue;
+        runTrees(*stage);
+        bool allPossible = true;  // trimming does not find every impossible pedigree
+        int p = 0;
+        for (Pedigree* pedigree = runParameters.pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++p) {
+            if (!(oracle::likelihood(data, p) > 0.0)) {
+                allPossible = false;
+                continue;
+            }
+            for (int line = 0; line < pedigree->personCount; ++line) {
+                const Person& person = pedigree->persons[line];
+                for (const bool paternal : {false, true}) {
+                    if (person.mother == nullptr || (paternal && sexLinked)) continue;
+                    const NodeArray& selectors = paternal ? person.paternalSelectorNodes : person.maternalSelectorNodes;
+                    for (int i = 0; i < runParameters.lociCount; ++i) {
+                        const Node* node = nodeAt(selectors, i);
+                        if (node == nullptr) continue;
+                        const std::string at = where + " pedigree " + std::to_string(p) + " " + node->name;
+                        const auto posterior = [&](const Function& belief, int k) {
+                            std::vector<Condition> conditions;
+                            for (int position = 0; position < belief.varCount(); ++position) {
+                                const Variable& v = *belief.vars[position];
+                                const int digit = belief.varCount() == 1 ? k : position == 0 ? k / 2 : k % 2;
+                                conditions.push_back({Condition::Kind::Selector, line, &v == node->variable ? i : i + 1,
+                                                      paternal, originalValue(v, digit)});
+                            }
+                            return oracle::jointPosterior(data, p, conditions);
+                        };
+                        for (const Function* belief : {node->pairBelief.get(), node->singleBelief.get(), node->firstBelief.get()}) {
+                            if (belief == nullptr) continue;
+                            const bool pair = belief == node->pairBelief.get();
+                            ASSERT_EQ(belief->varCount(), pair ? 2 : 1) << at;
+                            ASSERT_TRUE(belief->vars[0] == node->variable || (pair && belief->vars[1] == node->variable)) << at;
+                            ASSERT_TRUE(!pair || belief->vars[0] == node->nextSelector->variable || belief->vars[1] == node->nextSelector->variable) << at;
+                            const double sum = std::accumulate(belief->probablist.begin(), belief->probablist.end(), 0.0);
+                            for (int k = 0; k < static_cast<int>(belief->tableSize()); ++k) {
+                                EXPECT_NEAR(belief->probablist[k] / sum, posterior(*belief, k), 1e-9) << at;
+                            }
+                            ++(pair ? pairs : belief == node->singleBelief.get() ? singles : firsts);
+                        }
+                    }
+                }
+            }
+        }
+        if (!allPossible || meiosisCount == 0) continue;
+        ExpectedValues(runParameters.pedigrees);
+        for (int i = 0; i + 1 < runParameters.lociCount; ++i) {
+            // Over every meiosis, the posterior probability of a recombination.
+            double expected = 0.0;
+            for (int q = 0; q < static_cast<int>(data.pedigrees.size()); ++q) {
+                for (int line = 0; line < static_cast<int>(data.pedigrees[q].persons.size()); ++line) {
+                    for (int side = sexLinked ? 1 : 0; side < 2 && data.pedigrees[q].persons[line].father >= 0; ++side) {
+                        for (int value = 0; value < 2; ++value) {
+                            expected += oracle::jointPosterior(data, q, {{Condition::Kind::Selector, line, i, side == 0, value},
+                                                                        {Condition::Kind::Selector, line, i + 1, side == 0, 1 - value}});
+                        }
+                    }
+                }
+            }
+            EXPECT_NEAR(runParameters.thetaVals[i].theta * meiosisCount, expected, 1e-9 * meiosisCount) << where << " interval " << i;
+            ++intervals;
+        }
+    }
+    EXPECT_GE(pairs, 500);
+    EXPECT_GE(singles, 4);
+    EXPECT_GE(firsts, 30);
+    EXPECT_GE(intervals, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, Beliefs, ::testing::Values(false, true));
+
+}  // namespace
+}  // namespace pedlik::testing

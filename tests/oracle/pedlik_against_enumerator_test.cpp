@@ -1,0 +1,169 @@
+// pedlik against the enumerator on random tiny datasets: genotype
+// elimination removes only impossible alleles, fixes only certain selectors
+// and stops only on impossible data; the assembled product sums to the
+// likelihood; the LOD-score mode's every value is the likelihood, in both
+// ordering schemes, with conditioning and rescaling.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "genotype/genotype_elimination.hpp"
+#include "input/process_state.hpp"
+#include "network/network_nodes.hpp"
+#include "oracle/enumerator.hpp"
+#include "support/oracle_runs.hpp"
+
+namespace pedlik::testing {
+namespace {
+
+using oracle::Dataset;
+
+// The stop names a child, at a marker whose data alone are impossible.
+void expectJustifiedStop(const Dataset& data, const StoppedRun& run) {
+    int locus = -1, person = -1, pedigree = -1;
+    const char* format = "\nAn input error has been found:\nInvalid value in locus no. %d of person no. %d, pedigree no. %d.\n\n";
+    ASSERT_EQ(std::sscanf(run.err.c_str(), format, &locus, &person, &pedigree), 3) << run.err;
+    char expected[200];
+    std::snprintf(expected, sizeof expected, format, locus, person, pedigree);
+    EXPECT_EQ(run.err, expected);
+    EXPECT_EQ(run.status, 1);
+    ASSERT_TRUE(pedigree >= 0 && pedigree < static_cast<int>(data.pedigrees.size()) && locus >= 0 &&
+                locus < static_cast<int>(data.loci.size()) && person >= 1 &&
+                person <= static_cast<int>(data.pedigrees[pedigree].persons.size())) << run.err;
+    EXPECT_EQ(data.loci[locus].kind, oracle::LocusKind::NumberedAlleles) << run.err;
+    EXPECT_GE(data.pedigrees[pedigree].persons[person - 1].father, 0) << "not a child: " << run.err;
+    EXPECT_EQ(oracle::likelihood(oracle::onlyLocus(data, locus), pedigree), 0.0) << run.err;
+}
+
+struct Tally {
+    int stops = 0, removed = 0, fixed = 0, pedigrees = 0, impossible = 0;
+};
+
+// Elimination looks at one marker at a time, so what it must respect is that
+// marker alone; founders order their alleles as the network does at locus 0.
+void expectSoundLists(const Dataset& data, Tally& tally) {
+    int p = 0;
+    for (const Pedigree* pedigree = runParameters.pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++p) {
+        for (int locus = 0; locus < static_cast<int>(data.loci.size()); ++locus) {
+            const Dataset alone = oracle::onlyLocus(data, locus);
+            const auto phase = locus == 0 ? oracle::FounderPhase::LowerAlleleFromFatherAtFirstLocus : oracle::FounderPhase::Independent;
+            if (data.loci[locus].kind != oracle::LocusKind::NumberedAlleles || oracle::likelihood(alone, p) == 0.0) continue;
+            for (int line = 0; line < pedigree->personCount; ++line) {
+                const PersonLocus& genotype = pedigree->persons[line].loci[locus];
+                const std::string where = "pedigree " + std::to_string(p) + " locus " + std::to_string(locus) + " line " + std::to_string(line + 1);
+                for (const bool paternal : {true, false}) {
+                    const CandidateList& list = paternal ? genotype.paternalCandidates : genotype.maternalCandidates;
+                    const int state = paternal ? genotype.paternalSelectorState : genotype.maternalSelectorState;
+                    if (paternal && data.sexLinked && pedigree->persons[line].isFemale == 0) {
+                        EXPECT_TRUE(list.empty() && state != selectorFixed) << where << ": a male with a paternal half";
+                        continue;
+                    }
+                    ASSERT_FALSE(list.empty()) << where;
+                    for (size_t k = 1; k < list.size(); ++k) EXPECT_LT(list[k - 1].allele, list[k].allele) << where;
+                    for (int allele = 1; allele <= data.loci[locus].alleleCount(); ++allele) {
+                        if (std::any_of(list.begin(), list.end(), [&](const auto& c) { return c.allele == allele; })) continue;
+                        ++tally.removed;
+                        EXPECT_EQ(oracle::posteriorAllele(alone, p, line, 0, paternal, allele, phase), 0.0)
+                            << where << (paternal ? " paternal" : " maternal") << " allele " << allele << " removed";
+                    }
+                    if (state != selectorFixed) continue;
+                    ++tally.fixed;
+                    const int value = paternal ? genotype.paternalSelectorValue : genotype.maternalSelectorValue;
+                    ASSERT_GE(data.pedigrees[p].persons[line].father, 0) << where << ": a founder's selector fixed";
+                    EXPECT_EQ(oracle::posteriorSelector(alone, p, line, 0, paternal, 1 - value, phase), 0.0) << where << " selector fixed to " << value;
+                }
+            }
+        }
+    }
+}
+
+TEST(PedlikAgainstEnumerator, GenotypeEliminationIsSoundAndTheProductSumsToTheLikelihood) {
+    Tally tally;
+    constexpr int seeds = 400;
+    for (std::uint64_t seed = 1; seed <= seeds; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Dataset data = oracle::randomTinyDataset(seed, {.geneDropped = seed % 4 != 1});
+        // Often impossible in ways no single locus or person shows.
+        if (seed % 4 == 3) data = oracle::withRigidModel(data);
+        loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
+        const bool sexLinked = runParameters.isSexLinked == 1;
+        const StoppedRun run = runUntilStopped([&] { (sexLinked ? eliminateGenotypesSexLinked : eliminateGenotypes)(runParameters.pedigrees); });
+        if (run.stopped) {
+            ++tally.stops;
+            expectJustifiedStop(data, run);
+            continue;
+        }
+        expectSoundLists(data, tally);
+        (sexLinked ? createNetworkNodesSexLinked : createNetworkNodes)(runParameters.pedigrees);
+        int p = 0;
+        for (Pedigree* pedigree = runParameters.pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++p) {
+            const AssembledProduct assembled = assemblePedigree(*pedigree);
+            const double total = std::exp(logProductTotal(*assembled.product) + assembled.logConstant);
+            const double expected = oracle::likelihood(data, p);
+            EXPECT_LE(std::fabs(total - expected), 1e-12 * expected) << "pedigree " << p << ": " << total << " vs " << expected;
+            ++tally.pedigrees;
+            tally.impossible += expected == 0.0 ? 1 : 0;
+        }
+        if (HasFailure()) return;
+    }
+    EXPECT_GE(tally.stops, seeds / 20);
+    EXPECT_GE(tally.removed, seeds);
+    EXPECT_GE(tally.fixed, seeds / 15);
+    EXPECT_GE(tally.pedigrees, seeds);
+    EXPECT_GE(tally.impossible, 15);
+}
+
+struct Thresholds {
+    const char* name;
+    OrderLimits limits;
+    EliminationSettings settings;
+    int seeds = 150;
+    bool conditions = false;
+};
+
+void PrintTo(const Thresholds& t, std::ostream* out) { *out << t.name; }
+
+class LodScoreMode : public ::testing::TestWithParam<Thresholds> {};
+
+TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
+    const Thresholds& t = GetParam();
+    int runs = 0, zeroBlocks = 0, conditioned = 0;
+    for (std::uint64_t seed = 1; seed <= static_cast<std::uint64_t>(t.seeds); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        // Drawn phenotypes, dropped ones, and dropped ones under a rigid model.
+        Dataset data = oracle::randomTinyDataset(seed, {.geneDropped = seed % 3 != 0, .minLoci = 2});
+        if (seed % 3 == 2) data = oracle::withRigidModel(data);
+        if (!loadDataset(data)) continue;
+        ++runs;
+        const std::vector<double> thetas = oracle::lodScoreThetas(data), expected = oracle::reportLogLikelihoods(data);
+        zeroBlocks += static_cast<int>(std::count(expected.begin(), expected.end(), impossibleLogLikelihood));
+        const LibraryRun library = lodScoreLogLikelihoods(thetas, t.limits, t.settings);
+        for (size_t b = 0; b < thetas.size(); ++b) {
+            EXPECT_TRUE(sameLogLikelihood(library.logLikelihoods[b], expected[b], 1e-10)) << "theta " << thetas[b];
+        }
+        ASSERT_TRUE(loadDataset(data));
+        const std::string report = lodScoreReport(t.limits, t.settings);
+        EXPECT_TRUE(reportMatches(parseLodReport(report), thetas, expected)) << report;
+        conditioned += showsConditioning(report) ? 1 : 0;
+        if (HasFailure()) return;
+    }
+    EXPECT_GE(runs, t.seeds / 2);
+    EXPECT_GE(zeroBlocks, t.seeds / 10);
+    EXPECT_GE(conditioned, t.conditions ? runs / 6 : 0);
+    EXPECT_EQ(conditioned > 0, t.conditions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, LodScoreMode,
+    ::testing::Values(
+        Thresholds{"LocusByLocus", {}, {}}, Thresholds{"WholeProduct", {.locusGroupPersons = 0}, {}},
+        Thresholds{"LocusByLocusConditioning", {.conditionThreshold = 24.0}, {.conditioningThreshold = 24.0}, 60, true},
+        Thresholds{"WholeProductConditioning", {.conditionThreshold = 24.0, .locusGroupPersons = 0}, {.conditioningThreshold = 24.0}, 150, true},
+        Thresholds{"RescaledAfterEveryStep", {}, {.rescaleCountdown = 1}, 60},
+        Thresholds{"IncrementalSumsOnly", {.locusGroupPersons = 0}, {.incrementalThreshold = 0.0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pedlik::testing

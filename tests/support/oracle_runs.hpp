@@ -1,0 +1,77 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "oracle/dataset.hpp"
+#include "product/elimination_order.hpp"
+#include "product/elimination_settings.hpp"
+#include "product/product.hpp"
+#include "support/problem_loading.hpp"
+#include "support/run_binary.hpp"
+
+// pedlik run on oracle datasets, as a binary and in-process.
+namespace pedlik::testing {
+
+inline RunResult runOnDataset(const oracle::Dataset& data, std::vector<std::string> args = {}) {
+    args.insert(args.end(), {"d.dat", "p.dat"});
+    return runWithFiles({{"d.dat", oracle::toPedlikLocusFile(data)}, {"p.dat", oracle::toPedlikPedigreeFile(data)}},
+                        args);
+}
+
+// Status 0, nothing on standard error, the two timing lines last.
+::testing::AssertionResult endedNormally(const RunResult& run);
+
+// Genotype elimination and the network nodes for the problem read last, as a
+// run makes them; a stop (inconsistent genotypes) comes back.
+StoppedRun prepareNetwork();
+inline bool loadDataset(const oracle::Dataset& data) {
+    loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
+    return !prepareNetwork().stopped;
+}
+
+// A pedigree's product as the network assembly fills it.
+struct AssembledProduct {
+    std::unique_ptr<Product> product;
+    double logConstant = 0.0;
+};
+AssembledProduct assemblePedigree(Pedigree& pedigree);
+// ln of the sum over the live variables of the product of the live
+// functions' true values, by plain dense tables sharing nothing with the
+// elimination code.
+double logProductTotal(const Product& product);
+
+// The LOD-score mode's steps at each value of the varied fraction (orders
+// made at the first), in-process: ln L, impossibleLogLikelihood for 0.
+struct LibraryRun {
+    std::vector<double> logLikelihoods;
+    std::string out;
+};
+LibraryRun lodScoreLogLikelihoods(const std::vector<double>& thetas, OrderLimits limits = {},
+                                  const EliminationSettings& settings = {});
+std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {});
+// Only the copies of a conditioned product print a share below 100 percent.
+bool showsConditioning(const std::string& out);
+
+struct ReportedBlock {
+    std::string theta;
+    bool zero = false;  // "The likelihood is 0.0" in place of the five lines
+    double lnLike = 0, logLike = 0, minusTwoLnLike = 0, likelihood = 0, lodScore = 0;
+};
+struct LodReport {
+    bool stoppedAtFirstPass = false;  // the zero line before any block
+    std::vector<ReportedBlock> blocks;
+    std::string fault;  // a malformed report
+};
+LodReport parseLodReport(const std::string& out);
+// Blocks for `thetas` with these ln likelihoods, each printed line within
+// `tolerance`; a 0 at 0.5 may end the report before or with its block.
+::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,
+                                         const std::vector<double>& logLikelihoods, double tolerance = 1e-6);
+// Within `tolerance` relative to max(1, |expected|), or both 0.
+::testing::AssertionResult sameLogLikelihood(double actual, double expected, double tolerance);
+
+}  // namespace pedlik::testing
