@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 5
 # The project's own builds stop on any warning; a plain CMake build does not.
 CMAKE_FLAGS = -DPEDLIK_WERROR=ON
 
-.PHONY: run test bench bench-buckettree configure build build-san build-fuzz fuzz-smoke deps test-deps oracle-deps clean
+.PHONY: run test bench bench-buckettree configure build build-san fuzz-smoke deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,21 +27,20 @@ configure: deps
 build: test-deps configure
 	@cmake --build build -j $(JOBS) --target pedlik pedlik_tests pedlik_unsanitized_tests pedlik_plain_tests
 
+# The sanitized build (clang, AddressSanitizer and UndefinedBehaviorSanitizer)
+# also holds the fuzzing harnesses, so the library is compiled once for both.
 build-san: test-deps
-	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DPEDLIK_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_SANITIZE=ON -DPEDLIK_FUZZ=ON \
+	  $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-san -j $(JOBS)
-
-build-fuzz: test-deps
-	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
-	@cmake --build build-fuzz -j $(JOBS)
 
 # Only the program: the first report comes before any test is compiled.
 run: configure
 	@cmake --build build -j $(JOBS) --target pedlik
 	cd examples && ../build/pedlik
 
-fuzz-smoke: build-fuzz
-	@bash tests/fuzz/smoke.sh build-fuzz $(FUZZ_SECONDS)
+fuzz-smoke: build-san
+	@bash tests/fuzz/smoke.sh build-san $(FUZZ_SECONDS)
 
 test: oracle-deps build build-san
 	cd build-san && ctest --output-on-failure -j $(JOBS)
@@ -61,4 +60,4 @@ bench-buckettree: configure
 	@build/pedlik_bench_buckettree $(BENCH_CASES)
 
 clean:
-	rm -rf build build-san build-fuzz
+	rm -rf build build-san
