@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -17,8 +16,6 @@ struct ExampleRun {
     std::vector<std::string> args;  // none: the default file names
     std::string golden;             // in tests/e2e/golden/
 };
-
-inline void PrintTo(const ExampleRun& example, std::ostream* out) { *out << example.name; }
 
 inline const std::vector<ExampleRun>& exampleRuns() {
     static const std::vector<ExampleRun> runs = {
