@@ -23,9 +23,8 @@ inline std::string writeScratchFile(const char* name, const uint8_t* data, size_
     return path;
 }
 
-// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error hands control back to the
-// fuzzer. Counts above 99999 only ask for more memory than a fuzzing run may use (the allocation-failure path has its
-// own test), so such inputs are skipped.
+// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error returns to the fuzzer. Counts
+// above 99999 only ask for more memory than a fuzzing run may use (allocation failure has its own test): skipped.
 template <typename Read>
 int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
     for (size_t i = 0, digits = 0; i < size; ++i) {

@@ -27,7 +27,7 @@ inline const std::vector<ExampleRun>& exampleRuns() {
 }
 
 inline std::string goldenOutput(const ExampleRun& example) {
-    return readFile(std::string(PEDLIK_SOURCE_DIR) + "/tests/e2e/golden/" + example.golden);
+    return readFile(PEDLIK_SOURCE_DIR "/tests/e2e/golden/" + example.golden);
 }
 
 // Processor times differ from run to run.

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
-#include <string>
 
 #include "base/errors.hpp"
 #include "driver/read_problem.hpp"
@@ -21,17 +19,14 @@ struct StoppedRun {
 
 // Runs `step` with fatal errors turned into a return to the caller.
 inline StoppedRun runUntilStopped(const std::function<void()>& step) {
-    struct FatalExit {
-        int status;
-    };
     StoppedRun run;
     const FatalExitHandler previous = fatalExitHandler;
-    fatalExitHandler = [](int status) { throw FatalExit{status}; };
+    fatalExitHandler = [](int status) { throw status; };
     ::testing::internal::CaptureStderr();
     try {
         step();
-    } catch (const FatalExit& exit) {
-        run = {true, exit.status, ""};
+    } catch (int status) {
+        run = {true, status, ""};
     }
     run.err = ::testing::internal::GetCapturedStderr();
     fatalExitHandler = previous;
