@@ -97,8 +97,9 @@ TEST_P(SlotPool, FreedSlotsAreTakenFromTheSearchPositionOnThenFromTheStartAndAFu
     // wraps past the end; a slot freed right after it was taken is searched last.
     std::istringstream steps("+0 +1 +2 -0 -1 +3 +4 +0 -4 +1 -1 +4 +1");
     for (std::string step; steps >> step;) {
-        if (step[0] == '+') EXPECT_EQ(add(), std::stoi(step.substr(1))) << step;
-        if (step[0] == '-') release(std::stoi(step.substr(1)));
+        const int slot = std::stoi(step.substr(1));
+        if (step[0] == '-') release(slot);
+        EXPECT_EQ(step[0] == '+' ? add() : slot, slot) << step;
     }
     EXPECT_EXIT(add(), ::testing::ExitedWithCode(1),
                 GetParam() ? "allocating Product->variables\\." : "allocating Product->functions\\.");

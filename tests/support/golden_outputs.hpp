@@ -6,7 +6,7 @@
 
 #include "support/run_binary.hpp"
 
-// The bundled examples with their committed LOD-score reports, timings masked.
+// The bundled examples with their committed LOD-score reports, timings (which differ from run to run) masked.
 namespace pedlik::testing {
 
 struct ExampleRun {
@@ -30,7 +30,6 @@ inline std::string goldenOutput(const ExampleRun& example) {
     return readFile(PEDLIK_SOURCE_DIR "/tests/e2e/golden/" + example.golden);
 }
 
-// Processor times differ from run to run.
 inline std::string maskTimings(const std::string& out) {
     static const std::regex timing("(The time needed for [^\n]* is )[0-9]+\\.[0-9]+( sec\\.)");
     return std::regex_replace(out, timing, "$1<time>$2");
