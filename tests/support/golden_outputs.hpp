@@ -11,8 +11,7 @@ namespace pedlik::testing {
 
 struct ExampleRun {
     const char* name;
-    std::string locusFile;  // in examples/
-    std::string pedigreeFile;
+    std::string locusFile, pedigreeFile;  // in examples/
     std::vector<std::string> args;  // none: the default file names
     std::string golden;             // in tests/e2e/golden/
 };
