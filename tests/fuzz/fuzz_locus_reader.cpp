@@ -1,5 +1,4 @@
-// libFuzzer harness: any bytes given as a locus data file end in a read problem or an input error, never a crash,
-// hang or leak.
+// libFuzzer harness: any bytes as a locus data file end in a read problem or an input error, never a crash or leak.
 #include "fuzz_support.hpp"
 #include "input/locus_reader.hpp"
 

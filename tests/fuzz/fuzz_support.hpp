@@ -10,8 +10,6 @@
 
 namespace pedlik::fuzzing {
 
-struct FatalExit {};
-
 // A file holding `data`, for readers that work on named files.
 inline std::string writeScratchFile(const char* name, const uint8_t* data, size_t size) {
     static const std::string dir = [] {
@@ -25,9 +23,8 @@ inline std::string writeScratchFile(const char* name, const uint8_t* data, size_
     return path;
 }
 
-// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error hands control back to the fuzzer instead of ending it.
-// Counts above 99999 only ask for more memory than a fuzzing run may use (the allocation-failure path has its own
-// test), so such inputs are skipped.
+// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error returns to the fuzzer. Counts
+// above 99999 only ask for more memory than a fuzzing run may use (allocation failure has its own test): skipped.
 template <typename Read>
 int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
     for (size_t i = 0, digits = 0; i < size; ++i) {
@@ -35,11 +32,11 @@ int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
         if (digits > 5) return -1;
     }
     const std::string path = writeScratchFile(name, data, size);
-    fatalExitHandler = [](int) { throw FatalExit{}; };
+    fatalExitHandler = [](int status) { throw status; };
     std::FILE* stream = std::fopen(path.c_str(), "r");
     try {
         read(stream, path.c_str());
-    } catch (const FatalExit&) {
+    } catch (int) {
     }
     if (stream != nullptr) std::fclose(stream);
     runParameters = RunParameters{};

@@ -1,24 +1,20 @@
 #pragma once
 
-#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "support/run_binary.hpp"
 
-// The bundled examples with their committed LOD-score reports, timings masked.
+// The bundled examples with their committed LOD-score reports, timings (which differ from run to run) masked.
 namespace pedlik::testing {
 
 struct ExampleRun {
     const char* name;
-    std::string locusFile;  // in examples/
-    std::string pedigreeFile;
+    std::string locusFile, pedigreeFile;  // in examples/
     std::vector<std::string> args;  // none: the default file names
     std::string golden;             // in tests/e2e/golden/
 };
-
-inline void PrintTo(const ExampleRun& example, std::ostream* out) { *out << example.name; }
 
 inline const std::vector<ExampleRun>& exampleRuns() {
     static const std::vector<ExampleRun> runs = {
@@ -30,10 +26,9 @@ inline const std::vector<ExampleRun>& exampleRuns() {
 }
 
 inline std::string goldenOutput(const ExampleRun& example) {
-    return readFile(std::string(PEDLIK_SOURCE_DIR) + "/tests/e2e/golden/" + example.golden);
+    return readFile(PEDLIK_SOURCE_DIR "/tests/e2e/golden/" + example.golden);
 }
 
-// Processor times differ from run to run.
 inline std::string maskTimings(const std::string& out) {
     static const std::regex timing("(The time needed for [^\n]* is )[0-9]+\\.[0-9]+( sec\\.)");
     return std::regex_replace(out, timing, "$1<time>$2");

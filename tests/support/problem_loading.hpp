@@ -1,18 +1,15 @@
 #pragma once
 
-#include <functional>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
 
-#include "input/records.hpp"
+#include <functional>
+
+#include "base/errors.hpp"
+#include "driver/read_problem.hpp"
+#include "input/process_state.hpp"
+#include "support/run_binary.hpp"
 
 namespace pedlik::testing {
-
-// Reads files of these contents into the cleared run parameters, as a run does; progress lines are swallowed.
-void loadProblem(const std::string& locusText, const std::string& pedigreeText);
-
-// A locus data file (program code 6) of numbered-allele loci with these allele counts, equal frequencies.
-std::string markerLocusFile(const std::vector<int>& alleleCounts, bool sexLinked = false);
 
 struct StoppedRun {
     bool stopped = false;
@@ -21,13 +18,32 @@ struct StoppedRun {
 };
 
 // Runs `step` with fatal errors turned into a return to the caller.
-StoppedRun runUntilStopped(const std::function<void()>& step);
+inline StoppedRun runUntilStopped(const std::function<void()>& step) {
+    StoppedRun run;
+    const FatalExitHandler previous = fatalExitHandler;
+    fatalExitHandler = [](int status) { throw status; };
+    ::testing::internal::CaptureStderr();
+    try {
+        step();
+    } catch (int status) {
+        run = {true, status, ""};
+    }
+    run.err = ::testing::internal::GetCapturedStderr();
+    fatalExitHandler = previous;
+    return run;
+}
 
-// The first pedigree read, and its person on line `line` (1-based).
-Pedigree& firstPedigree();
-Person& personOnLine(int line, Pedigree& pedigree = firstPedigree());
-
-// The alleles of a candidate list in list order, "1 2 3"; "" when empty.
-std::string alleles(const CandidateList& list);
+// Reads files of these contents into the cleared run parameters, as a run does; progress lines are swallowed.
+inline void loadProblem(const std::string& locusText, const std::string& pedigreeText) {
+    runParameters = RunParameters{};
+    ScratchDir dir;
+    dir.write("locus.dat", locusText);
+    dir.write("pedigree.dat", pedigreeText);
+    const std::string locus = (dir.path() / "locus.dat").string(), pedigree = (dir.path() / "pedigree.dat").string();
+    ::testing::internal::CaptureStdout();
+    const StoppedRun run = runUntilStopped([&] { readProblem(locus.c_str(), pedigree.c_str()); });
+    ::testing::internal::GetCapturedStdout();
+    if (run.stopped) throw std::runtime_error("the test's files do not read: " + run.err);
+}
 
 }  // namespace pedlik::testing
