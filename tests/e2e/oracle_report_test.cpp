@@ -130,7 +130,7 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
                            "seed " + std::to_string(seed));
     }
     // The bundled examples start at their LOD-score reports' first value; the
-    // mode's own example gains less at each step than at the one before.
+    // mode's own example takes at least five steps, each gaining less.
     for (const auto& [locus, pedigree] : {std::pair{"datafile3.dat", "pedfile3.dat"}, {"datafile_xlinked.dat", "pedfile_xlinked.dat"},
                                           {"datafile_em.dat", "pedfile_em.dat"}}) {
         const std::string locusFile = readFile(examplePath(locus)), pedigreeFile = readFile(examplePath(pedigree));
@@ -139,10 +139,11 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
             return runWithFiles({{"d.dat", withProgramCode(locusFile, code)}, {"p.dat", pedigreeFile}}, args).out;
         };
         const std::vector<double> values = iterationLogLikelihoods(run(4, {"--estimates"}));
-        ASSERT_FALSE(values.empty()) << locus;
+        const bool emExample = locus == std::string("datafile_em.dat");
+        ASSERT_GE(values.size(), emExample ? 5u : 1u) << locus;
         EXPECT_NEAR(values[0], firstLodLogLikelihood(run(5, {})), 1.5e-6) << locus;
         for (size_t k = 1; k < values.size(); ++k) EXPECT_GE(values[k], values[k - 1] - 1e-6) << locus << " iteration " << k + 1;
-        for (size_t k = 2; locus == std::string("datafile_em.dat") && k < values.size(); ++k) {
+        for (size_t k = 2; emExample && k < values.size(); ++k) {
             EXPECT_LT(values[k] - values[k - 1], values[k - 1] - values[k - 2]);
         }
     }
