@@ -44,22 +44,14 @@ AssembledProduct assemblePedigree(Pedigree& pedigree);
 // elimination code.
 double logProductTotal(const Product& product);
 
-// The LOD-score mode's steps at each value of the varied fraction (orders
-// made at the first), in-process: ln L, impossibleLogLikelihood for 0.
-struct LibraryRun {
-    std::vector<double> logLikelihoods;
-    std::string out;
-};
-LibraryRun lodScoreLogLikelihoods(const std::vector<double>& thetas, OrderLimits limits = {},
-                                  const EliminationSettings& settings = {});
+// The LOD-score mode's report, in-process.
 std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {});
 // Only the copies of a conditioned product print a share below 100 percent.
 bool showsConditioning(const std::string& out);
 
 struct ReportedBlock {
     std::string theta;
-    bool zero = false;  // "The likelihood is 0.0" in place of the five lines
-    double lnLike = 0, logLike = 0, minusTwoLnLike = 0, likelihood = 0, lodScore = 0;
+    std::vector<double> values;  // LN(LIKE) to LOD_SCORE; none for "The likelihood is 0.0"
 };
 struct LodReport {
     bool stoppedAtFirstPass = false;  // the zero line before any block
@@ -71,7 +63,5 @@ LodReport parseLodReport(const std::string& out);
 // `tolerance`; a 0 at 0.5 may end the report before or with its block.
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,
                                          const std::vector<double>& logLikelihoods, double tolerance = 1e-6);
-// Within `tolerance` relative to max(1, |expected|), or both 0.
-::testing::AssertionResult sameLogLikelihood(double actual, double expected, double tolerance);
 
 }  // namespace pedlik::testing
