@@ -5,9 +5,9 @@
 #include <cmath>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 
 #include "oracle/enumerator.hpp"
-#include "e2e/report_reading.hpp"
 #include "support/oracle_runs.hpp"
 
 namespace pedlik::testing {
@@ -19,6 +19,38 @@ using oracle::handDataset;
 using oracle::Phenotype;
 
 constexpr bool male = true, female = false;
+
+// The ln L of every "EM ITERATION" line, in order, checking that they are numbered 1, 2, ...
+std::vector<double> iterationLogLikelihoods(const std::string& out) {
+    static const std::regex iteration("EM ITERATION ([0-9]+): LN\\(LIKE\\) = (-?[0-9.]+)  THETAS =( [0-9.]+)+");
+    std::vector<double> values;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), iteration); it != std::sregex_iterator(); ++it) {
+        if (std::stoi((*it)[1]) != static_cast<int>(values.size()) + 1) throw std::runtime_error("iterations out of order");
+        values.push_back(std::stod((*it)[2]));
+    }
+    return values;
+}
+
+// The iteration count of the closing "EM ESTIMATES" line; -1 without one.
+int estimatedIterations(const std::string& out) {
+    static const std::regex estimates("\nEM ESTIMATES AFTER ([0-9]+) ITERATIONS: THETAS =( [0-9.]+)+\n");
+    std::smatch match;
+    return std::regex_search(out, match, estimates) ? std::stoi(match[1]) : -1;
+}
+
+double firstLodLogLikelihood(const std::string& out) {
+    const size_t at = out.find("LN(LIKE)    = ");
+    if (at == std::string::npos) throw std::runtime_error("no LN(LIKE) line");
+    return std::stod(out.substr(at + 14));
+}
+
+// A locus data file with its program code (the fourth number of its first line) replaced.
+std::string withProgramCode(const std::string& locusFile, int code) {
+    static const std::regex firstLine("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+");
+    std::smatch match;
+    if (!std::regex_search(locusFile, match, firstLine)) throw std::runtime_error("no program code");
+    return match.str(1) + std::to_string(code) + match.suffix().str();
+}
 
 Dataset withModeLine(Dataset data, int varied, double increment, double stop) {
     data.programCode = 5;
