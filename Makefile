@@ -29,9 +29,11 @@ build: test-deps configure
 
 # The sanitized build (clang, AddressSanitizer and UndefinedBehaviorSanitizer)
 # also holds the fuzzing harnesses, so the library is compiled once for both.
+# At -O1, as the sanitizers are usually run: the suite runs twice as fast
+# and the reports keep their lines.
 build-san: test-deps
-	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DPEDLIK_SANITIZE=ON -DPEDLIK_FUZZ=ON \
-	  $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_COMPILER=clang++ \
+	  -DPEDLIK_SANITIZE=ON -DPEDLIK_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-san -j $(JOBS)
 
 # Only the program: the first report comes before any test is compiled.
