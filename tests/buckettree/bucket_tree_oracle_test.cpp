@@ -1,13 +1,11 @@
 // Bucket-tree elimination on the oracle datasets: its likelihood is that of
-// elimination, its beliefs (which the pi messages make) and expected
-// recombination counts the enumerator's posteriors, and EM never lowers the
-// likelihood.
+// elimination, the expected recombination counts its beliefs give are the
+// enumerator's posteriors, and EM never lowers the likelihood.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numeric>
 
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
@@ -17,21 +15,11 @@
 #include "input/process_state.hpp"
 #include "network/assembly_steps.hpp"
 #include "oracle/enumerator.hpp"
-#include "product/original_values.hpp"
 #include "product/trimming.hpp"
 #include "support/oracle_runs.hpp"
 
 namespace pedlik::testing {
 namespace {
-
-template <typename Step>
-auto quietly(Step step) {
-    ::testing::internal::CaptureStdout();
-    struct Drop {
-        ~Drop() { std::fflush(stdout), ::testing::internal::GetCapturedStdout(); }
-    } drop;
-    return step();
-}
 
 // What the mode keeps between its stages; the trees go before the products.
 struct Stage {
@@ -76,7 +64,7 @@ double runTrees(Stage& stage, const BteSettings& settings = {}) {
 double eliminationLogLikelihood() {
     const std::unique_ptr<Stage> stage = prepare(0, false);
     if (stage == nullptr) return -HUGE_VAL;
-    quietly([&] { return computeLikelihoods(stage->products, stage->orders, runParameters.pedigrees), 0; });
+    quietly([&] { computeLikelihoods(stage->products, stage->orders, runParameters.pedigrees); });
     return runParameters.logLikelihood;
 }
 
@@ -154,56 +142,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 using oracle::Condition;
 
-// The beliefs and expected counts of the first run, then EM on past the
-// mode's stopping point, until the change is not a number.
+// The expected recombination counts of the first run (every kind of belief
+// goes into them), then EM on past the mode's stopping point, until the
+// change is not a number.
 class Beliefs : public ::testing::TestWithParam<bool> {};
 
-TEST_P(Beliefs, AreThePosteriorsAndNoIterationLowersTheLikelihood) {
+TEST_P(Beliefs, GiveThePosteriorRecombinationCountsAndNoIterationLowersTheLikelihood) {
     const bool sexLinked = GetParam();
-    int pairs = 0, firsts = 0, rising = 0;
+    int counted = 0, rising = 0;
     for (std::uint64_t seed = 1; seed <= 300; ++seed) {
         const oracle::Dataset data = oracle::randomTinyDataset(seed, {.geneDropped = seed % 4 != 0, .minLoci = 3, .maxPersons = sexLinked ? 5 : 4, .sexLinked = sexLinked});
         const std::string where = "seed " + std::to_string(seed);
         if (!loadDataset(data)) continue;
         const std::unique_ptr<Stage> stage = prepare(85);
-        if (stage == nullptr) continue;
+        // Trimming does not find every impossible pedigree.
+        if (stage == nullptr || oracle::logLikelihood(data) == impossibleLogLikelihood || meiosisCount == 0) continue;
         std::vector<double> values{runTrees(*stage)};
-        bool allPossible = true;  // trimming does not find every impossible pedigree
-        int p = 0;
-        for (Pedigree* pedigree = runParameters.pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++p) {
-            allPossible = allPossible && oracle::likelihood(data, p) > 0.0;
-            for (int line = 0; line < pedigree->personCount && oracle::likelihood(data, p) > 0.0; ++line) {
-                const Person& person = pedigree->persons[line];
-                for (const bool paternal : {false, true}) {
-                    for (int i = 0; i < runParameters.lociCount && person.mother != nullptr && !(paternal && sexLinked); ++i) {
-                        const Node* node = nodeAt(paternal ? person.paternalSelectorNodes : person.maternalSelectorNodes, i);
-                        if (node == nullptr) continue;
-                        for (const Function* belief : {node->pairBelief.get(), node->singleBelief.get(), node->firstBelief.get()}) {
-                            if (belief == nullptr) continue;
-                            const bool pair = belief == node->pairBelief.get();
-                            const std::string at = where + " pedigree " + std::to_string(p) + " " + node->name;
-                            ASSERT_EQ(belief->varCount(), pair ? 2 : 1) << at;
-                            ASSERT_TRUE(belief->vars[0] == node->variable || (pair && belief->vars[1] == node->variable)) << at;
-                            ASSERT_TRUE(!pair || belief->vars[0] == node->nextSelector->variable || belief->vars[1] == node->nextSelector->variable) << at;
-                            const double sum = std::accumulate(belief->probablist.begin(), belief->probablist.end(), 0.0);
-                            for (int k = 0; k < static_cast<int>(belief->tableSize()); ++k) {
-                                std::vector<Condition> conditions;
-                                for (int position = 0; position < belief->varCount(); ++position) {
-                                    const Variable& v = *belief->vars[position];
-                                    conditions.push_back({Condition::Kind::Selector, line, &v == node->variable ? i : i + 1, paternal,
-                                                          originalValue(v, pair ? (position == 0 ? k / 2 : k % 2) : k)});
-                                }
-                                EXPECT_NEAR(belief->probablist[k] / sum, oracle::jointPosterior(data, p, conditions), 1e-9) << at;
-                            }
-                            ++(pair ? pairs : firsts);
-                        }
-                    }
-                }
-            }
-        }
-        if (!allPossible || meiosisCount == 0) continue;
         double change = ExpectedValues(runParameters.pedigrees);
-        for (int i = 0; i + 1 < runParameters.lociCount; ++i) {
+        for (int i = 0; i + 1 < runParameters.lociCount; ++i, ++counted) {
             // Over every meiosis, the posterior probability of a recombination.
             double expected = 0.0;
             for (int q = 0; q < static_cast<int>(data.pedigrees.size()); ++q) {
@@ -222,15 +178,13 @@ TEST_P(Beliefs, AreThePosteriorsAndNoIterationLowersTheLikelihood) {
             while (!std::isnan(change) && values.size() < 5) {
                 change = Reestimate(runParameters.pedigrees, stage->products, stage->trees, runParameters.isSexLinked, values.emplace_back());
             }
-            return 0;
         });
         for (size_t k = 1; k < values.size(); ++k) {
             EXPECT_GE(values[k], values[k - 1] - 1e-9 * std::max(1.0, std::fabs(values[k - 1]))) << where << " iteration " << k;
         }
         rising += values.back() > values.front() + 1e-6 ? 1 : 0;
     }
-    EXPECT_GE(pairs, 500);
-    EXPECT_GE(firsts, 30);
+    EXPECT_GE(counted, 200);
     EXPECT_GE(rising, 10);
 }
 

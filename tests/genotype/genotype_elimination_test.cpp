@@ -4,10 +4,8 @@
 #include <pthread.h>
 
 #include <cstdio>
-#include <sstream>
 
 #include "genotype/genotype_elimination.hpp"
-#include "genotype/transmission_marks.hpp"
 #include "input/process_state.hpp"
 #include "support/problem_loading.hpp"
 
@@ -83,9 +81,6 @@ TEST_P(GenotypeElimination, LeavesTheseCandidatesAndSelectorsOnASmallStack) {
 INSTANTIATE_TEST_SUITE_P(
     Families, GenotypeElimination,
     ::testing::ValuesIn(std::vector<EliminationCase>{
-        {"HomozygousParentsDecideAnUntypedChild", false,
-         "1 1 0 0 3 0 0 1 0  1 1\n1 2 0 0 3 0 0 2 0  2 2\n1 3 1 2 0 0 0 1 0  0 0\n",
-         {"3: 1 | 2 --", "1: 1 | 1 --", "2: 2 | 2 --"}},
         // The father (line 3) passes 2, 1 and one of them: narrowed to paternal 1 and maternal 2, he fixes the
         // selectors of the children whose allele from him is known.
         {"UpwardMarksSplitAFathersHalvesAndFixSelectors", false,
@@ -97,11 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
          "1 1 0 0 3 0 0 1 0  1 1\n1 2 0 0 3 0 0 2 0  2 2\n1 3 1 2 0 0 0 1 0  0 0\n1 4 0 0 6 0 0 1 0  0 0\n"
          "1 5 0 0 6 0 0 2 0  1 1\n1 6 4 5 0 7 7 1 0  1 3\n1 7 4 5 0 0 0 2 0  1 2\n",
          {"3: 1 | 2 --", "4: 2 3 | 2 3 --", "6: 3 | 1 --", "7: 2 | 1 --"}},
-        {"SexLinkedFathersAlleleGoesToHisDaughterWithoutFixingASelector", true,
-         "1 1 0 0 3 0 0 1 0  2 0\n1 2 0 0 3 0 0 2 0  0 0\n1 3 1 2 0 0 0 2 0  1 2\n", {"3: 2 | 1 --", "1: | 2 --"}},
-        {"SexLinkedUntypedSonTakesHisMothersAllelesAndNoPaternalHalf", true,
-         "1 1 0 0 3 0 0 1 0  0 0\n1 2 0 0 3 0 0 2 0  1 2\n1 3 1 2 0 0 0 1 0  0 0\n",
-         {"3: | 1 2 --", "1: | 1 2 3 4 --"}},
         // The mother (line 3) has her father's 1 and so her mother's 2, which her son got.
         {"SexLinkedMotherWithKnownHalvesFixesHerSonsSelector", true,
          "1 1 0 0 3 0 0 1 0  1 0\n1 2 0 0 3 0 0 2 0  0 0\n1 3 1 2 5 0 0 2 0  1 2\n1 4 0 0 5 0 0 1 0  3 0\n"
@@ -110,30 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Only an upward pass that came all the way back up sees both alleles the founder passed on.
         {"FiveThousandGenerations", false, deepPedigree(), {"1: 2 3 | 2 3 --"}}}),
     [](const auto& info) { return info.param.name; });
-
-// A lone untyped person's candidates before reduction (marked ones starred), and after.
-class ReduceByMarks : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
-
-TEST_P(ReduceByMarks, NarrowsBothListsAsTheMarksImply) {
-    loadProblem(markerLocusFile(false), "1 1 0 0 0 0 0 1 0  0 0\n");
-    std::istringstream words(GetParam().first);
-    CandidateList* list = &onLine(1).paternalCandidates;
-    for (std::string word; words >> word;) {
-        if (word == "|") list = &onLine(1).maternalCandidates;
-        if (word != "|") list->push_back(halfLocusPerson{std::stoi(word), word.back() == '*'});
-    }
-    reduceByMarks(runParameters.pedigrees.head->persons[0], 0);
-    EXPECT_EQ(outcome(1), std::string("1: ") + GetParam().second + " --");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryRowOfTheMarkTable, ReduceByMarks,
-    ::testing::Values(std::pair{"1 2 3 | 1 2 3", "1 2 3 | 1 2 3"}, std::pair{"1 2 3 | 1 2* 3", "1 2 3 | 2"},
-                      std::pair{"1 2 3 | 1* 2 3*", "1 2 3 | 1"}, std::pair{"1 2 3* | 1 2 3", "3 | 1 2 3"},
-                      std::pair{"1 2* 3 | 1 2* 3", "1 2 3 | 1 2 3"}, std::pair{"1* 2 3 | 1 2 3*", "1 | 3"},
-                      std::pair{"1* 2 3 | 1* 2 3*", "1 | 3"}, std::pair{"1 2* 3 | 1* 2 3*", "2 | 1"},
-                      std::pair{"1* 2 3* | 1 2 3", "1 | 1 2 3"}, std::pair{"1* 2 3* | 1* 2 3", "3 | 1"},
-                      std::pair{"1* 2 3* 4 | 1 2* 3* 4", "1 3 | 2 3"}));
 
 }  // namespace
 }  // namespace pedlik::testing

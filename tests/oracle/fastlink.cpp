@@ -31,7 +31,6 @@ std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::
         if (!(line >> first)) continue;
         if (first == "THETAS") {
             blocks.emplace_back();
-            while (line >> value) blocks.back().thetas.push_back(value);
             inBlock = true;
         } else if (inBlock && first == "TOTALS" && line >> blocks.back().lnLikelihood) {
             inBlock = false;

@@ -9,10 +9,10 @@
 // FASTLINK as a black-box oracle: `unknown` then `mlink` in a scratch folder.
 namespace pedlik::oracle {
 
-// One THETAS block of outfile.dat: the fractions (3 decimals), each
-// pedigree's ln likelihood and the TOTALS line (6 decimals).
+// One THETAS block of outfile.dat: each pedigree's ln likelihood and the
+// TOTALS line (6 decimals).
 struct FastlinkBlock {
-    std::vector<double> thetas, pedigreeLnLikelihoods;
+    std::vector<double> pedigreeLnLikelihoods;
     double lnLikelihood = 0.0;
 };
 

@@ -20,14 +20,6 @@ namespace {
 
 bool isZero(double logLikelihood) { return !(logLikelihood > impossibleLogLikelihood); }
 
-template <typename Step>
-std::string captured(Step step) {
-    ::testing::internal::CaptureStdout();
-    step();
-    std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
-}
-
 // A dense table over variables named by slot, the last fastest.
 struct Factor {
     std::vector<int> vars;
@@ -59,9 +51,7 @@ StoppedRun prepareNetwork() {
 
 AssembledProduct assemblePedigree(Pedigree& pedigree) {
     AssembledProduct assembled{createProduct(pedigree.nodeCount + 1, pedigree.nodeCount + 1)};
-    captured([&] {
-        assembled.logConstant = buildPedigreeTables(*assembled.product, pedigree, runParameters.isSexLinked);
-    });
+    assembled.logConstant = quietly([&] { return buildPedigreeTables(*assembled.product, pedigree, runParameters.isSexLinked); });
     return assembled;
 }
 
@@ -76,41 +66,33 @@ double logProductTotal(const Product& product) {
     for (const Function& function : product.functions) {
         if (!function.inUse) continue;
         logScale += function.logScale;
-        Factor& factor = factors.emplace_back();
+        Factor& factor = factors.emplace_back(Factor{{}, {function.probablist.begin(), function.probablist.end()}});
         for (const Variable* v : function.vars) factor.vars.push_back(static_cast<int>(v - product.variables.data()));
-        factor.entries.assign(function.probablist.begin(), function.probablist.end());
     }
     const auto scopeWithout = [&](int summed) {
         std::vector<int> scope;
         for (const Factor& f : factors) {
-            if (std::find(f.vars.begin(), f.vars.end(), summed) == f.vars.end()) continue;
+            if (std::ranges::count(f.vars, summed) == 0) continue;
             for (int v : f.vars) {
-                if (v != summed && std::find(scope.begin(), scope.end(), v) == scope.end()) scope.push_back(v);
+                if (v != summed && std::ranges::count(scope, v) == 0) scope.push_back(v);
             }
         }
         return scope;
     };
-    const auto size = [&](const std::vector<int>& scope) {
+    const auto size = [&](int summed) {
         double s = 1;
-        for (int v : scope) s *= counts[v];
+        for (int v : scopeWithout(summed)) s *= counts[v];
         return s;
     };
     while (!live.empty()) {
         // The variable whose sum is smallest goes first.
-        const auto summed = std::min_element(live.begin(), live.end(), [&](int a, int b) {
-            return size(scopeWithout(a)) < size(scopeWithout(b));
-        });
+        const auto summed = std::ranges::min_element(live, {}, size);
         const int x = *summed;
         Factor result{scopeWithout(x), {}};
-        std::vector<Factor> touching;
-        std::erase_if(factors, [&](Factor& f) {
-            if (std::find(f.vars.begin(), f.vars.end(), x) == f.vars.end()) return false;
-            touching.push_back(std::move(f));
-            return true;
-        });
+        const auto touching = std::ranges::partition(factors, [x](const Factor& f) { return std::ranges::count(f.vars, x) == 0; });
         std::vector<int> digit(counts.size(), 0);
         for (size_t position = 1; position > 0;) {
-            double sum = 0.0;
+            double& sum = result.entries.emplace_back(0.0);
             for (digit[x] = 0; digit[x] < counts[x]; ++digit[x]) {
                 double term = 1.0;
                 for (const Factor& f : touching) {
@@ -120,11 +102,11 @@ double logProductTotal(const Product& product) {
                 }
                 sum += term;
             }
-            result.entries.push_back(sum);
             for (position = result.vars.size(); position > 0 && ++digit[result.vars[position - 1]] == counts[result.vars[position - 1]];) {
                 digit[result.vars[--position]] = 0;
             }
         }
+        factors.erase(touching.begin(), touching.end());
         factors.push_back(std::move(result));
         live.erase(summed);
     }
@@ -134,7 +116,10 @@ double logProductTotal(const Product& product) {
 }
 
 std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings) {
-    return captured([&] { runLodScoreMode(runParameters.pedigrees, limits, settings); });
+    ::testing::internal::CaptureStdout();
+    runLodScoreMode(runParameters.pedigrees, limits, settings);
+    std::fflush(stdout);
+    return ::testing::internal::GetCapturedStdout();
 }
 
 bool showsConditioning(const std::string& out) {

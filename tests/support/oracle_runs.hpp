@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,16 @@
 
 // pedlik run on oracle datasets, as a binary and in-process.
 namespace pedlik::testing {
+
+// `step`'s result, what it prints swallowed.
+template <typename Step>
+auto quietly(Step step) {
+    ::testing::internal::CaptureStdout();
+    struct Drop {
+        ~Drop() { std::fflush(stdout), ::testing::internal::GetCapturedStdout(); }
+    } drop;
+    return step();
+}
 
 inline RunResult runOnDataset(const oracle::Dataset& data, std::vector<std::string> args = {}) {
     args.insert(args.end(), {"d.dat", "p.dat"});

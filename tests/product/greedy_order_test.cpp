@@ -1,10 +1,9 @@
 // What no likelihood shows: the greedy elimination order (cheapest first, cheap enough taken at once, ties to the first
-// met from where the last scan stopped, conditioning when too costly), and the slots a product's pools hand out.
+// met from where the last scan stopped, conditioning when too costly).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
-#include <sstream>
 
 #include "product/elimination_order.hpp"
 #include "product/function_index.hpp"
@@ -80,32 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
         {"SmallestCostBelowTheThresholdSums", {5, 4, 5, 4}, cycle, 17.0, "0 2 3 1"},
         {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-class SlotPool : public ::testing::TestWithParam<bool> {};  // true: variables, false: functions
-
-TEST_P(SlotPool, FreedSlotsAreTakenFromTheSearchPositionOnThenFromTheStartAndAFullPoolStops) {
-    ProductBench bench{{}, createProduct(5, 5)};
-    Product& product = *bench.product;
-    auto add = [&] {
-        return GetParam() ? variableIndex(product, bench.var(2)) : functionIndex(product, bench.table({}));
-    };
-    auto release = [&](int slot) {
-        GetParam() ? releaseVariable(product, product.variables[slot])
-                   : releaseFunction(product, product.functions[slot]);
-    };
-    // "+k" takes a slot and expects k, "-k" frees slot k. Freed slots before the search position wait until the search
-    // wraps past the end; a slot freed right after it was taken is searched last.
-    std::istringstream steps("+0 +1 +2 -0 -1 +3 +4 +0 -4 +1 -1 +4 +1");
-    for (std::string step; steps >> step;) {
-        const int slot = std::stoi(step.substr(1));
-        if (step[0] == '-') release(slot);
-        EXPECT_EQ(step[0] == '+' ? add() : slot, slot) << step;
-    }
-    EXPECT_EXIT(add(), ::testing::ExitedWithCode(1),
-                GetParam() ? "allocating Product->variables\\." : "allocating Product->functions\\.");
-}
-
-INSTANTIATE_TEST_SUITE_P(BothPools, SlotPool, ::testing::Bool());
 
 }  // namespace
 }  // namespace pedlik::testing
