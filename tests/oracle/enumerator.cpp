@@ -1,321 +1,132 @@
 #include "oracle/enumerator.hpp"
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <limits>
-#include <map>
-#include <numeric>
 #include <stdexcept>
+
+#include "oracle/dense_sum.hpp"
 
 namespace pedlik::oracle {
 
 namespace {
 
-// A factor on one founder allele (b < 0: table[a]) or two (table[a * A + b]).
-struct Factor {
-    int a, b;
-    const double* table;
-};
+using Values = std::vector<int>;
 
-double penetranceFactor(double penetrance, int affection) { return affection == 2 ? penetrance : 1.0 - penetrance; }
-
-class Enumeration {
+class Model {
 public:
-    Enumeration(const Dataset& d, int pedigree, FounderPhase phase, const std::vector<Condition>& conditions)
-        : d_(d), ped_(d.pedigrees.at(pedigree)), phase_(phase), conditions_(conditions) {
-        const int n = static_cast<int>(ped_.persons.size());
-        patMeiosis_ = matMeiosis_ = patFounder_ = matFounder_ = std::vector<int>(n, -1);
+    Model(const Dataset& d, int pedigree, FounderPhase phase) : d_(d), ped_(d.pedigrees.at(pedigree)) {
+        const int n = static_cast<int>(ped_.persons.size()), loci = static_cast<int>(d.loci.size());
+        allele_.assign(n * loci * 2, -1);
+        selector_ = allele_;
         for (int j = 0; j < n; ++j) {
-            if (ped_.persons[j].father < 0) {
-                if (!hemizygous(j)) patFounder_[j] = founders_++;
-                matFounder_[j] = founders_++;
-            } else {
-                if (!d.sexLinked) patMeiosis_[j] = meioses_++;
-                matMeiosis_[j] = meioses_++;
+            for (int r = 0; r < loci; ++r) {
+                for (const bool paternal : {true, false}) {
+                    const bool hemizygous = paternal && d.sexLinked && ped_.persons[j].isMale;
+                    if (!hemizygous) allele_[key(j, r, paternal)] = variable(d.loci[r].alleleCount());
+                    if (ped_.persons[j].father >= 0 && !(paternal && d.sexLinked)) selector_[key(j, r, paternal)] = variable(2);
+                }
             }
         }
-        order_ = parentsFirst(ped_);
-        vectors_ = 1u << meioses_;
+        for (int j = 0; j < n; ++j) {
+            for (int r = 0; r < loci; ++r) {
+                const PersonRecord& p = ped_.persons[j];
+                const int pat = allele(j, r, true), mat = allele(j, r, false);
+                if (p.father < 0) {
+                    for (const int a : {pat, mat}) {
+                        if (a >= 0) add({a}, [&f = d.loci[r].frequencies](const Values& v) { return f[v[0]]; });
+                    }
+                    // The network's convention: the lower allele paternal.
+                    if (r == 0 && phase == FounderPhase::LowerAlleleFromFatherAtFirstLocus && pat >= 0) {
+                        add({pat, mat}, [](const Values& v) { return v[0] < v[1] ? 2.0 : v[0] == v[1] ? 1.0 : 0.0; });
+                    }
+                } else {
+                    transmit(mat, p.mother, r, selector(j, r, false));
+                    if (!d.sexLinked) transmit(pat, p.father, r, selector(j, r, true));
+                    if (d.sexLinked && pat >= 0) add({pat, allele(p.father, r, false)}, [](const Values& v) { return v[0] == v[1] ? 1.0 : 0.0; });
+                    for (const bool paternal : {true, false}) {
+                        const int s = selector(j, r, paternal);
+                        if (s >= 0 && r == 0) add({s}, [](const Values&) { return 0.5; });
+                        if (s >= 0 && r > 0) {
+                            add({selector(j, r - 1, paternal), s}, [theta = d.thetas[r - 1]](const Values& v) { return v[0] == v[1] ? 1 - theta : theta; });
+                        }
+                    }
+                }
+                observe(j, r);
+            }
+        }
     }
 
-    double compute() {
-        const auto trait = findTraitLoci(d_);
-        if (meioses_ > 16 || (trait && (meioses_ > 10 || founders_ > 14))) {
-            throw std::invalid_argument("pedigree too large for brute force");
-        }
-        const int loci = static_cast<int>(d_.loci.size());
-        if (!trait) {
-            std::vector<double> forward = emission(0);
-            for (int r = 1; r < loci; ++r) {
-                mix(forward, d_.thetas[r - 1]);
-                multiply(forward, emission(r));
-            }
-            return std::accumulate(forward.begin(), forward.end(), 0.0) / vectors_;
-        }
-        const auto [first, second] = *trait;
-        std::vector<double> before(vectors_, 1.0 / vectors_), after(vectors_, 1.0), path(vectors_);
-        for (int r = 0; r < first; ++r) {
-            multiply(before, emission(r));
-            mix(before, d_.thetas[r]);
-        }
-        for (int r = loci - 1; r > second; --r) {
-            multiply(after, emission(r));
-            mix(after, d_.thetas[r - 1]);
-        }
-        std::vector<std::vector<double>> between;
-        for (int r = first + 1; r < second; ++r) between.push_back(emission(r));
-        const std::vector<double> joint = traitEmission(first, second);
-        double total = 0.0;
-        for (unsigned v1 = 0; v1 < vectors_; ++v1) {
-            if (before[v1] == 0.0) continue;
-            std::fill(path.begin(), path.end(), 0.0);
-            path[v1] = 1.0;
-            for (int r = first; r < second; ++r) {
-                mix(path, d_.thetas[r]);
-                if (r + 1 < second) multiply(path, between[r - first]);
-            }
-            for (unsigned v2 = 0; v2 < vectors_; ++v2) total += before[v1] * path[v2] * joint[v1 * vectors_ + v2] * after[v2];
-        }
-        return total;
+    void condition(const Condition& c) {
+        const int v = c.kind == Condition::Kind::Allele ? allele(c.person, c.locus, c.paternal) : selector(c.person, c.locus, c.paternal);
+        if (v < 0) throw std::invalid_argument("no such allele or selector");
+        const int value = c.kind == Condition::Kind::Allele ? c.value - 1 : c.value;
+        add({v}, [value](const Values& x) { return x[0] == value ? 1.0 : 0.0; });
     }
+
+    double sum() const { return sumOfProduct(counts_, factors_); }
 
 private:
-    bool hemizygous(int j) const { return d_.sexLinked && ped_.persons[j].isMale; }
-    int source(int j, bool paternal) const { return paternal ? pat_[j] : mat_[j]; }
+    int key(int j, int r, bool paternal) const { return (j * static_cast<int>(d_.loci.size()) + r) * 2 + (paternal ? 0 : 1); }
+    int allele(int j, int r, bool paternal) const { return allele_[key(j, r, paternal)]; }
+    int selector(int j, int r, bool paternal) const { return selector_[key(j, r, paternal)]; }
 
-    // The founder allele each person's halves copy under the vector `bits`.
-    void trace(unsigned bits) {
-        pat_.assign(ped_.persons.size(), -1);
-        mat_ = pat_;
-        for (int j : order_) {
-            const PersonRecord& p = ped_.persons[j];
-            if (p.father < 0) {
-                pat_[j] = patFounder_[j];
-                mat_[j] = matFounder_[j];
-                continue;
-            }
-            if (!d_.sexLinked) pat_[j] = (bits >> patMeiosis_[j] & 1u) ? pat_[p.father] : mat_[p.father];
-            if (d_.sexLinked && !p.isMale) pat_[j] = mat_[p.father];
-            mat_[j] = (bits >> matMeiosis_[j] & 1u) ? pat_[p.mother] : mat_[p.mother];
+    int variable(int valueCount) {
+        counts_.push_back(valueCount);
+        return static_cast<int>(counts_.size()) - 1;
+    }
+
+    // A factor over `vars` whose entry at each of their values is `entry(values)`.
+    void add(const Values& vars, const std::function<double(const Values&)>& entry) {
+        DenseFactor& factor = factors_.emplace_back(DenseFactor{vars, {}});
+        Values values(vars.size(), 0);
+        for (size_t position = 1; position > 0;) {
+            factor.entries.push_back(entry(values));
+            for (position = vars.size(); position > 0 && ++values[position - 1] == counts_[vars[position - 1]];) values[--position] = 0;
         }
     }
 
-    bool selectorsHold(int r, unsigned bits) const {
-        for (const Condition& c : conditions_) {
-            if (c.kind != Condition::Kind::Selector || c.locus != r) continue;
-            const int meiosis = c.paternal ? patMeiosis_[c.person] : matMeiosis_[c.person];
-            if (meiosis < 0) throw std::invalid_argument("no such selector");
-            if (static_cast<int>(bits >> meiosis & 1u) != c.value) return false;
-        }
-        return true;
+    // The child's allele is the parent's paternal one where the selector is 1.
+    void transmit(int child, int parent, int r, int selector) {
+        add({child, allele(parent, r, true), allele(parent, r, false), selector},
+            [](const Values& v) { return v[0] == (v[3] == 1 ? v[1] : v[2]) ? 1.0 : 0.0; });
     }
 
-    void multiply(std::vector<double>& values, const std::vector<double>& by) const {
-        for (unsigned v = 0; v < vectors_; ++v) values[v] *= by[v];
-    }
-
-    // Every meiosis keeps its bit with 1 - theta, flips it with theta.
-    void mix(std::vector<double>& values, double theta) const {
-        for (int m = 0; m < meioses_; ++m) {
-            for (unsigned v = 0; v < vectors_; ++v) {
-                if (v >> m & 1u) continue;
-                const double x = values[v], y = values[v | 1u << m];
-                values[v] = (1 - theta) * x + theta * y;
-                values[v | 1u << m] = theta * x + (1 - theta) * y;
-            }
-        }
-    }
-
-    // Per vector, the sum over the founder alleles of locus r.
-    std::vector<double> emission(int r) {
+    void observe(int j, int r) {
+        const Phenotype& ph = ped_.persons[j].phenotypes[r];
         const LocusModel& locus = d_.loci[r];
-        const int A = locus.alleleCount();
-        std::vector<std::pair<int, std::vector<double>>> observed;
-        for (int j = 0; j < static_cast<int>(ped_.persons.size()); ++j) {
-            const Phenotype& ph = ped_.persons[j].phenotypes[r];
-            std::vector<double> table(hemizygous(j) ? A : A * A, 0.0);
-            if (locus.kind == LocusKind::NumberedAlleles && ph.allele1 != 0) {
-                if (hemizygous(j)) table[ph.allele1 - 1] = 1.0;
-                else table[(ph.allele1 - 1) * A + ph.allele2 - 1] = table[(ph.allele2 - 1) * A + ph.allele1 - 1] = 1.0;
-            } else if (locus.kind == LocusKind::AffectionStatus && ph.affection != 0) {
-                const int c = ph.liabilityClass - 1;
-                for (int x = 0; x < static_cast<int>(table.size()); ++x) {
-                    const double p = hemizygous(j) ? locus.malePenetrances[c][x] : locus.femalePenetrances[c][x / 2 + x % 2];
-                    table[x] = penetranceFactor(p, ph.affection);
-                }
-            } else {
-                continue;
-            }
-            observed.emplace_back(j, std::move(table));
+        const int pat = allele(j, r, true), mat = allele(j, r, false), a = ph.allele1 - 1, b = ph.allele2 - 1;
+        if (locus.kind == LocusKind::NumberedAlleles && ph.allele1 != 0) {
+            if (pat < 0) add({mat}, [a](const Values& v) { return v[0] == a ? 1.0 : 0.0; });
+            if (pat >= 0) add({pat, mat}, [a, b](const Values& v) { return (v[0] == a && v[1] == b) || (v[0] == b && v[1] == a) ? 1.0 : 0.0; });
         }
-        std::vector<std::vector<double>> indicators;
-        for (const Condition& c : conditions_) {
-            if (c.kind == Condition::Kind::Allele && c.locus == r) indicators.emplace_back(A, 0.0)[c.value - 1] = 1.0;
+        if (locus.kind == LocusKind::NumberedAlleles || ph.affection == 0) return;
+        const auto& table = pat < 0 ? locus.malePenetrances[ph.liabilityClass - 1] : locus.femalePenetrances[ph.liabilityClass - 1];
+        const auto factor = [&table, affected = ph.affection == 2](int k) { return affected ? table[k] : 1.0 - table[k]; };
+        // Female tables by copies of allele 2, male ones by his allele; a
+        // two-locus trait's rows by the first trait locus.
+        const auto trait = findTraitLoci(d_);
+        if (locus.kind == LocusKind::AffectionStatus) {
+            if (pat < 0) add({mat}, [factor](const Values& v) { return factor(v[0]); });
+            if (pat >= 0) add({pat, mat}, [factor](const Values& v) { return factor(v[0] + v[1]); });
+        } else if (r == trait->second && pat < 0) {
+            add({allele(j, trait->first, false), mat}, [factor](const Values& v) { return factor(v[0] * 2 + v[1]); });
+        } else if (r == trait->second) {
+            add({allele(j, trait->first, true), allele(j, trait->first, false), pat, mat},
+                [factor](const Values& v) { return factor((v[0] + v[1]) * 3 + v[2] + v[3]); });
         }
-        std::vector<double> phase(A * A, 0.0);  // the lower allele paternal
-        for (int a = 0; a < A; ++a) {
-            for (int b = a; b < A; ++b) phase[a * A + b] = a == b ? 1.0 : 2.0;
-        }
-        std::vector<double> values(vectors_, 0.0);
-        std::vector<Factor> factors;
-        for (unsigned bits = 0; bits < vectors_; ++bits) {
-            if (!selectorsHold(r, bits)) continue;
-            trace(bits);
-            factors.clear();
-            for (const auto& [j, table] : observed) {
-                factors.push_back(hemizygous(j) ? Factor{mat_[j], -1, table.data()} : Factor{pat_[j], mat_[j], table.data()});
-            }
-            int k = 0;
-            for (const Condition& c : conditions_) {
-                if (c.kind == Condition::Kind::Allele && c.locus == r) factors.push_back({source(c.person, c.paternal), -1, indicators[k++].data()});
-            }
-            for (size_t j = 0; r == 0 && phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && j < order_.size(); ++j) {
-                if (patFounder_[j] >= 0) factors.push_back({patFounder_[j], matFounder_[j], phase.data()});
-            }
-            values[bits] = sumFounderAlleles(locus.frequencies, factors);
-        }
-        return values;
-    }
-
-    // The frequencies times the factors, summed over every assignment of
-    // alleles; founder alleles that no factor links are summed apart.
-    double sumFounderAlleles(const std::vector<double>& frequencies, const std::vector<Factor>& factors) {
-        const int A = static_cast<int>(frequencies.size());
-        root_.resize(founders_);
-        std::iota(root_.begin(), root_.end(), 0);
-        const auto find = [this](int x) {
-            while (root_[x] != x) x = root_[x] = root_[root_[x]];
-            return x;
-        };
-        for (const Factor& f : factors) {
-            if (f.b >= 0) root_[find(f.a)] = find(f.b);
-        }
-        value_.assign(founders_, 0);
-        depth_.assign(founders_, 0);
-        double product = 1.0;
-        for (int component = 0; component < founders_ && product != 0.0; ++component) {
-            if (find(component) != component) continue;
-            members_.clear();
-            for (int x = 0; x < founders_; ++x) {
-                if (find(x) == component) depth_[x] = static_cast<int>(members_.size()), members_.push_back(x);
-            }
-            // Each factor is evaluated once its last argument is set.
-            byDepth_.assign(members_.size(), {});
-            for (const Factor& f : factors) {
-                if (find(f.a) == component) byDepth_[std::max(depth_[f.a], f.b < 0 ? 0 : depth_[f.b])].push_back(f);
-            }
-            const auto sum = [&](auto& self, size_t k) -> double {
-                if (k == members_.size()) return 1.0;
-                double total = 0.0;
-                for (int a = 0; a < A; ++a) {
-                    value_[members_[k]] = a;
-                    double weight = frequencies[a];
-                    for (const Factor& f : byDepth_[k]) weight *= f.table[f.b < 0 ? value_[f.a] : value_[f.a] * A + value_[f.b]];
-                    if (weight != 0.0) total += weight * self(self, k + 1);
-                }
-                return total;
-            };
-            product *= sum(sum, 0);
-        }
-        return product;
-    }
-
-    // Per vector at trait locus r, the weight of the founder allele
-    // assignments giving each pattern of codes (copies of allele 2, or a
-    // hemizygote's allele) of the phenotyped persons, read in base 3.
-    std::vector<std::map<int, double>> traitPatterns(int r, const std::vector<int>& phenotyped) {
-        const std::vector<double>& f = d_.loci[r].frequencies;
-        std::vector<std::map<int, double>> patterns(vectors_);
-        for (unsigned bits = 0; bits < vectors_; ++bits) {
-            trace(bits);
-            for (unsigned assignment = 0; assignment < (1u << founders_); ++assignment) {
-                const auto allele = [assignment](int s) { return static_cast<int>(assignment >> s & 1u); };
-                double weight = 1.0;
-                for (int s = 0; s < founders_; ++s) weight *= f[allele(s)];
-                for (const Condition& c : conditions_) {
-                    if (c.kind == Condition::Kind::Allele && c.locus == r && allele(source(c.person, c.paternal)) != c.value - 1) weight = 0.0;
-                }
-                for (size_t j = 0; r == 0 && phase_ == FounderPhase::LowerAlleleFromFatherAtFirstLocus && j < order_.size(); ++j) {
-                    if (patFounder_[j] < 0) continue;
-                    const int a = allele(patFounder_[j]), b = allele(matFounder_[j]);
-                    weight *= a > b ? 0.0 : a < b ? 2.0 : 1.0;
-                }
-                if (weight == 0.0) continue;
-                int key = 0;
-                for (size_t k = phenotyped.size(); k-- > 0;) {
-                    const int j = phenotyped[k];
-                    key = key * 3 + (hemizygous(j) ? 0 : allele(pat_[j])) + allele(mat_[j]);
-                }
-                patterns[bits][key] += weight;
-            }
-        }
-        return patterns;
-    }
-
-    // Joint sums over both trait loci's founder alleles, by (first vector,
-    // second vector), first slower.
-    std::vector<double> traitEmission(int first, int second) {
-        const LocusModel& table = d_.loci[second];
-        std::vector<int> phenotyped;
-        for (int j = 0; j < static_cast<int>(ped_.persons.size()); ++j) {
-            if (ped_.persons[j].phenotypes[second].affection != 0) phenotyped.push_back(j);
-        }
-        const auto penetrance = [&](int k1, int k2) {
-            double product = 1.0;
-            for (int j : phenotyped) {
-                const Phenotype& ph = ped_.persons[j].phenotypes[second];
-                const int c = ph.liabilityClass - 1;
-                const double p = hemizygous(j) ? table.malePenetrances[c][k1 % 3 * 2 + k2 % 3]
-                                               : table.femalePenetrances[c][k1 % 3 * 3 + k2 % 3];
-                product *= penetranceFactor(p, ph.affection);
-                k1 /= 3;
-                k2 /= 3;
-            }
-            return product;
-        };
-        const auto firstPatterns = traitPatterns(first, phenotyped);
-        const auto secondPatterns = traitPatterns(second, phenotyped);
-        // Per first-locus pattern in use, its sum against every second vector.
-        std::map<int, std::vector<double>> againstSecond;
-        for (const auto& patterns : firstPatterns) {
-            for (const auto& [k1, w1] : patterns) {
-                if (againstSecond.count(k1) != 0) continue;
-                std::vector<double>& row = againstSecond[k1];
-                row.assign(vectors_, 0.0);
-                for (unsigned v2 = 0; v2 < vectors_; ++v2) {
-                    for (const auto& [k2, w2] : secondPatterns[v2]) row[v2] += w2 * penetrance(k1, k2);
-                }
-            }
-        }
-        std::vector<double> joint(static_cast<size_t>(vectors_) * vectors_, 0.0);
-        for (unsigned v1 = 0; v1 < vectors_; ++v1) {
-            for (const auto& [k1, w1] : firstPatterns[v1]) {
-                for (unsigned v2 = 0; v2 < vectors_; ++v2) joint[v1 * vectors_ + v2] += w1 * againstSecond[k1][v2];
-            }
-            for (unsigned v2 = 0; v2 < vectors_; ++v2) {
-                if (!selectorsHold(first, v1) || !selectorsHold(second, v2)) joint[v1 * vectors_ + v2] = 0.0;
-            }
-        }
-        return joint;
     }
 
     const Dataset& d_;
     const PedigreeRecord& ped_;
-    FounderPhase phase_;
-    const std::vector<Condition>& conditions_;
-    int meioses_ = 0, founders_ = 0;
-    unsigned vectors_ = 1;
-    std::vector<int> order_, patMeiosis_, matMeiosis_, patFounder_, matFounder_, pat_, mat_;
-    std::vector<int> root_, value_, depth_, members_;
-    std::vector<std::vector<Factor>> byDepth_;
+    std::vector<int> allele_, selector_, counts_;
+    std::vector<DenseFactor> factors_;
 };
 
 }  // namespace
 
-double likelihood(const Dataset& dataset, int pedigree, FounderPhase phase) {
-    return Enumeration(dataset, pedigree, phase, {}).compute();
-}
+double likelihood(const Dataset& dataset, int pedigree, FounderPhase phase) { return Model(dataset, pedigree, phase).sum(); }
 
 double logLikelihood(const Dataset& dataset) {
     double total = 0.0;
@@ -333,11 +144,12 @@ std::vector<double> reportLogLikelihoods(const Dataset& dataset) {
     return values;
 }
 
-double jointPosterior(const Dataset& dataset, int pedigree, const std::vector<Condition>& conditions,
-                      FounderPhase phase) {
-    const double total = likelihood(dataset, pedigree, phase);
+double jointPosterior(const Dataset& dataset, int pedigree, const std::vector<Condition>& conditions, FounderPhase phase) {
+    Model model(dataset, pedigree, phase);
+    const double total = model.sum();
     if (total == 0.0) return std::numeric_limits<double>::quiet_NaN();
-    return Enumeration(dataset, pedigree, phase, conditions).compute() / total;
+    for (const Condition& c : conditions) model.condition(c);
+    return model.sum() / total;
 }
 
 }  // namespace pedlik::oracle

@@ -4,11 +4,12 @@
 
 #include "oracle/dataset.hpp"
 
-// Exact likelihoods of tiny pedigrees by brute force: a sum over the
-// inheritance vectors of every locus (one bit per meiosis, 1 = the parent's
-// paternal allele passed; theta / 1 - theta between adjacent loci) of the
-// per-locus sums over the founders' alleles. The two loci of a two-locus
-// trait are summed jointly. About six persons and three loci at most.
+// Exact likelihoods and posteriors of small pedigrees: the joint
+// distribution of every allele (by person, locus and half) and every
+// selector (one per meiosis and locus, 1 = the parent's paternal allele
+// passed; theta / 1 - theta between adjacent loci), written out as dense
+// tables and summed over all their values. About a dozen persons and a few
+// loci at most.
 namespace pedlik::oracle {
 
 // The network orders a founder's genotype at internal locus 0 with the lower

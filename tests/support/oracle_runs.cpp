@@ -10,6 +10,7 @@
 #include "input/process_state.hpp"
 #include "network/assembly.hpp"
 #include "network/network_nodes.hpp"
+#include "oracle/dense_sum.hpp"
 #include "product/likelihood.hpp"
 #include "product/product_pool.hpp"
 #include "product/trimming.hpp"
@@ -19,12 +20,6 @@ namespace pedlik::testing {
 namespace {
 
 bool isZero(double logLikelihood) { return !(logLikelihood > impossibleLogLikelihood); }
-
-// A dense table over variables named by slot, the last fastest.
-struct Factor {
-    std::vector<int> vars;
-    std::vector<double> entries;
-};
 
 }  // namespace
 
@@ -56,63 +51,17 @@ AssembledProduct assemblePedigree(Pedigree& pedigree) {
 }
 
 double logProductTotal(const Product& product) {
-    std::vector<int> counts, live;
-    for (const Variable& variable : product.variables) {
-        if (variable.inUse) live.push_back(static_cast<int>(counts.size()));
-        counts.push_back(variable.valueCount);
-    }
+    std::vector<int> counts;
+    for (const Variable& variable : product.variables) counts.push_back(variable.inUse ? variable.valueCount : 1);
     double logScale = 0.0;
-    std::vector<Factor> factors;
+    std::vector<oracle::DenseFactor> factors;
     for (const Function& function : product.functions) {
         if (!function.inUse) continue;
         logScale += function.logScale;
-        Factor& factor = factors.emplace_back(Factor{{}, {function.probablist.begin(), function.probablist.end()}});
+        auto& factor = factors.emplace_back(oracle::DenseFactor{{}, {function.probablist.begin(), function.probablist.end()}});
         for (const Variable* v : function.vars) factor.vars.push_back(static_cast<int>(v - product.variables.data()));
     }
-    const auto scopeWithout = [&](int summed) {
-        std::vector<int> scope;
-        for (const Factor& f : factors) {
-            if (std::ranges::count(f.vars, summed) == 0) continue;
-            for (int v : f.vars) {
-                if (v != summed && std::ranges::count(scope, v) == 0) scope.push_back(v);
-            }
-        }
-        return scope;
-    };
-    const auto size = [&](int summed) {
-        double s = 1;
-        for (int v : scopeWithout(summed)) s *= counts[v];
-        return s;
-    };
-    while (!live.empty()) {
-        // The variable whose sum is smallest goes first.
-        const auto summed = std::ranges::min_element(live, {}, size);
-        const int x = *summed;
-        Factor result{scopeWithout(x), {}};
-        const auto touching = std::ranges::partition(factors, [x](const Factor& f) { return std::ranges::count(f.vars, x) == 0; });
-        std::vector<int> digit(counts.size(), 0);
-        for (size_t position = 1; position > 0;) {
-            double& sum = result.entries.emplace_back(0.0);
-            for (digit[x] = 0; digit[x] < counts[x]; ++digit[x]) {
-                double term = 1.0;
-                for (const Factor& f : touching) {
-                    size_t index = 0;
-                    for (int v : f.vars) index = index * counts[v] + digit[v];
-                    term *= f.entries[index];
-                }
-                sum += term;
-            }
-            for (position = result.vars.size(); position > 0 && ++digit[result.vars[position - 1]] == counts[result.vars[position - 1]];) {
-                digit[result.vars[--position]] = 0;
-            }
-        }
-        factors.erase(touching.begin(), touching.end());
-        factors.push_back(std::move(result));
-        live.erase(summed);
-    }
-    double total = 1.0;
-    for (const Factor& f : factors) total *= f.entries.at(0);
-    return std::log(total) + logScale;
+    return std::log(oracle::sumOfProduct(counts, std::move(factors))) + logScale;
 }
 
 std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings) {

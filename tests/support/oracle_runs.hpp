@@ -51,8 +51,7 @@ struct AssembledProduct {
 };
 AssembledProduct assemblePedigree(Pedigree& pedigree);
 // ln of the sum over the live variables of the product of the live
-// functions' true values, by plain dense tables sharing nothing with the
-// elimination code.
+// functions' true values, summed by the oracle's dense tables.
 double logProductTotal(const Product& product);
 
 // The LOD-score mode's report, in-process.

@@ -1,0 +1,67 @@
+#include "oracle/dense_sum.hpp"
+
+#include <algorithm>
+
+namespace pedlik::oracle {
+
+double sumOfProduct(const std::vector<int>& counts, std::vector<DenseFactor> factors) {
+    const int n = static_cast<int>(counts.size());
+    std::vector<bool> summed(n);
+    std::vector<int> seen(n, 0);
+    int stamp = 0;
+    for (int step = 0; step < n; ++step) {
+        std::vector<std::vector<int>> holding(n);
+        for (int f = 0; f < static_cast<int>(factors.size()); ++f) {
+            for (int v : factors[f].vars) holding[v].push_back(f);
+        }
+        // The other variables of the factors that hold x.
+        const auto scope = [&](int x) {
+            std::vector<int> vars;
+            ++stamp;
+            for (int f : holding[x]) {
+                for (int v : factors[f].vars) {
+                    if (v != x && seen[v] != stamp) seen[v] = stamp, vars.push_back(v);
+                }
+            }
+            return vars;
+        };
+        const auto size = [&](int x) {
+            double s = 1;
+            for (int v : scope(x)) s *= counts[v];
+            return s;
+        };
+        int x = -1;
+        double best = 0.0;
+        for (int v = 0; v < n; ++v) {
+            if (summed[v]) continue;
+            const double s = size(v);
+            if (x < 0 || s < best) x = v, best = s;
+        }
+        summed[x] = true;
+        DenseFactor result{scope(x), {}};
+        const auto touching = std::ranges::partition(factors, [x](const DenseFactor& f) { return std::ranges::count(f.vars, x) == 0; });
+        std::vector<int> digit(n, 0);
+        for (size_t position = 1; position > 0;) {
+            double& sum = result.entries.emplace_back(0.0);
+            for (digit[x] = 0; digit[x] < counts[x]; ++digit[x]) {
+                double term = 1.0;
+                for (const DenseFactor& f : touching) {
+                    size_t index = 0;
+                    for (int v : f.vars) index = index * counts[v] + digit[v];
+                    term *= f.entries[index];
+                }
+                sum += term;
+            }
+            for (position = result.vars.size(); position > 0 && ++digit[result.vars[position - 1]] == counts[result.vars[position - 1]];) {
+                digit[result.vars[--position]] = 0;
+            }
+        }
+        factors.erase(touching.begin(), touching.end());
+        factors.push_back(std::move(result));
+    }
+    double total = 1.0;
+    for (const DenseFactor& f : factors) total *= f.entries.at(0);
+    return total;
+}
+
+}  // namespace pedlik::oracle
