@@ -63,6 +63,21 @@ void chooseModeLine(Dataset& dataset, Random& random) {
     dataset.thetaStop = start + (values - 0.5) * dataset.thetaIncrement;
 }
 
+// Every person after its parents.
+std::vector<int> parentsFirst(const PedigreeRecord& pedigree) {
+    std::vector<int> order;
+    std::vector<bool> placed(pedigree.persons.size());
+    const auto place = [&](auto& self, int j) -> void {
+        if (j < 0 || placed[j]) return;
+        placed[j] = true;
+        self(self, pedigree.persons[j].father);
+        self(self, pedigree.persons[j].mother);
+        order.push_back(j);
+    };
+    for (int j = 0; j < static_cast<int>(placed.size()); ++j) place(place, j);
+    return order;
+}
+
 int drawAllele(Random& random, const std::vector<double>& frequencies) {
     double u = random.unit();
     for (int a = 0; a + 1 < static_cast<int>(frequencies.size()); ++a) {
@@ -237,20 +252,6 @@ std::string pedigreeFile(const Dataset& d, bool linkage) {
 
 }  // namespace
 
-std::vector<int> parentsFirst(const PedigreeRecord& pedigree) {
-    std::vector<int> order;
-    std::vector<bool> placed(pedigree.persons.size());
-    const auto place = [&](auto& self, int j) -> void {
-        if (j < 0 || placed[j]) return;
-        placed[j] = true;
-        self(self, pedigree.persons[j].father);
-        self(self, pedigree.persons[j].mother);
-        order.push_back(j);
-    };
-    for (int j = 0; j < static_cast<int>(placed.size()); ++j) place(place, j);
-    return order;
-}
-
 std::optional<std::pair<int, int>> findTraitLoci(const Dataset& dataset) {
     std::vector<int> found;
     for (int k : dataset.order) {
@@ -345,6 +346,8 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options) {
     for (int i = 0; i + 1 < loci; ++i) d.thetas.push_back(random.withEnds(8, 500));
     d.programCode = loci == 1 ? 6 : 5;
     if (loci > 1) chooseModeLine(d, random);
+    // Now and then a stop at the start value, which still gives that value.
+    if (loci > 1 && d.thetaIncrement > 0.185) d.thetaStop = d.thetas[d.variedThetaIndex - 1];
     for (int p = random.between(1, options.maxPedigrees); p > 0; --p) {
         PedigreeRecord& pedigree = d.pedigrees.emplace_back();
         pedigree.id = static_cast<int>(d.pedigrees.size());

@@ -51,8 +51,6 @@ struct Dataset {
     std::vector<PedigreeRecord> pedigrees;
 };
 
-// Every person after its parents.
-std::vector<int> parentsFirst(const PedigreeRecord& pedigree);
 // Internal indices of the two trait loci, the table carrier second.
 std::optional<std::pair<int, int>> findTraitLoci(const Dataset& dataset);
 // The varied fraction's values in LOD-score report order: 0.5, then the

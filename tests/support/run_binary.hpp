@@ -47,27 +47,20 @@ private:
     std::filesystem::path path_;
 };
 
-// Runs pedlik with `args` in `dir`, `input` on standard input; `shellPrefix` may set limits ("ulimit -v 500000;").
-inline RunResult runIn(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                       const std::string& input = "", const std::string& shellPrefix = "") {
+// Writes the files into a scratch folder and runs pedlik there with `args`, `input` on standard input; `shellPrefix`
+// may set limits ("ulimit -v 500000;").
+inline RunResult runWithFiles(const std::map<std::string, std::string>& files, const std::vector<std::string>& args,
+                              const std::string& input = "", const std::string& shellPrefix = "") {
+    const ScratchDir dir;
+    for (const auto& [name, text] : files) dir.write(name, text);
+    dir.write(".stdin", input);
     auto quoted = [](const std::string& text) { return "'" + text + "'"; };  // no test passes a quote
-    std::ofstream(dir / ".stdin", std::ios::binary) << input;
-    std::string command = "cd " + quoted(dir.string()) + " && " + shellPrefix + " " + quoted(PEDLIK_BINARY);
+    std::string command = "cd " + quoted(dir.path().string()) + " && " + shellPrefix + " " + quoted(PEDLIK_BINARY);
     for (const std::string& arg : args) command.append(" ").append(quoted(arg));
     command.append(" <.stdin >.stdout 2>.stderr");
     const int raw = std::system(command.c_str());
     if (raw == -1 || !WIFEXITED(raw)) throw std::runtime_error("could not run " + command);
-    RunResult result{readFile(dir / ".stdout"), readFile(dir / ".stderr"), WEXITSTATUS(raw)};
-    for (const char* name : {".stdin", ".stdout", ".stderr"}) std::filesystem::remove(dir / name);
-    return result;
-}
-
-// Writes the files into a scratch folder and runs pedlik there.
-inline RunResult runWithFiles(const std::map<std::string, std::string>& files, const std::vector<std::string>& args,
-                              const std::string& input = "", const std::string& shellPrefix = "") {
-    ScratchDir dir;
-    for (const auto& [name, text] : files) dir.write(name, text);
-    return runIn(dir.path(), args, input, shellPrefix);
+    return {readFile(dir.path() / ".stdout"), readFile(dir.path() / ".stderr"), WEXITSTATUS(raw)};
 }
 
 }  // namespace pedlik::testing
