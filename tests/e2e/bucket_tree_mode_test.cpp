@@ -36,14 +36,6 @@ int estimatedIterations(const std::string& out) {
     return std::regex_search(out, match, estimates) ? std::stoi(match[1]) : -1;
 }
 
-// A locus data file with its program code (the fourth number of its first line) replaced.
-std::string withProgramCode(const std::string& locusFile, int code) {
-    static const std::regex firstLine("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+");
-    std::smatch match;
-    if (!std::regex_search(locusFile, match, firstLine)) throw std::runtime_error("no program code");
-    return match.str(1) + std::to_string(code) + match.suffix().str();
-}
-
 Dataset withModeLine(Dataset data, int varied, double increment, double stop) {
     data.programCode = 5;
     data.variedThetaIndex = varied;
@@ -108,7 +100,9 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
         const std::string locusFile = readFile(examplePath(locus)), pedigreeFile = readFile(examplePath(pedigree));
         const auto run = [&](int code, std::vector<std::string> args) {
             args.insert(args.end(), {"d.dat", "p.dat"});
-            return runWithFiles({{"d.dat", withProgramCode(locusFile, code)}, {"p.dat", pedigreeFile}}, args).out;
+            // The program code is the fourth number of the locus file's first line.
+            const std::string withCode = std::regex_replace(locusFile, std::regex("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+"), "$01" + std::to_string(code));
+            return runWithFiles({{"d.dat", withCode}, {"p.dat", pedigreeFile}}, args).out;
         };
         const std::vector<double> values = iterationLogLikelihoods(run(4, {"--estimates"}));
         const bool emExample = locus == std::string("datafile_em.dat");

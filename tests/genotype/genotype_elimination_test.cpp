@@ -17,18 +17,15 @@ std::string markerLocusFile(bool sexLinked) {
     return std::string("1 0 ") + (sexLinked ? "1" : "0") + " 6\n0 0.0 0.0 0\n1\n3 4\n0.25 0.25 0.25 0.25\n0 0\n\n";
 }
 
-PersonLocus& onLine(int line) { return runParameters.pedigrees.head->persons.at(line - 1).loci[0]; }
-
 // "<line>: <paternal alleles> | <maternal alleles> <selectors>", each selector its fixed value or "-" when not fixed.
 std::string outcome(int line) {
-    const PersonLocus& data = onLine(line);
+    const PersonLocus& data = runParameters.pedigrees.head->persons.at(line - 1).loci[0];
     std::string text = std::to_string(line) + ":";
     for (const CandidateList* list : {&data.paternalCandidates, &data.maternalCandidates}) {
         for (const halfLocusPerson& node : *list) text.append(" ").append(std::to_string(node.allele));
         text.append(list == &data.paternalCandidates ? " |" : " ");
     }
-    for (auto [state, value] : {std::pair{data.paternalSelectorState, data.paternalSelectorValue},
-                                {data.maternalSelectorState, data.maternalSelectorValue}}) {
+    for (auto [state, value] : {std::pair{data.paternalSelectorState, data.paternalSelectorValue}, {data.maternalSelectorState, data.maternalSelectorValue}}) {
         const bool unfixed = state == selectorNotFixed && value == 0;
         text.append(state == selectorFixed ? std::to_string(value) : unfixed ? "-" : "?");
     }
@@ -47,13 +44,12 @@ class GenotypeElimination : public ::testing::TestWithParam<EliminationCase> {};
 // An untyped founder (line 1) and his wife typed 1/1 have a daughter typed 1/3 and a son typed 1/2, whose line of
 // untyped sons, each with a wife typed 4/4, goes on for 5000 generations and ends with a son typed 2/4.
 std::string deepPedigree() {
-    std::string text = "1 1 0 0 3 0 0 1 0  0 0\n1 2 0 0 3 0 0 2 0  1 1\n1 3 1 2 6 4 4 1 0  1 2\n"
-                       "1 4 1 2 0 0 0 2 0  1 3\n";
+    std::string text = "1 1 0 0 3 0 0 1 0  0 0\n1 2 0 0 3 0 0 2 0  1 1\n1 3 1 2 6 4 4 1 0  1 2\n1 4 1 2 0 0 0 2 0  1 3\n";
     for (int son = 3, wife = 5, generation = 2; generation <= 5000; ++generation, son = wife + 1, wife = son + 1) {
         const bool last = generation == 5000;
         char lines[100];
-        std::snprintf(lines, sizeof lines, "1 %d 0 0 %d 0 0 2 0  4 4\n1 %d %d %d %d 0 0 1 0  %s\n", wife, wife + 1,
-                      wife + 1, son, wife, last ? 0 : wife + 3, last ? "2 4" : "0 0");
+        std::snprintf(lines, sizeof lines, "1 %d 0 0 %d 0 0 2 0  4 4\n1 %d %d %d %d 0 0 1 0  %s\n", wife, wife + 1, wife + 1, son, wife,
+                      last ? 0 : wife + 3, last ? "2 4" : "0 0");
         text += lines;
     }
     return text;

@@ -31,12 +31,9 @@ std::vector<double> frequencies(Random& random, int alleles) {
     for (int& weight : weights) weight = random.between(10, 100);
     const int total = std::accumulate(weights.begin(), weights.end(), 0);
     std::vector<double> result;
-    int assigned = 0;
-    for (int a = 0; a + 1 < alleles; ++a) {
-        assigned += weights[a] * 1000 / total;
-        result.push_back(weights[a] * 1000 / total / 1000.0);
-    }
-    result.push_back((1000 - assigned) / 1000.0);
+    int left = 1000;
+    for (int a = 0; a + 1 < alleles; ++a) left -= weights[a] * 1000 / total, result.push_back(weights[a] * 1000 / total / 1000.0);
+    result.push_back(left / 1000.0);
     return result;
 }
 
@@ -360,19 +357,14 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options) {
 Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options) {
     Random random{std::mt19937_64(seed)};
     Dataset d;
-    d.sexLinked = options.sexLinked.value_or(random.chance(0.3));
+    d.sexLinked = random.chance(0.3);
     const int loci = random.between(options.minMarkers, options.maxMarkers) + 1;
     const int affection = random.below(loci);
     std::vector<int> alleles(loci, 2);
     for (int r = 0; r < loci; ++r) {
-        if (r != affection) alleles[r] = random.between(options.minAlleles, options.maxAlleles);
+        if (r != affection) alleles[r] = random.between(2, options.maxAlleles);
     }
-    while (std::accumulate(alleles.begin(), alleles.end(), std::int64_t{1}, std::multiplies<>()) >
-           options.maxHaplotypes) {
-        int& largest = *std::max_element(alleles.begin(), alleles.end());
-        if (largest <= options.minAlleles) break;
-        --largest;
-    }
+    while (std::accumulate(alleles.begin(), alleles.end(), 1, std::multiplies<>()) > 300) --*std::max_element(alleles.begin(), alleles.end());
     const int classes = random.between(1, 3);
     for (int r = 0; r < loci; ++r) {
         d.loci.push_back(r == affection ? locus(random, LocusKind::AffectionStatus, 2, classes, d.sexLinked)

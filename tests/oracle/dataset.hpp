@@ -64,8 +64,7 @@ Dataset withRigidModel(Dataset dataset);
 Dataset onlyLocus(const Dataset& dataset, int locus);
 
 // A dataset written by hand: identity order, program code 6.
-Dataset handDataset(std::vector<LocusModel> loci, std::vector<double> thetas,
-                    std::vector<std::vector<PersonRecord>> pedigrees, bool sexLinked = false);
+Dataset handDataset(std::vector<LocusModel> loci, std::vector<double> thetas, std::vector<std::vector<PersonRecord>> pedigrees, bool sexLinked = false);
 
 struct TinyOptions {
     bool geneDropped = true;  // false: phenotypes drawn at random, often inconsistent
@@ -78,12 +77,11 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options = {});
 
 struct GeneDropOptions {
     int minPersons = 3, maxPersons = 60, minPedigrees = 1, maxPedigrees = 4;
-    int minMarkers = 1, maxMarkers = 5, minAlleles = 2, maxAlleles = 8;
-    std::int64_t maxHaplotypes = 300;
-    std::optional<bool> sexLinked = std::nullopt;
+    int minMarkers = 1, maxMarkers = 5, maxAlleles = 8;
 };
 // Loop-free families of 2 to 4 generations, one affection locus and markers
-// in identity order, someone observed at every locus: data FASTLINK takes.
+// of 2 to maxAlleles alleles (300 haplotypes at most) in identity order,
+// someone observed at every locus: data FASTLINK takes.
 Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options = {});
 
 // The locus file serves FASTLINK too where the order line is its own inverse

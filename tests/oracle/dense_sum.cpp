@@ -25,17 +25,13 @@ double sumOfProduct(const std::vector<int>& counts, std::vector<DenseFactor> fac
             }
             return vars;
         };
-        const auto size = [&](int x) {
-            double s = 1;
-            for (int v : scope(x)) s *= counts[v];
-            return s;
-        };
         int x = -1;
         double best = 0.0;
         for (int v = 0; v < n; ++v) {
             if (summed[v]) continue;
-            const double s = size(v);
-            if (x < 0 || s < best) x = v, best = s;
+            double size = 1.0;
+            for (int w : scope(v)) size *= counts[w];
+            if (x < 0 || size < best) x = v, best = size;
         }
         summed[x] = true;
         DenseFactor result{scope(x), {}};

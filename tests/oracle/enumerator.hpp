@@ -26,23 +26,13 @@ struct Condition {
     int value = 0;
 };
 
-double likelihood(const Dataset& dataset, int pedigree,
-                  FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
+double likelihood(const Dataset& dataset, int pedigree, FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
 // Sum of the pedigrees' ln likelihoods; -DBL_MAX when one is 0.
 double logLikelihood(const Dataset& dataset);
 // logLikelihood at every value of lodScoreThetas.
 std::vector<double> reportLogLikelihoods(const Dataset& dataset);
 // Probability that all conditions hold given the data; NaN when the
 // likelihood is 0.
-double jointPosterior(const Dataset& dataset, int pedigree, const std::vector<Condition>& conditions,
-                      FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
-inline double posteriorAllele(const Dataset& d, int pedigree, int person, int locus, bool paternal, int allele,
-                              FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus) {
-    return jointPosterior(d, pedigree, {{Condition::Kind::Allele, person, locus, paternal, allele}}, phase);
-}
-inline double posteriorSelector(const Dataset& d, int pedigree, int person, int locus, bool paternal, int value,
-                                FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus) {
-    return jointPosterior(d, pedigree, {{Condition::Kind::Selector, person, locus, paternal, value}}, phase);
-}
+double jointPosterior(const Dataset& dataset, int pedigree, const std::vector<Condition>& conditions, FounderPhase phase = FounderPhase::LowerAlleleFromFatherAtFirstLocus);
 
 }  // namespace pedlik::oracle

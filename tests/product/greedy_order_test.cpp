@@ -14,24 +14,6 @@
 namespace pedlik::testing {
 namespace {
 
-// Variables of parentless nodes (a deque keeps their addresses) and functions over them, in one product.
-struct ProductBench {
-    std::deque<Node> nodes;
-    std::unique_ptr<Product> product;
-
-    Variable& var(int valueCount) {
-        nodes.emplace_back().valueCount = valueCount;
-        return variableForNode(nodes.back(), *product);
-    }
-    Function& table(const std::vector<int>& nodeNumbers) {
-        std::vector<Variable*> vars;
-        for (int k : nodeNumbers) vars.push_back(nodes[k].variable);
-        std::size_t size = 1;
-        for (const Variable* v : vars) size *= static_cast<std::size_t>(v->valueCount);
-        return addFunction(*product, newTable(size, "table"), 0.0, 1, std::move(vars), freshRescaleCountdown);
-    }
-};
-
 struct GreedyCase {
     const char* name;
     std::vector<int> valueCounts;
@@ -45,17 +27,26 @@ class Greedy : public ::testing::TestWithParam<GreedyCase> {};
 TEST_P(Greedy, HandWorkedOrder) {
     const GreedyCase& c = GetParam();
     const int capacity = static_cast<int>(std::max(c.valueCounts.size(), c.functions.size())) + 2;
-    ProductBench bench{{}, createProduct(capacity, capacity)};
-    for (int count : c.valueCounts) bench.var(count);
-    for (const std::vector<int>& listed : c.functions) bench.table(listed);
-    buildFunctionIndex(*bench.product);
+    const std::unique_ptr<Product> product = createProduct(capacity, capacity);
+    std::deque<Node> nodes;  // parentless, their addresses kept
+    for (int count : c.valueCounts) {
+        nodes.emplace_back().valueCount = count;
+        variableForNode(nodes.back(), *product);
+    }
+    for (const std::vector<int>& listed : c.functions) {
+        std::vector<Variable*> vars;
+        std::size_t size = 1;
+        for (int k : listed) vars.push_back(nodes[k].variable), size *= static_cast<std::size_t>(nodes[k].valueCount);
+        addFunction(*product, newTable(size, "table"), 0.0, 1, std::move(vars), freshRescaleCountdown);
+    }
+    buildFunctionIndex(*product);
     EliminationOrder order;
-    const std::unique_ptr<TempProd> tempProd = buildTempProd(*bench.product);
+    const std::unique_ptr<TempProd> tempProd = buildTempProd(*product);
     greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold});
     std::string text;
     for (const OrderEntry& entry : order.entries) {
-        const auto at = std::find_if(bench.nodes.begin(), bench.nodes.end(), [&](Node& n) { return &n == entry.node; });
-        text.append(entry.conditioned ? " !" : " ").append(std::to_string(at - bench.nodes.begin()));
+        const auto at = std::find_if(nodes.begin(), nodes.end(), [&](Node& n) { return &n == entry.node; });
+        text.append(entry.conditioned ? " !" : " ").append(std::to_string(at - nodes.begin()));
     }
     EXPECT_EQ(text.substr(1), c.order);
 }

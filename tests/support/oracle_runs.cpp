@@ -11,9 +11,7 @@
 #include "network/assembly.hpp"
 #include "network/network_nodes.hpp"
 #include "oracle/dense_sum.hpp"
-#include "product/likelihood.hpp"
 #include "product/product_pool.hpp"
-#include "product/trimming.hpp"
 
 namespace pedlik::testing {
 
@@ -32,36 +30,28 @@ bool isZero(double logLikelihood) { return !(logLikelihood > impossibleLogLikeli
     return ::testing::AssertionSuccess();
 }
 
-StoppedRun prepareNetwork() {
-    return runUntilStopped([] {
-        if (runParameters.isSexLinked == 1) {
-            eliminateGenotypesSexLinked(runParameters.pedigrees);
-            createNetworkNodesSexLinked(runParameters.pedigrees);
-        } else {
-            eliminateGenotypes(runParameters.pedigrees);
-            createNetworkNodes(runParameters.pedigrees);
-        }
-    });
+bool loadDataset(const oracle::Dataset& data) {
+    loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
+    const bool sexLinked = runParameters.isSexLinked == 1;
+    return !runUntilStopped([&] {
+        (sexLinked ? eliminateGenotypesSexLinked : eliminateGenotypes)(runParameters.pedigrees);
+        (sexLinked ? createNetworkNodesSexLinked : createNetworkNodes)(runParameters.pedigrees);
+    }).stopped;
 }
 
-AssembledProduct assemblePedigree(Pedigree& pedigree) {
-    AssembledProduct assembled{createProduct(pedigree.nodeCount + 1, pedigree.nodeCount + 1)};
-    assembled.logConstant = quietly([&] { return buildPedigreeTables(*assembled.product, pedigree, runParameters.isSexLinked); });
-    return assembled;
-}
-
-double logProductTotal(const Product& product) {
+double logAssembledTotal(Pedigree& pedigree) {
+    const std::unique_ptr<Product> product = createProduct(pedigree.nodeCount + 1, pedigree.nodeCount + 1);
+    double logTotal = quietly([&] { return buildPedigreeTables(*product, pedigree, runParameters.isSexLinked); });
     std::vector<int> counts;
-    for (const Variable& variable : product.variables) counts.push_back(variable.inUse ? variable.valueCount : 1);
-    double logScale = 0.0;
+    for (const Variable& variable : product->variables) counts.push_back(variable.inUse ? variable.valueCount : 1);
     std::vector<oracle::DenseFactor> factors;
-    for (const Function& function : product.functions) {
+    for (const Function& function : product->functions) {
         if (!function.inUse) continue;
-        logScale += function.logScale;
+        logTotal += function.logScale;
         auto& factor = factors.emplace_back(oracle::DenseFactor{{}, {function.probablist.begin(), function.probablist.end()}});
-        for (const Variable* v : function.vars) factor.vars.push_back(static_cast<int>(v - product.variables.data()));
+        for (const Variable* v : function.vars) factor.vars.push_back(static_cast<int>(v - product->variables.data()));
     }
-    return std::log(oracle::sumOfProduct(counts, std::move(factors))) + logScale;
+    return logTotal + std::log(oracle::sumOfProduct(counts, std::move(factors)));
 }
 
 std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings) {
@@ -103,6 +93,7 @@ LodReport parseLodReport(const std::string& out) {
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,
                                          const std::vector<double>& expected, double tolerance) {
     if (!report.fault.empty()) return ::testing::AssertionFailure() << report.fault;
+    if (expected.size() != thetas.size()) return ::testing::AssertionFailure() << expected.size() << " values for " << thetas.size() << " fractions";
     const bool zeroAtHalf = isZero(expected.at(0));
     if (zeroAtHalf && report.stoppedAtFirstPass) return ::testing::AssertionSuccess();
     if (report.blocks.size() != (zeroAtHalf ? 1 : thetas.size())) {

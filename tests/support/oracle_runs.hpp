@@ -21,38 +21,25 @@ namespace pedlik::testing {
 template <typename Step>
 auto quietly(Step step) {
     ::testing::internal::CaptureStdout();
-    struct Drop {
-        ~Drop() { std::fflush(stdout), ::testing::internal::GetCapturedStdout(); }
-    } drop;
+    struct Drop { ~Drop() { std::fflush(stdout), ::testing::internal::GetCapturedStdout(); } } drop;
     return step();
 }
 
 inline RunResult runOnDataset(const oracle::Dataset& data, std::vector<std::string> args = {}) {
     args.insert(args.end(), {"d.dat", "p.dat"});
-    return runWithFiles({{"d.dat", oracle::toPedlikLocusFile(data)}, {"p.dat", oracle::toPedlikPedigreeFile(data)}},
-                        args);
+    return runWithFiles({{"d.dat", oracle::toPedlikLocusFile(data)}, {"p.dat", oracle::toPedlikPedigreeFile(data)}}, args);
 }
 
 // Status 0, nothing on standard error, the two timing lines last.
 ::testing::AssertionResult endedNormally(const RunResult& run);
 
-// Genotype elimination and the network nodes for the problem read last, as a
-// run makes them; a stop (inconsistent genotypes) comes back.
-StoppedRun prepareNetwork();
-inline bool loadDataset(const oracle::Dataset& data) {
-    loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
-    return !prepareNetwork().stopped;
-}
+// Reads the dataset's files, then eliminates genotypes and makes the
+// network nodes as a run does; false when elimination stops the run.
+bool loadDataset(const oracle::Dataset& data);
 
-// A pedigree's product as the network assembly fills it.
-struct AssembledProduct {
-    std::unique_ptr<Product> product;
-    double logConstant = 0.0;
-};
-AssembledProduct assemblePedigree(Pedigree& pedigree);
-// ln of the sum over the live variables of the product of the live
-// functions' true values, summed by the oracle's dense tables.
-double logProductTotal(const Product& product);
+// ln of the pedigree's product as the network assembly fills it, summed
+// over its live variables by the oracle's dense tables.
+double logAssembledTotal(Pedigree& pedigree);
 
 // The LOD-score mode's report, in-process.
 std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {});
@@ -71,7 +58,7 @@ struct LodReport {
 LodReport parseLodReport(const std::string& out);
 // Blocks for `thetas` with these ln likelihoods, each printed line within
 // `tolerance`; a 0 at 0.5 may end the report before or with its block.
-::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,
-                                         const std::vector<double>& logLikelihoods, double tolerance = 1e-6);
+::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas, const std::vector<double>& logLikelihoods,
+                                         double tolerance = 1e-6);
 
 }  // namespace pedlik::testing

@@ -49,8 +49,8 @@ private:
 
 // Writes the files into a scratch folder and runs pedlik there with `args`, `input` on standard input; `shellPrefix`
 // may set limits ("ulimit -v 500000;").
-inline RunResult runWithFiles(const std::map<std::string, std::string>& files, const std::vector<std::string>& args,
-                              const std::string& input = "", const std::string& shellPrefix = "") {
+inline RunResult runWithFiles(const std::map<std::string, std::string>& files, const std::vector<std::string>& args, const std::string& input = "",
+                              const std::string& shellPrefix = "") {
     const ScratchDir dir;
     for (const auto& [name, text] : files) dir.write(name, text);
     dir.write(".stdin", input);
