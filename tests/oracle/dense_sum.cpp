@@ -35,16 +35,17 @@ double sumOfProduct(const std::vector<int>& counts, std::vector<DenseFactor> fac
         }
         summed[x] = true;
         DenseFactor result{scope(x), {}};
-        const auto touching = std::ranges::partition(factors, [x](const DenseFactor& f) { return std::ranges::count(f.vars, x) == 0; });
+        const auto touching =
+            std::partition(factors.begin(), factors.end(), [x](const DenseFactor& f) { return std::count(f.vars.begin(), f.vars.end(), x) == 0; });
         std::vector<int> digit(n, 0);
         for (size_t position = 1; position > 0;) {
             double& sum = result.entries.emplace_back(0.0);
             for (digit[x] = 0; digit[x] < counts[x]; ++digit[x]) {
                 double term = 1.0;
-                for (const DenseFactor& f : touching) {
+                for (auto f = touching; f != factors.end(); ++f) {
                     size_t index = 0;
-                    for (int v : f.vars) index = index * counts[v] + digit[v];
-                    term *= f.entries[index];
+                    for (int v : f->vars) index = index * counts[v] + digit[v];
+                    term *= f->entries[index];
                 }
                 sum += term;
             }
@@ -52,7 +53,7 @@ double sumOfProduct(const std::vector<int>& counts, std::vector<DenseFactor> fac
                 digit[result.vars[--position]] = 0;
             }
         }
-        factors.erase(touching.begin(), touching.end());
+        factors.erase(touching, factors.end());
         factors.push_back(std::move(result));
     }
     double total = 1.0;

@@ -27,8 +27,8 @@ class Greedy : public ::testing::TestWithParam<GreedyCase> {};
 TEST_P(Greedy, HandWorkedOrder) {
     const GreedyCase& c = GetParam();
     const int capacity = static_cast<int>(std::max(c.valueCounts.size(), c.functions.size())) + 2;
+    std::deque<Node> nodes;  // parentless, their addresses kept, outliving the product
     const std::unique_ptr<Product> product = createProduct(capacity, capacity);
-    std::deque<Node> nodes;  // parentless, their addresses kept
     for (int count : c.valueCounts) {
         nodes.emplace_back().valueCount = count;
         variableForNode(nodes.back(), *product);
