@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <regex>
 
 #include "driver/lod_score_mode.hpp"
 #include "genotype/genotype_elimination.hpp"
@@ -20,15 +19,6 @@ namespace {
 bool isZero(double logLikelihood) { return !(logLikelihood > impossibleLogLikelihood); }
 
 }  // namespace
-
-::testing::AssertionResult endedNormally(const RunResult& run) {
-    static const std::regex timings(
-        "\nThe time needed for value-elimination is [0-9]+\\.[0-9]{6} sec\\.\n"
-        "The time needed for calculating the likelihood of the pedigree is [0-9]+\\.[0-9]{6} sec\\.\n$");
-    if (run.status != 0 || !run.err.empty()) return ::testing::AssertionFailure() << run.status << ": " << run.err;
-    if (!std::regex_search(run.out, timings)) return ::testing::AssertionFailure() << "no timing lines at the end";
-    return ::testing::AssertionSuccess();
-}
 
 bool loadDataset(const oracle::Dataset& data) {
     loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
@@ -59,35 +49,6 @@ std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settin
     runLodScoreMode(runParameters.pedigrees, limits, settings);
     std::fflush(stdout);
     return ::testing::internal::GetCapturedStdout();
-}
-
-bool showsConditioning(const std::string& out) {
-    static const std::regex partial("Solved (?!100\\.000000 )");
-    return std::regex_search(out, partial);
-}
-
-LodReport parseLodReport(const std::string& out) {
-    static const std::regex block(
-        "\nVARIED THETA  = (\\S+)\n---------------------------\n(\nThe likelihood is 0\\.0\n|"
-        "LN\\(LIKE\\)    = (\\S+)\nLOG\\(LIKE\\)   = (\\S+)\n-2 LN\\(LIKE\\) = (\\S+)\n"
-        "likelihood  = (\\S+)\nLOD_SCORE   = (\\S+)\n)");
-    LodReport report;
-    for (auto it = std::sregex_iterator(out.begin(), out.end(), block); it != std::sregex_iterator(); ++it) {
-        ReportedBlock& b = report.blocks.emplace_back(ReportedBlock{(*it)[1], {}});
-        for (int k = 3; k <= 7 && (*it)[k].matched; ++k) b.values.push_back(std::stod((*it)[k]));
-    }
-    const auto count = [&out](const std::string& text) {
-        size_t n = 0;
-        for (size_t at = out.find(text); at != std::string::npos; at = out.find(text, at + 1)) ++n;
-        return n;
-    };
-    report.stoppedAtFirstPass = report.blocks.empty() && out.find("\n\nThe likelihood is 0.0\n") != std::string::npos;
-    const size_t zeroBlocks = std::count_if(report.blocks.begin(), report.blocks.end(), [](auto& b) { return b.values.empty(); });
-    if (count("VARIED THETA") != report.blocks.size() ||
-        count("The likelihood is 0.0") != zeroBlocks + (report.stoppedAtFirstPass ? 1u : 0u)) {
-        report.fault = "a malformed block or a zero line outside a block";
-    }
-    return report;
 }
 
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas,

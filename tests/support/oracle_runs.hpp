@@ -12,6 +12,7 @@
 #include "product/elimination_settings.hpp"
 #include "product/product.hpp"
 #include "support/problem_loading.hpp"
+#include "support/report_reading.hpp"
 #include "support/run_binary.hpp"
 
 // pedlik run on oracle datasets, as a binary and in-process.
@@ -30,9 +31,6 @@ inline RunResult runOnDataset(const oracle::Dataset& data, std::vector<std::stri
     return runWithFiles({{"d.dat", oracle::toPedlikLocusFile(data)}, {"p.dat", oracle::toPedlikPedigreeFile(data)}}, args);
 }
 
-// Status 0, nothing on standard error, the two timing lines last.
-::testing::AssertionResult endedNormally(const RunResult& run);
-
 // Reads the dataset's files, then eliminates genotypes and makes the
 // network nodes as a run does; false when elimination stops the run.
 bool loadDataset(const oracle::Dataset& data);
@@ -43,19 +41,6 @@ double logAssembledTotal(Pedigree& pedigree);
 
 // The LOD-score mode's report, in-process.
 std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {});
-// Only the copies of a conditioned product print a share below 100 percent.
-bool showsConditioning(const std::string& out);
-
-struct ReportedBlock {
-    std::string theta;
-    std::vector<double> values;  // LN(LIKE) to LOD_SCORE; none for "The likelihood is 0.0"
-};
-struct LodReport {
-    bool stoppedAtFirstPass = false;  // the zero line before any block
-    std::vector<ReportedBlock> blocks;
-    std::string fault;  // a malformed report
-};
-LodReport parseLodReport(const std::string& out);
 // Blocks for `thetas` with these ln likelihoods, each printed line within
 // `tolerance`; a 0 at 0.5 may end the report before or with its block.
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas, const std::vector<double>& logLikelihoods,

@@ -1,0 +1,78 @@
+#include "support/report_reading.hpp"
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+namespace pedlik::testing {
+
+std::string maskTimings(const std::string& out) {
+    static const std::regex timing("(The time needed for [^\n]* is )[0-9]+\\.[0-9]+( sec\\.)");
+    return std::regex_replace(out, timing, "$1<time>$2");
+}
+
+::testing::AssertionResult endedNormally(const RunResult& run) {
+    static const std::regex timings(
+        "\nThe time needed for value-elimination is [0-9]+\\.[0-9]{6} sec\\.\n"
+        "The time needed for calculating the likelihood of the pedigree is [0-9]+\\.[0-9]{6} sec\\.\n$");
+    if (run.status != 0 || !run.err.empty()) return ::testing::AssertionFailure() << run.status << ": " << run.err;
+    if (!std::regex_search(run.out, timings)) return ::testing::AssertionFailure() << "no timing lines at the end";
+    return ::testing::AssertionSuccess();
+}
+
+bool showsConditioning(const std::string& out) {
+    static const std::regex partial("Solved (?!100\\.000000 )");
+    return std::regex_search(out, partial);
+}
+
+LodReport parseLodReport(const std::string& out) {
+    static const std::regex block(
+        "\nVARIED THETA  = (\\S+)\n---------------------------\n(\nThe likelihood is 0\\.0\n|"
+        "LN\\(LIKE\\)    = (\\S+)\nLOG\\(LIKE\\)   = (\\S+)\n-2 LN\\(LIKE\\) = (\\S+)\n"
+        "likelihood  = (\\S+)\nLOD_SCORE   = (\\S+)\n)");
+    LodReport report;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), block); it != std::sregex_iterator(); ++it) {
+        ReportedBlock& b = report.blocks.emplace_back(ReportedBlock{(*it)[1], {}});
+        for (int k = 3; k <= 7 && (*it)[k].matched; ++k) b.values.push_back(std::stod((*it)[k]));
+    }
+    const auto count = [&out](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = out.find(text); at != std::string::npos; at = out.find(text, at + 1)) ++n;
+        return n;
+    };
+    report.stoppedAtFirstPass = report.blocks.empty() && out.find("\n\nThe likelihood is 0.0\n") != std::string::npos;
+    const size_t zeroBlocks = std::count_if(report.blocks.begin(), report.blocks.end(), [](auto& b) { return b.values.empty(); });
+    if (count("VARIED THETA") != report.blocks.size() ||
+        count("The likelihood is 0.0") != zeroBlocks + (report.stoppedAtFirstPass ? 1u : 0u)) {
+        report.fault = "a malformed block or a zero line outside a block";
+    }
+    return report;
+}
+
+std::vector<EmIteration> emIterations(const std::string& out) {
+    static const std::regex iteration("EM ITERATION ([0-9]+): LN\\(LIKE\\) = (-?[0-9.]+)  THETAS =((?: [0-9.]+)+)\n");
+    std::vector<EmIteration> iterations;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), iteration); it != std::sregex_iterator(); ++it) {
+        if (std::stoi((*it)[1]) != static_cast<int>(iterations.size()) + 1) throw std::runtime_error("iterations out of order");
+        EmIteration& added = iterations.emplace_back(EmIteration{std::stod((*it)[2]), {}});
+        std::istringstream thetas((*it)[3].str());
+        for (double theta; thetas >> theta;) added.thetas.push_back(theta);
+    }
+    return iterations;
+}
+
+int estimatedIterations(const std::string& out) {
+    static const std::regex estimates("\nEM ESTIMATES AFTER ([0-9]+) ITERATIONS: THETAS =( [0-9.]+)+\n");
+    std::smatch match;
+    return std::regex_search(out, match, estimates) ? std::stoi(match[1]) : -1;
+}
+
+// Each "EM" line follows a blank line of its own.
+std::string withoutEmLines(const std::string& out) { return std::regex_replace(out, std::regex("\nEM (ITERATION|ESTIMATES)[^\n]*\n"), ""); }
+
+std::string withProgramCode(const std::string& locusFile, int code) {
+    return std::regex_replace(locusFile, std::regex("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+"), "$01" + std::to_string(code));
+}
+
+}  // namespace pedlik::testing
