@@ -68,26 +68,20 @@ double eliminationLogLikelihood() {
     return runParameters.logLikelihood;
 }
 
-struct NamedDataset {
-    std::string name;
-    oracle::Dataset data;
-};
-
-// Tiny datasets, consistent or not, and gene-dropped families up to 60.
-const std::vector<NamedDataset>& datasets() {
-    static const std::vector<NamedDataset> all = [] {
-        std::vector<NamedDataset> list;
+// Tiny datasets, consistent or not, and gene-dropped families up to 60, by name.
+const std::vector<std::pair<std::string, oracle::Dataset>>& datasets() {
+    static const auto all = [] {
+        std::vector<std::pair<std::string, oracle::Dataset>> list;
         for (const auto [persons, minLoci, maxLoci] : std::initializer_list<std::array<int, 3>>{{4, 1, 2}, {3, 3, 3}, {6, 1, 3}}) {
             for (std::uint64_t seed = 1; seed <= 100; ++seed) {
                 const oracle::TinyOptions options{.geneDropped = seed % 3 != 0, .minLoci = minLoci, .maxLoci = maxLoci, .maxPersons = persons};
-                list.push_back({"tiny " + std::to_string(seed) + " persons " + std::to_string(persons) + " loci " + std::to_string(maxLoci),
-                                oracle::randomTinyDataset(seed, options)});
+                list.emplace_back("tiny " + std::to_string(seed) + " persons " + std::to_string(persons), oracle::randomTinyDataset(seed, options));
             }
         }
         for (std::uint64_t seed = 1; seed <= 43; ++seed) {
             const oracle::GeneDropOptions options{.maxPersons = 6, .maxPedigrees = 2, .maxMarkers = 2, .maxAlleles = 4};
             const oracle::GeneDropOptions large{.minPersons = 30, .maxPedigrees = 2, .maxMarkers = 3, .maxAlleles = 5};
-            list.push_back({"dropped " + std::to_string(seed), oracle::geneDroppedDataset(seed, seed <= 40 ? options : large)});
+            list.emplace_back("dropped " + std::to_string(seed), oracle::geneDroppedDataset(seed, seed <= 40 ? options : large));
         }
         return list;
     }();
@@ -112,16 +106,16 @@ class TwoEngines : public ::testing::TestWithParam<TreeVariant> {};
 TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
     const TreeVariant& variant = GetParam();
     int possible = 0, sexLinked = 0, index = 0;
-    for (const NamedDataset& dataset : datasets()) {
-        if (index++ % variant.every != 0 || !loadDataset(dataset.data)) continue;
+    for (const auto& [name, data] : datasets()) {
+        if (index++ % variant.every != 0 || !loadDataset(data)) continue;
         const double elimination = eliminationLogLikelihood();
         const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit);
         if (stage == nullptr) {
-            EXPECT_FALSE(elimination > impossibleLogLikelihood) << dataset.name;
+            EXPECT_FALSE(elimination > impossibleLogLikelihood) << name;
             continue;
         }
         const double bucketTree = runTrees(*stage, variant.settings);
-        EXPECT_TRUE(same(bucketTree, elimination)) << dataset.name << ": " << bucketTree << " vs " << elimination;
+        EXPECT_TRUE(same(bucketTree, elimination)) << name << ": " << bucketTree << " vs " << elimination;
         possible += elimination > impossibleLogLikelihood ? 1 : 0;
         sexLinked += runParameters.isSexLinked;
     }

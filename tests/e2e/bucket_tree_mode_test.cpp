@@ -16,21 +16,6 @@ using oracle::handDataset;
 
 constexpr bool male = true, female = false;
 
-// The ln L of every "EM ITERATION" line, in order.
-std::vector<double> iterationLogLikelihoods(const std::string& out) {
-    std::vector<double> values;
-    for (const EmIteration& iteration : emIterations(out)) values.push_back(iteration.logLikelihood);
-    return values;
-}
-
-Dataset withModeLine(Dataset data, int varied, double increment, double stop) {
-    data.programCode = 5;
-    data.variedThetaIndex = varied;
-    data.thetaIncrement = increment;
-    data.thetaStop = stop;
-    return data;
-}
-
 // No iteration line's LN(LIKE) falls; the first three are the enumerator's
 // at the THETAS they print, the first with the varied fraction at 0.5; each
 // iteration reports every pedigree's assembly and trimming. The report comes
@@ -39,22 +24,23 @@ std::string checkBucketTreeRun(oracle::Dataset data, const std::string& where) {
     data.programCode = 4;
     const RunResult run = runOnDataset(data, {"--estimates"});
     EXPECT_TRUE(endedNormally(run)) << where << run.err;
-    const std::vector<double> values = iterationLogLikelihoods(run.out);
-    EXPECT_FALSE(values.empty()) << where;
-    EXPECT_EQ(estimatedIterations(run.out), static_cast<int>(values.size())) << where;
+    const std::vector<EmIteration> iterations = emIterations(run.out);
+    EXPECT_FALSE(iterations.empty()) << where;
+    EXPECT_EQ(estimatedIterations(run.out), static_cast<int>(iterations.size())) << where;
     for (const char* report : {"\nNumber of nodes ", "\nTrimmed "}) {
         size_t count = 0;
         for (size_t at = run.out.find(report); at != std::string::npos; at = run.out.find(report, at + 1)) ++count;
-        EXPECT_EQ(count, values.size() * data.pedigrees.size()) << where << report;
+        EXPECT_EQ(count, iterations.size() * data.pedigrees.size()) << where << report;
     }
-    for (size_t k = 1; k < values.size(); ++k) EXPECT_GE(values[k], values[k - 1] - 1e-6) << where << " iteration " << k + 1;
-    const std::vector<EmIteration> iterations = emIterations(run.out);
+    for (size_t k = 1; k < iterations.size(); ++k) {
+        EXPECT_GE(iterations[k].logLikelihood, iterations[k - 1].logLikelihood - 1e-6) << where << " iteration " << k + 1;
+    }
     for (size_t k = 0; k < iterations.size() && k < 3; ++k) {
         EXPECT_EQ(iterations[k].thetas.size(), data.thetas.size()) << where;
         std::copy_n(iterations[k].thetas.begin(), std::min(data.thetas.size(), iterations[k].thetas.size()), data.thetas.begin());
         EXPECT_TRUE(k > 0 || data.thetas[data.variedThetaIndex - 1] == 0.5) << where << " starts at " << iterations[k].thetas[0];
         const double expected = oracle::logLikelihood(data);
-        EXPECT_NEAR(values.at(k), expected, 1e-5 * std::max(1.0, std::fabs(expected))) << where << " iteration " << k + 1;
+        EXPECT_NEAR(iterations[k].logLikelihood, expected, 1e-5 * std::max(1.0, std::fabs(expected))) << where << " iteration " << k + 1;
     }
     return run.out;
 }
@@ -63,13 +49,12 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
     // Markers that never recombine here: EM drives the fraction to exactly 0,
     // where the relative change is 0 / 0 and the iteration ends.
     const std::string zero = checkBucketTreeRun(
-        withModeLine(handDataset({marker({0.3, 0.3, 0.4}), marker({0.3, 0.3, 0.4})}, {0.2},
-                                 {{founder(male, {{1, 1}, {1, 1}}), founder(female, {{2, 2}, {2, 2}}), child(0, 1, male, {{1, 2}, {1, 2}}),
-                                   founder(female, {{3, 3}, {3, 3}}), child(2, 3, male, {{1, 3}, {1, 3}}), child(2, 3, female, {{2, 3}, {2, 3}}),
-                                   child(2, 3, male, {{1, 3}, {1, 3}}), child(2, 3, female, {{2, 3}, {2, 3}})}}),
-                     1, 0.1, 0.5),
+        handDataset({marker({0.3, 0.3, 0.4}), marker({0.3, 0.3, 0.4})}, {0.2},
+                    {{founder(male, {{1, 1}, {1, 1}}), founder(female, {{2, 2}, {2, 2}}), child(0, 1, male, {{1, 2}, {1, 2}}),
+                      founder(female, {{3, 3}, {3, 3}}), child(2, 3, male, {{1, 3}, {1, 3}}), child(2, 3, female, {{2, 3}, {2, 3}}),
+                      child(2, 3, male, {{1, 3}, {1, 3}}), child(2, 3, female, {{2, 3}, {2, 3}})}}),
         "fraction driven to 0");
-    EXPECT_GT(iterationLogLikelihoods(zero).size(), 100u);
+    EXPECT_GT(emIterations(zero).size(), 100u);
     EXPECT_NE(zero.find("ITERATIONS: THETAS = 0.000000\n"), std::string::npos);
     // Under the sanitizers every run of the binary is slow: a quarter of the
     // seeds, two of them gene-dropped, still looks for memory faults.
@@ -88,7 +73,8 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
             args.insert(args.end(), {"d.dat", "p.dat"});
             return runWithFiles({{"d.dat", withProgramCode(locusFile, code)}, {"p.dat", pedigreeFile}}, args).out;
         };
-        const std::vector<double> values = iterationLogLikelihoods(run(4, {"--estimates"}));
+        std::vector<double> values;
+        for (const EmIteration& iteration : emIterations(run(4, {"--estimates"}))) values.push_back(iteration.logLikelihood);
         const bool emExample = locus == std::string("datafile_em.dat");
         ASSERT_GE(values.size(), emExample ? 5u : 1u) << locus;
         EXPECT_NEAR(values[0], parseLodReport(run(5, {})).blocks.at(0).values.at(0), 1.5e-6) << locus;

@@ -397,17 +397,10 @@ std::string toPedlikLocusFile(const Dataset& d) {
         text += reals(locus.frequencies, 0, locus.frequencies.size()) + " << FREQUENCIES\n";
         if (locus.femalePenetrances.empty()) continue;
         text += std::to_string(locus.liabilityClassCount()) + " << CLASSES\n";
-        std::vector<std::string> lines;  // only the last may carry a comment
         for (int c = 0; c < locus.liabilityClassCount(); ++c) {
-            for (size_t row = 0; row < locus.femalePenetrances[c].size(); row += 3) {
-                lines.push_back(reals(locus.femalePenetrances[c], row, row + 3));
-            }
-            for (size_t row = 0; d.sexLinked && row < locus.malePenetrances[c].size(); row += 2) {
-                lines.push_back(reals(locus.malePenetrances[c], row, row + 2));
-            }
+            for (size_t row = 0; row < locus.femalePenetrances[c].size(); row += 3) text += reals(locus.femalePenetrances[c], row, row + 3) + "\n";
+            for (size_t row = 0; d.sexLinked && row < locus.malePenetrances[c].size(); row += 2) text += reals(locus.malePenetrances[c], row, row + 2) + "\n";
         }
-        lines.back() += " << PENETRANCES";
-        for (const std::string& line : lines) text += line + "\n";
     }
     text += "0 0 << SEX DIFFERENCE, INTERFERENCE\n" + reals(d.thetas, 0, d.thetas.size()) + " << FRACTIONS\n";
     if (d.programCode == 4 || d.programCode == 5) {

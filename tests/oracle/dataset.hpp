@@ -94,19 +94,12 @@ std::string toLinkagePedigreeFile(const Dataset& dataset);
 // Short spellings for datasets written by hand.
 namespace hand {
 inline LocusModel marker(std::vector<double> f) { return {LocusKind::NumberedAlleles, std::move(f), {}, {}}; }
-inline LocusModel affection(std::vector<double> f, std::vector<std::vector<double>> female,
-                            std::vector<std::vector<double>> male = {}) {
-    return {LocusKind::AffectionStatus, std::move(f), std::move(female), std::move(male)};
-}
-inline LocusModel trait(std::vector<double> f, std::vector<std::vector<double>> female = {},
-                        std::vector<std::vector<double>> male = {}) {
-    return {LocusKind::TwoLocusTrait, std::move(f), std::move(female), std::move(male)};
-}
+using Table = std::vector<std::vector<double>>;
+inline LocusModel affection(std::vector<double> f, Table female, Table male = {}) { return {LocusKind::AffectionStatus, std::move(f), std::move(female), std::move(male)}; }
+inline LocusModel trait(std::vector<double> f, Table female = {}, Table male = {}) { return {LocusKind::TwoLocusTrait, std::move(f), std::move(female), std::move(male)}; }
 inline Phenotype status(int affection, int liabilityClass = 1) { return {0, 0, affection, liabilityClass}; }
 inline PersonRecord founder(bool isMale, std::vector<Phenotype> phenotypes) { return {-1, -1, isMale, phenotypes}; }
-inline PersonRecord child(int father, int mother, bool isMale, std::vector<Phenotype> phenotypes) {
-    return {father, mother, isMale, phenotypes};
-}
+inline PersonRecord child(int father, int mother, bool isMale, std::vector<Phenotype> phenotypes) { return {father, mother, isMale, phenotypes}; }
 }  // namespace hand
 
 }  // namespace pedlik::oracle

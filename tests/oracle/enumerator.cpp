@@ -97,9 +97,9 @@ private:
         const Phenotype& ph = ped_.persons[j].phenotypes[r];
         const LocusModel& locus = d_.loci[r];
         const int pat = allele(j, r, true), mat = allele(j, r, false), a = ph.allele1 - 1, b = ph.allele2 - 1;
+        const Values alleles = pat < 0 ? Values{mat} : Values{pat, mat};
         if (locus.kind == LocusKind::NumberedAlleles && ph.allele1 != 0) {
-            if (pat < 0) add({mat}, [a](const Values& v) { return v[0] == a ? 1.0 : 0.0; });
-            if (pat >= 0) add({pat, mat}, [a, b](const Values& v) { return (v[0] == a && v[1] == b) || (v[0] == b && v[1] == a) ? 1.0 : 0.0; });
+            add(alleles, [a, b](const Values& v) { return v.size() == 1 ? v[0] == a : (v[0] == a && v[1] == b) || (v[0] == b && v[1] == a); });
         }
         if (locus.kind == LocusKind::NumberedAlleles || ph.affection == 0) return;
         const auto& table = pat < 0 ? locus.malePenetrances[ph.liabilityClass - 1] : locus.femalePenetrances[ph.liabilityClass - 1];
@@ -108,8 +108,7 @@ private:
         // two-locus trait's rows by the first trait locus.
         const auto trait = findTraitLoci(d_);
         if (locus.kind == LocusKind::AffectionStatus) {
-            if (pat < 0) add({mat}, [factor](const Values& v) { return factor(v[0]); });
-            if (pat >= 0) add({pat, mat}, [factor](const Values& v) { return factor(v[0] + v[1]); });
+            add(alleles, [factor](const Values& v) { return factor(v.size() == 1 ? v[0] : v[0] + v[1]); });
         } else if (r == trait->second && pat < 0) {
             add({allele(j, trait->first, false), mat}, [factor](const Values& v) { return factor(v[0] * 2 + v[1]); });
         } else if (r == trait->second) {
