@@ -1,7 +1,7 @@
 // Writes the bench's datasets: for every case a folder with pedlik's two
 // input files and, in its subfolder linkage/, the same problem for FASTLINK;
 // and cases.tsv, one line per case (name, persons, loci, marker allele
-// counts, whether FASTLINK can run it).
+// counts, percent of marker genotypes unknown, whether FASTLINK runs it).
 //
 // Usage: pedlik_bench_datasets OUTPUT_FOLDER
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_case.hpp"
+#include "realistic_families.hpp"
 #include "oracle/dataset.hpp"
 
 namespace {
@@ -24,23 +24,20 @@ using pedlik::bench::BenchCase;
 // mlink stops or runs out of memory from 7 loci on, whatever the pedigree.
 constexpr int fastlinkMaxLoci = 6;
 
-// Each case fixes its marker and pedigree counts; the seed draws the rest
-// (allele counts between 4 and maxAlleles, family shape, model, typing).
-// The first cases stay within FASTLINK's loci, at allele counts it takes in
-// reasonable time; the others have the full 6 to 10 markers.
+// name, seed, markers, min and max alleles, pedigrees, persons per pedigree,
+// generations, sex-linked, loop. The first cases (2 to 5 markers, no loop)
+// are timed against FASTLINK; the rest, 6 to 20 markers or a loop, are
+// pedlik's alone: time and memory as markers grow.
 const std::vector<BenchCase> benchCases = {
-    {"m3-a8", 11, 3, 8, 1, 45, false},
-    {"m4-a6", 12, 4, 6, 1, 40, false},
-    {"m4-a8-x", 13, 4, 8, 1, 50, true},
-    {"m5-a4", 14, 5, 4, 1, 35, false},
-    {"m5-a5-2ped", 15, 5, 5, 2, 25, false},
-    {"m5-a4-x", 16, 5, 4, 1, 60, true},
-    {"m6-a6", 21, 6, 6, 1, 40, false},
-    {"m7-a8", 22, 7, 8, 1, 50, false},
-    {"m8-a6-x", 23, 8, 6, 1, 45, true},
-    {"m9-a7", 24, 9, 7, 1, 60, false},
-    {"m10-a8", 25, 10, 8, 1, 30, false},
-    {"m10-a5-2ped", 26, 10, 5, 2, 30, false},
+    {"p47-m5", 101, 5, 6, 8, 1, 47, 4, false, false},    {"p40-m4", 102, 4, 5, 8, 1, 40, 4, false, false},
+    {"p55-m3", 103, 3, 6, 8, 1, 55, 5, false, false},    {"p30-m5", 104, 5, 5, 7, 1, 30, 4, false, false},
+    {"p60-m2", 105, 2, 7, 8, 1, 60, 5, false, false},    {"2x25-m4", 106, 4, 5, 8, 2, 25, 3, false, false},
+    {"p45-m4-x", 107, 4, 5, 8, 1, 45, 4, true, false},   {"p38-m5-x", 108, 5, 5, 7, 1, 38, 4, true, false},
+    {"p52-m3-x", 109, 3, 6, 8, 1, 52, 5, true, false},   {"p35-m2-x", 110, 2, 6, 8, 1, 35, 4, true, false},
+    {"p50-m5", 111, 5, 5, 8, 1, 50, 4, false, false},    {"p42-m3", 112, 3, 5, 8, 1, 42, 4, false, false},
+    {"p40-m4-loop", 201, 4, 5, 8, 1, 40, 4, false, true}, {"p40-m6", 202, 6, 5, 8, 1, 40, 4, false, false},
+    {"p40-m8", 203, 8, 5, 8, 1, 40, 4, false, false},    {"p40-m12", 204, 12, 5, 8, 1, 40, 4, false, false},
+    {"p40-m20", 205, 20, 5, 8, 1, 40, 4, false, false},  {"p50-m8-loop", 206, 8, 5, 8, 1, 50, 5, false, true},
 };
 
 void writeText(const fs::path& path, const std::string& text) {
@@ -77,7 +74,7 @@ int main(int argc, char** argv) {
     const fs::path output = argv[1];
     std::string table;
     for (const BenchCase& benchCase : benchCases) {
-        const Dataset data = pedlik::bench::benchDataset(benchCase, 4, INT64_MAX);
+        const Dataset data = pedlik::bench::benchDataset(benchCase);
         const fs::path folder = output / benchCase.name;
         fs::create_directories(folder / "linkage");
         writeText(folder / "datafile3.dat", pedlik::oracle::toPedlikLocusFile(data));
@@ -85,9 +82,10 @@ int main(int argc, char** argv) {
         writeText(folder / "linkage" / "datafile.dat", pedlik::oracle::toPedlikLocusFile(data));
         writeText(folder / "linkage" / "pedfile.dat", pedlik::oracle::toLinkagePedigreeFile(data));
         const int loci = static_cast<int>(data.loci.size());
-        table += std::string(benchCase.name) + "\t" + std::to_string(personCount(data)) + "\t" +
-                 std::to_string(loci) + "\t" + markerAlleles(data) + "\t" + (loci <= fastlinkMaxLoci ? "1" : "0") +
-                 "\n";
+        const int unknownPercent = static_cast<int>(100 * pedlik::bench::unknownMarkerShare(data) + 0.5);
+        table += std::string(benchCase.name) + "\t" + std::to_string(personCount(data)) + "\t" + std::to_string(loci) + "\t" +
+                 markerAlleles(data) + "\t" + std::to_string(unknownPercent) + "\t" +
+                 (loci <= fastlinkMaxLoci && !benchCase.loop ? "1" : "0") + "\n";
     }
     writeText(output / "cases.tsv", table);
     return 0;

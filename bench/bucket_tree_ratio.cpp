@@ -6,7 +6,7 @@
 //
 // Usage: pedlik_bench_buckettree [CASE_FOLDER...]
 // Each folder holds datafile3.dat and pedfile3.dat (program code 4 or 5).
-// Without folders it generates its own gene-dropped cases.
+// Without folders it generates its own cases (bench/realistic_families.hpp).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_case.hpp"
+#include "realistic_families.hpp"
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
 #include "buckettree/merging.hpp"
@@ -50,18 +50,18 @@ struct Clock {
 
 constexpr int repeats = 9;
 
-// Families of 25 to 60 persons with 3 to 8 markers, autosomal and
-// sex-linked.
+// Families of 25 to 50 persons with 2 to 4 markers, autosomal and
+// sex-linked, one with a loop.
 const pedlik::bench::BenchCase generatedCases[] = {
-    {"m3-a6", 11, 3, 6, 1, 45, false},  {"m4-a5", 12, 4, 5, 1, 40, false}, {"m4-a6-x", 13, 4, 6, 1, 50, true},
-    {"m5-a4", 14, 5, 4, 1, 35, false},  {"m5-a4-2ped", 15, 5, 4, 2, 25, false}, {"m5-a4-x", 16, 5, 4, 1, 60, true},
-    {"m6-a5", 21, 6, 5, 1, 40, false},  {"m8-a4", 22, 8, 4, 1, 30, false},
+    {"p40-m3", 11, 3, 5, 6, 1, 40, 4, false, false}, {"p30-m4", 12, 4, 4, 5, 1, 30, 3, false, false},
+    {"p45-m3-x", 13, 3, 5, 6, 1, 45, 4, true, false}, {"2x25-m3", 14, 3, 4, 6, 2, 25, 3, false, false},
+    {"p50-m2", 15, 2, 6, 8, 1, 50, 5, false, false}, {"p35-m3-loop", 16, 3, 4, 6, 1, 35, 4, false, true},
 };
 
 std::vector<fs::path> writeGeneratedCases(const fs::path& folder) {
     std::vector<fs::path> cases;
     for (const pedlik::bench::BenchCase& generated : generatedCases) {
-        const pedlik::oracle::Dataset data = pedlik::bench::benchDataset(generated, 2, 1'000'000'000);
+        const pedlik::oracle::Dataset data = pedlik::bench::benchDataset(generated);
         const fs::path place = folder / generated.name;
         fs::create_directories(place);
         std::ofstream(place / "datafile3.dat") << pedlik::oracle::toPedlikLocusFile(data);
