@@ -1,7 +1,6 @@
 #include "realistic_families.hpp"
 
 #include <algorithm>
-#include <numeric>
 #include <random>
 
 namespace pedlik::bench {
@@ -13,23 +12,15 @@ using oracle::LocusKind;
 using oracle::LocusModel;
 using oracle::Phenotype;
 
-struct Random {
-    std::mt19937_64 engine;
-    int below(int n) { return static_cast<int>(engine() % static_cast<std::uint64_t>(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    double unit() { return static_cast<double>(engine() >> 11) * 0x1.0p-53; }
-    bool chance(double p) { return unit() < p; }
-};
+using Random = oracle::Random;
 
-// In thousandths summing to 1; the rarest allele at about 1 / (3 * alleles).
+// In thousandths summing to 1, none below 1 / (3 * alleles): every allele
+// segregates.
 std::vector<double> markerFrequencies(Random& random, int alleles) {
-    std::vector<int> weights(alleles);
-    for (int& weight : weights) weight = random.between(2, 6);
-    const int total = std::accumulate(weights.begin(), weights.end(), 0);
+    std::vector<int> thousandths(alleles, 1000 / (3 * alleles));
+    for (int left = 1000 - thousandths[0] * alleles; left > 0; --left) ++thousandths[random.below(alleles)];
     std::vector<double> result;
-    int left = 1000;
-    for (int a = 0; a + 1 < alleles; ++a) left -= weights[a] * 1000 / total, result.push_back(weights[a] * 1000 / total / 1000.0);
-    result.push_back(left / 1000.0);
+    for (const int share : thousandths) result.push_back(share / 1000.0);
     return result;
 }
 

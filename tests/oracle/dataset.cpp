@@ -3,27 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <numeric>
-#include <random>
 
 namespace pedlik::oracle {
 
 namespace {
-
-// Draws on the engine's raw output: the same seed gives the same dataset with
-// every standard library.
-struct Random {
-    std::mt19937_64 engine;
-    int below(int n) { return static_cast<int>(engine() % static_cast<std::uint64_t>(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    double unit() { return static_cast<double>(engine() >> 11) * 0x1.0p-53; }
-    bool chance(double p) { return unit() < p; }
-    // Thousandths up to `top`, each end drawn outright once in `oneIn`: the
-    // ends are where models are fragile.
-    double withEnds(int oneIn, int top) {
-        const int kind = below(oneIn);
-        return (kind == 0 ? 0 : kind == 1 ? top : between(0, top)) / 1000.0;
-    }
-};
 
 // In thousandths summing to exactly 1, so that they read back exactly.
 std::vector<double> frequencies(Random& random, int alleles) {

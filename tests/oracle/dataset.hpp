@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,6 +66,22 @@ Dataset onlyLocus(const Dataset& dataset, int locus);
 
 // A dataset written by hand: identity order, program code 6.
 Dataset handDataset(std::vector<LocusModel> loci, std::vector<double> thetas, std::vector<std::vector<PersonRecord>> pedigrees, bool sexLinked = false);
+
+// Draws on the engine's raw output: the same seed gives the same dataset with
+// every standard library.
+struct Random {
+    std::mt19937_64 engine;
+    int below(int n) { return static_cast<int>(engine() % static_cast<std::uint64_t>(n)); }
+    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
+    double unit() { return static_cast<double>(engine() >> 11) * 0x1.0p-53; }
+    bool chance(double p) { return unit() < p; }
+    // Thousandths up to `top`, each end drawn outright once in `oneIn`: the
+    // ends are where models are fragile.
+    double withEnds(int oneIn, int top) {
+        const int kind = below(oneIn);
+        return (kind == 0 ? 0 : kind == 1 ? top : between(0, top)) / 1000.0;
+    }
+};
 
 struct TinyOptions {
     bool geneDropped = true;  // false: phenotypes drawn at random, often inconsistent
