@@ -68,11 +68,14 @@ int estimatedIterations(const std::string& out) {
     return std::regex_search(out, match, estimates) ? std::stoi(match[1]) : -1;
 }
 
-// Each "EM" line follows a blank line of its own.
-std::string withoutEmLines(const std::string& out) { return std::regex_replace(out, std::regex("\nEM (ITERATION|ESTIMATES)[^\n]*\n"), ""); }
+std::string withoutEmLines(const std::string& out) {
+    static const std::regex emLine("\nEM (ITERATION|ESTIMATES)[^\n]*\n");
+    return std::regex_replace(out, emLine, "");
+}
 
 std::string withProgramCode(const std::string& locusFile, int code) {
-    return std::regex_replace(locusFile, std::regex("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+"), "$01" + std::to_string(code));
+    static const std::regex fourthNumber("^(\\s*\\S+\\s+\\S+\\s+\\S+\\s+)\\S+");
+    return std::regex_replace(locusFile, fourthNumber, "$01" + std::to_string(code));
 }
 
 }  // namespace pedlik::testing

@@ -7,9 +7,8 @@
 
 #include "support/run_binary.hpp"
 
-// Reading pedlik's reports. Every regular expression of the tests lives in
-// the one file behind this header, built without optimisation: each file
-// that instantiates them costs seconds of compilation, more when optimised.
+// Reading pedlik's reports. Every regular expression of the tests lives behind this header, in one file built without
+// optimisation: each file that instantiates them costs seconds of compilation, more when optimised.
 namespace pedlik::testing {
 
 // The report with its timings (which differ from run to run) masked.
