@@ -32,7 +32,7 @@
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
 #include "oracle/dataset.hpp"
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 
 namespace {
 

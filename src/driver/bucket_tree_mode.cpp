@@ -9,7 +9,7 @@
 #include "buckettree/tree_construction.hpp"
 #include "driver/trimmed_products.hpp"
 #include "input/process_state.hpp"
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 
 namespace pedlik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "input/records.hpp"
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 #include "product/elimination_settings.hpp"
 
 namespace pedlik {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "oracle/dataset.hpp"
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 #include "product/elimination_settings.hpp"
 #include "product/product.hpp"
 #include "support/problem_loading.hpp"

@@ -3,7 +3,7 @@
 #include <limits>
 #include <span>
 
-#include "product/order_product.hpp"
+#include "ordering/order_product.hpp"
 
 namespace pedlik {
 

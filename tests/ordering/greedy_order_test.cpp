@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 #include "product/function_index.hpp"
-#include "product/order_product.hpp"
+#include "ordering/order_product.hpp"
 #include "product/product_pool.hpp"
 #include "product/tables.hpp"
 

@@ -1,4 +1,4 @@
-#include "product/order_choice.hpp"
+#include "ordering/order_choice.hpp"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "product/order_product.hpp"
+#include "ordering/order_product.hpp"
 
 #include <algorithm>
 #include <utility>

@@ -1,11 +1,11 @@
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 
 #include <algorithm>
 #include <utility>
 
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
-#include "product/order_choice.hpp"
+#include "ordering/order_choice.hpp"
 
 namespace pedlik {
 

@@ -1,5 +1,5 @@
 #include "base/allocation.hpp"
-#include "product/elimination_order.hpp"
+#include "ordering/elimination_order.hpp"
 
 namespace pedlik {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "input/records.hpp"
-#include "product/order_product.hpp"
+#include "ordering/order_product.hpp"
 #include "product/order_record.hpp"
 #include "product/product.hpp"
 
