@@ -1,6 +1,7 @@
 #include "driver/bucket_tree_mode.hpp"
 
 #include <cstdio>
+#include <limits>
 
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
@@ -41,7 +42,13 @@ void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates) {
     setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
-    const std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount);
+    // A bucket tree keeps every table its order makes and cannot condition,
+    // so it takes the greedy order, which keeps each table small.
+    OrderLimits greedyOnly;
+    greedyOnly.searchFrom = std::numeric_limits<double>::infinity();
+    greedyOnly.memoryEntries = std::numeric_limits<double>::infinity();
+    const std::vector<EliminationOrder> orders =
+        makeEliminationOrders(products, pedigrees, runParameters.lociCount, greedyOnly);
     // Declared after the products, so released before them: the trees hold
     // the products' tables.
     BucketTreeArray trees = createBucketTrees(products, orders);

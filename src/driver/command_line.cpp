@@ -1,6 +1,8 @@
 #include "driver/command_line.hpp"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace pedlik {
@@ -30,10 +32,29 @@ constexpr const char* usage =
     "               log-likelihood at the fractions it used and those fractions;\n"
     "               at the end, the estimated fractions\n"
     "  --help       print this help and exit\n"
+    "  --memory SIZE  bytes of tables one branch of the elimination may hold at\n"
+    "               once, with a suffix K, M or G for powers of 1024 (default\n"
+    "               2G); beyond it the elimination conditions on variables\n"
     "  --version    print the version and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
-    "failure or an unknown option, 255 when an input file cannot be opened.\n";
+    "failure, an unknown option or a wrong option value, 255 when an input file\n"
+    "cannot be opened.\n";
+
+// "512M", "2G", "1000000": bytes, the suffixes in powers of 1024; 0 when
+// the text is not such a size.
+double parseSize(const char* text) {
+    char* end = nullptr;
+    double size = std::strtod(text, &end);
+    if (end == text || !(size > 0.0) || !std::isfinite(size)) return 0.0;
+    const char* suffixes = "KMG";
+    if (*end != '\0') {
+        const char* suffix = std::strchr(suffixes, *end);
+        if (suffix == nullptr || end[1] != '\0') return 0.0;
+        for (const char* power = suffixes; power <= suffix; ++power) size *= 1024.0;
+    }
+    return size;
+}
 
 }  // namespace
 
@@ -52,6 +73,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "--estimates") == 0) {
             line.estimates = true;
+        } else if (std::strcmp(argument, "--memory") == 0) {
+            const char* value = k + 1 < argc ? argv[++k] : "";
+            line.memoryBytes = parseSize(value);
+            if (line.memoryBytes == 0.0 && line.badValue.empty()) line.badValue = std::string(argument).append(" ").append(value);
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
@@ -66,6 +91,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 void printUsage() { std::fputs(usage, stdout); }
 
 void printVersion() { std::printf("%s\n", version); }
+
+void printBadValue(const std::string& optionAndValue) {
+    std::fprintf(stderr, "pedlik: invalid value in %s\nTry 'pedlik --help'.\n", optionAndValue.c_str());
+}
 
 void printUnknownOption(const std::string& option) {
     std::fprintf(stderr, "pedlik: unknown option %s\nTry 'pedlik --help'.\n", option.c_str());

@@ -13,7 +13,10 @@ struct CommandLine {
     bool estimates = false;  // --estimates: report the EM iterations of the bucket-tree mode
     bool help = false;       // --help
     bool version = false;    // --version
+    // --memory SIZE: bytes of tables one conditioning branch may hold; 0 keeps the default.
+    double memoryBytes = 0.0;
     std::string unknownOption;  // the first argument that looks like an option but is none
+    std::string badValue;       // the first option whose value is missing or wrong, with that value
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
@@ -23,5 +26,6 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 void printUsage();
 void printVersion();
 void printUnknownOption(const std::string& option);
+void printBadValue(const std::string& optionAndValue);
 
 }  // namespace pedlik

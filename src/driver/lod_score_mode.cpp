@@ -22,6 +22,19 @@ void printBlock(double lodScore) {
     std::printf("LOD_SCORE   = %lf\n", lodScore);
 }
 
+// How many blocks the run prints: 0.5, then the file's value upward by the
+// increment while below the stop value, stepped as the run steps it.
+int valuesOfVariedFraction(double start) {
+    if (start == 0.5) return 1;
+    int count = 1;
+    double theta = start;
+    do {
+        ++count;
+        theta += runParameters.thetaIncrement;
+    } while (theta < runParameters.thetaStop && count < 1000000);
+    return count;
+}
+
 }  // namespace
 
 void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const EliminationSettings& settings) {
@@ -31,6 +44,7 @@ void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const Eliminat
 
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
+    limits.eliminations = static_cast<double>(valuesOfVariedFraction(start));
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
     computeLikelihoods(products, orders, pedigrees, settings);
 

@@ -7,6 +7,10 @@ int main(int argc, char** argv) {
         pedlik::printUnknownOption(line.unknownOption);
         return 1;
     }
+    if (!line.badValue.empty()) {
+        pedlik::printBadValue(line.badValue);
+        return 1;
+    }
     if (line.help) {
         pedlik::printUsage();
         return 0;
@@ -15,5 +19,8 @@ int main(int argc, char** argv) {
         pedlik::printVersion();
         return 0;
     }
-    return pedlik::runMainSequence(line.locusPath, line.pedigreePath, line.estimates);
+    pedlik::RunOptions options;
+    options.reportEstimates = line.estimates;
+    if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);
+    return pedlik::runMainSequence(line.locusPath, line.pedigreePath, options);
 }

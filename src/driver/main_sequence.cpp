@@ -28,7 +28,7 @@ void releaseProblem() {
 
 }  // namespace
 
-int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates) {
+int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options) {
     const int programCode = readProblem(locusPath, pedigreePath);
 
     const bool sexLinked = runParameters.isSexLinked == 1;
@@ -46,8 +46,8 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, bool report
     } else {
         createNetworkNodes(runParameters.pedigrees);
     }
-    if (programCode == 5) runLodScoreMode(runParameters.pedigrees);
-    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, reportEstimates);
+    if (programCode == 5) runLodScoreMode(runParameters.pedigrees, options.limits);
+    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates);
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "ordering/elimination_order.hpp"
+
 namespace pedlik {
+
+// What the command line's options ask of a run.
+struct RunOptions {
+    bool reportEstimates = false;  // the bucket-tree mode reports its iterations
+    OrderLimits limits;            // the elimination orders' memory and search
+};
 
 // One whole run: read both files, eliminate genotypes, build the network,
 // run the mode the program code selects, print the timings, release.
-// `reportEstimates` makes the bucket-tree mode report its iterations.
-int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates = false);
+int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options = {});
 
 }  // namespace pedlik

@@ -6,14 +6,13 @@
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "ordering/order_choice.hpp"
+#include "ordering/order_search.hpp"
 
 namespace pedlik {
 
 namespace {
 
-void appendEntry(EliminationOrder& order, int conditioned, Node* node) {
-    allocateOrDie("elimArr", [&] { order.entries.push_back({conditioned, node}); });
-}
+void appendEntry(EliminationOrder& order, int conditioned, Node* node) { appendOrderEntry(order, {conditioned, node}); }
 
 // Sums out the cheapest variable, or, when even that would build a table at
 // or above the threshold, conditions on the variable `mostCostly` names.
@@ -53,6 +52,13 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
+    const OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
+    if (cost.multiplyAdds < limits.searchFrom && cost.peakEntries <= limits.memoryEntries) return;
+    searchEliminationOrder(product, order, cost, limits);
+}
+
+OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
+                          int lociCount, int sexLinked, OrderLimits limits) {
     allocateOrDie("elimArr", [&] {
         order.entries = {};
         order.entries.reserve(product.variableCount);
@@ -65,7 +71,21 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     // what the locus groups did not take, which is nothing for a product
     // built from the pedigree's own nodes.
     greedyOrder(*tempProd, order, limits);
+    const OrderCost cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
+    return cost;
+}
+
+void appendOrderEntry(EliminationOrder& order, OrderEntry entry) {
+    allocateOrDie("elimArr", [&] { order.entries.push_back(entry); });
+}
+
+void appendVariablesWithoutFunctions(TempProd& tempProd, EliminationOrder& order) {
+    for (OrderVariable& variable : tempProd.variables) {
+        if (!variable.inUse) continue;
+        appendEntry(order, 0, variable.node);
+        sumOutTemp(tempProd, variable);
+    }
 }
 
 void greedyOrder(TempProd& tempProd, EliminationOrder& order, OrderLimits limits) {
@@ -76,11 +96,7 @@ void greedyOrder(TempProd& tempProd, EliminationOrder& order, OrderLimits limits
     }
     // No scan picks a variable without functions, yet the elimination walks
     // the order expecting an entry for every live variable.
-    for (OrderVariable& variable : tempProd.variables) {
-        if (!variable.inUse) continue;
-        appendEntry(order, 0, variable.node);
-        sumOutTemp(tempProd, variable);
-    }
+    appendVariablesWithoutFunctions(tempProd, order);
 }
 
 void orderGroup(std::span<OrderVariable* const> candidates, EliminationOrder& order, TempProd& tempProd,

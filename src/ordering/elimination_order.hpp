@@ -1,18 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "input/records.hpp"
+#include "ordering/cost_tracking.hpp"
 #include "ordering/order_product.hpp"
 #include "product/order_record.hpp"
 #include "product/product.hpp"
 
 namespace pedlik {
 
-// The run's ordering thresholds; tests lower them to reach both schemes and
-// conditioning on small problems.
+// The run's ordering thresholds and the search's budget; tests lower the
+// thresholds to reach both schemes and conditioning on small problems.
 struct OrderLimits {
     // A step whose smallest cost reaches this many table entries conditions
     // on a variable instead of summing one out.
@@ -20,6 +22,23 @@ struct OrderLimits {
     // Pedigrees of more persons are ordered in one pass over the whole
     // product, smaller ones locus by locus.
     int locusGroupPersons = 15;
+    // Table entries that may be alive at once along one conditioning
+    // branch; an order that needs more conditions instead (--memory).
+    double memoryEntries = 2.0 * 1024 * 1024 * 1024 / sizeof(double);
+    // Orders predicted to cost fewer multiply-adds than this, and to fit
+    // the memory, are taken as the greedy rule makes them: below it a
+    // search costs more than it can save.
+    double searchFrom = 5e7;
+    // How many eliminations the order will serve (one per value of the
+    // varied fraction), and the share of their predicted work the search
+    // may spend; the search's unit (a variable looked at) is worth this
+    // many multiply-adds of elimination time.
+    double eliminations = 1.0;
+    double searchShare = 0.1;
+    double multiplyAddsPerSearchUnit = 20.0;
+    int minSearchPasses = 8;
+    int maxSearchPasses = 2000;
+    std::uint64_t searchSeed = 20261208;
 };
 
 // One order per pedigree, in list order, each made from the pedigree's
@@ -35,10 +54,21 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 
 // Fills `order` with one entry per live variable of the product ("elimArr"),
 // chosen on a tempProd: locus by locus for pedigrees of at most
-// limits.locusGroupPersons persons, in one greedy pass otherwise. The
-// product is not changed.
+// limits.locusGroupPersons persons, in one greedy pass otherwise. When that
+// order is predicted to be costly or to need more memory than the limits
+// give, a search replaces it by a cheaper one. The product is not changed.
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits = {});
+
+// The order the greedy rule makes, and its predicted cost.
+OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
+                          int lociCount, int sexLinked, OrderLimits limits = {});
+
+void appendOrderEntry(EliminationOrder& order, OrderEntry entry);
+
+// Appends entries for the variables without functions, which no scan
+// picks, last in slot order, summing them out of the tempProd.
+void appendVariablesWithoutFunctions(TempProd& tempProd, EliminationOrder& order);
 
 // Appends entries for every variable left in the tempProd, each step
 // summing out the cheapest variable, or, when even that costs

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/allocation.hpp"
+#include "ordering/order_cost.hpp"
 #include "product/neighbour_scan.hpp"
 #include "product/slot_search.hpp"
 
@@ -34,6 +35,7 @@ void releaseOrderVariable(TempProd& tempProd, OrderVariable& variable) {
 void releaseOrderFunction(TempProd& tempProd, OrderFunction& function) {
     function.vars = {};
     function.inUse = 0;
+    function.inherited = 0;
     --tempProd.functionCount;
 }
 
@@ -81,6 +83,7 @@ std::unique_ptr<TempProd> buildTempProd(const Product& product) {
         if (!function.inUse) continue;
         for (OrderVariable* listed : function.vars) listed->funcs.push_back(&function);
     }
+    tempProd->tracking = startTracking(*tempProd);
     return tempProd;
 }
 
@@ -113,6 +116,7 @@ double orderCost(OrderVariable& variable) {
 }
 
 void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
+    trackSumOut(tempProd.tracking, variable);
     std::vector<OrderVariable*> varArr;
     allocateOrDie("varArr", [&] { varArr.reserve(tempProd.variableCount); });
     forEachNeighbour(variable, [&](OrderVariable& neighbour) { varArr.push_back(&neighbour); });
@@ -139,6 +143,7 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
 }
 
 void conditionTemp(TempProd& tempProd, OrderVariable& variable) {
+    trackCondition(tempProd.tracking, tempProd, variable);
     for (OrderFunction* function : variable.funcs) {
         std::vector<OrderVariable*> remaining;
         allocateOrDie("variables array", [&] {

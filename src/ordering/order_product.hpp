@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "network/node.hpp"
+#include "ordering/cost_tracking.hpp"
 #include "product/product.hpp"
 
 namespace pedlik {
@@ -32,6 +33,7 @@ struct OrderVariable {
 struct OrderFunction {
     int inUse = 0;
     std::vector<OrderVariable*> vars;  // table order
+    int inherited = 0;  // cost tracking: the table belongs to a product that conditioning copied
 
     int varCount() const { return static_cast<int>(vars.size()); }
 };
@@ -49,6 +51,7 @@ struct TempProd {
     int functionCount = 0;
     std::vector<OrderFunction> functions;
     int nextFunctionSlot = 0;
+    CostTracking tracking;  // what the steps taken so far will cost the elimination
 
     TempProd() = default;
     TempProd(const TempProd&) = delete;

@@ -1,5 +1,6 @@
 #include "product/elimination.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -19,7 +20,8 @@ Variable& nextOrderVariable(EliminationOrder& order, int& conditioned,
         const OrderEntry& entry = order.entries[static_cast<size_t>(order.cursor++)];
         Variable* variable = entry.node->variable;
         if (variable == nullptr || variable->inUse == 0) continue;
-        conditioned = entry.conditioned == 1 && neighbourhoodSize(*variable) >= settings.conditioningThreshold ? 1 : 0;
+        const double threshold = std::min(settings.conditioningThreshold, entry.conditionFrom);
+        conditioned = entry.conditioned == 1 && neighbourhoodSize(*variable) >= threshold ? 1 : 0;
         return *variable;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "network/node.hpp"
@@ -13,6 +14,10 @@ namespace pedlik {
 struct OrderEntry {
     int conditioned = 0;  // 0: sum the variable out; 1: candidate for conditioning
     Node* node = nullptr;
+    // A marked entry is conditioned on once summing its variable out would
+    // make a table of this many entries, or of the run's threshold if that
+    // is smaller. A searched order gives 0: its later steps count on it.
+    double conditionFrom = std::numeric_limits<double>::infinity();
 };
 
 // A pedigree's elimination order, first to eliminate first.

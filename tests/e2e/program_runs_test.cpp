@@ -72,14 +72,16 @@ INSTANTIATE_TEST_SUITE_P(
          "the file.\n\n"},
         {"Version", {"--version"}, "", 0, "pedlik 1.0.0\n"},
         {"FirstUnknownOptionIsRefusedBeforeAnyFileIsOpened", {"d.dat", "--estimate", "p.dat", "--x"}, "", 1, "",
-         "pedlik: unknown option --estimate\nTry 'pedlik --help'.\n"}}),
+         "pedlik: unknown option --estimate\nTry 'pedlik --help'.\n"},
+        {"MemoryOfNoSizeIsRefused", {"--memory", "2T", "d.dat"}, "", 1, "", "pedlik: invalid value in --memory 2T\nTry 'pedlik --help'.\n"},
+        {"MemoryWithoutValueIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: invalid value in --memory \nTry 'pedlik --help'.\n"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpAnywhereDescribesUsageModesOptionsAndExitStatusesAndRunsNothing) {
     const RunResult run = runOnFiles({"d.dat", "--help", "p.dat"});
     EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
     for (const char* part : {"Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n", "LOD-score mode", "--version",
-                             "bucket-tree mode", "--estimates", "--help", "Opening",
+                             "bucket-tree mode", "--estimates", "--memory SIZE", "--help", "Opening",
                              "Exit status: 0 after a complete run, 1 after an input error"}) {
         EXPECT_EQ(run.out.find(part) == std::string::npos, part == std::string("Opening")) << part;
     }

@@ -50,16 +50,22 @@ TEST(AgainstFastlink, EveryBlockIsFastlinksTotal) {
 
 constexpr double never = std::numeric_limits<double>::infinity();
 
-// 45 to 60 persons and six loci: its order conditions at the program's threshold.
-TEST(Conditioning, AtTheProgramsThresholdMatchesFastlinkAndNoConditioning) {
+// 45 to 60 persons and six loci: the greedy order conditions at the
+// program's threshold, and a searched order within 2 MiB conditions too.
+TEST(Conditioning, GreedyAndSearchedOrdersMatchFastlinkAndNoConditioning) {
     const oracle::Dataset data = oracle::geneDroppedDataset(2, {.minPersons = 45, .maxPedigrees = 1, .minMarkers = 5});
-    const RunResult run = runOnDataset(data);
+    const RunResult run = runOnDataset(data, {"--memory", "2M"});
     ASSERT_TRUE(endedNormally(run)) << run.out;
     ASSERT_TRUE(showsConditioning(run.out));
     ASSERT_TRUE(loadDataset(data));
-    const std::string unconditioned = lodScoreReport({.conditionThreshold = never}, {.conditioningThreshold = never});
+    const std::string greedy = lodScoreReport({.searchFrom = never});
+    ASSERT_TRUE(showsConditioning(greedy));
+    ASSERT_TRUE(loadDataset(data));  // a run leaves the varied fraction at its last value
+    const std::string unconditioned =
+        lodScoreReport({.conditionThreshold = never, .memoryEntries = never, .searchFrom = never}, {.conditioningThreshold = never});
     EXPECT_FALSE(showsConditioning(unconditioned));
     EXPECT_TRUE(matchesReport(data, run.out, unconditioned));
+    EXPECT_TRUE(matchesReport(data, greedy, unconditioned));
     SKIP_WITHOUT_FASTLINK();
     EXPECT_TRUE(matchesFastlink(data, run.out));
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace pedlik {
+
+// What eliminating a product in one order will take, predicted on the
+// tempProd while the order is made.
+struct OrderCost {
+    // Multiply-adds of every sum-out over every conditioning branch, plus
+    // one per table entry that each branch's copy, fixing and trimming walk.
+    double multiplyAdds = 0.0;
+    // The most table entries alive at once along one branch: the tables of
+    // the products that conditioning copied, and the current product's own.
+    double peakEntries = 0.0;
+};
+
+// The running prediction while an order is made.
+struct CostTracking {
+    OrderCost cost;
+    double branches = 1.0;       // copies made so far: the product of the conditioned value counts
+    double heldEntries = 0.0;    // tables of the products that the current branch copies
+    double productEntries = 0.0; // every table of the current product, held ones included
+    double ownedEntries = 0.0;   // the tables the current product made itself
+};
+
+}  // namespace pedlik

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ordering/order_product.hpp"
+
+namespace pedlik {
+
+// Tracking from a fresh tempProd, whose tables all belong to the product.
+CostTracking startTracking(TempProd& tempProd);
+
+// The number of entries of the table that summing the variable out makes;
+// 1 when it has no neighbour.
+double sumOutEntries(OrderVariable& variable);
+
+// The sum-out of `variable`, before it is applied to the tempProd.
+void trackSumOut(CostTracking& tracking, OrderVariable& variable);
+
+// Conditioning on `variable`, before it is applied: every later step is
+// repeated once per value, and the tables alive now stay held meanwhile.
+void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& variable);
+
+}  // namespace pedlik

@@ -1,0 +1,176 @@
+#include "ordering/order_search.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "ordering/order_choice.hpp"
+#include "ordering/order_cost.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// A small generator written out, so that a seed gives the same orders with
+// any standard library.
+struct SplitMix {
+    std::uint64_t state;
+
+    std::uint64_t next() {
+        std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
+    }
+    double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+};
+
+constexpr std::array<double, 4> tableLimits = {2e6, 8e6, 3.2e7, 1.28e8};
+
+// How many of the cheapest candidates a randomised step chooses among.
+constexpr int choiceWidth = 3;
+
+struct Candidates {
+    std::array<OrderVariable*, choiceWidth> variables{};
+    std::array<double, choiceWidth> weights{};
+    int count = 0;
+
+    // Keeps the `choiceWidth` largest weights, largest first.
+    void offer(OrderVariable* variable, double weight) {
+        int position = count < choiceWidth ? count++ : choiceWidth;
+        while (position > 0 && weights[position - 1] < weight) {
+            if (position < choiceWidth) {
+                variables[position] = variables[position - 1];
+                weights[position] = weights[position - 1];
+            }
+            --position;
+        }
+        if (position < choiceWidth) {
+            variables[position] = variable;
+            weights[position] = weight;
+        }
+    }
+
+    OrderVariable* draw(SplitMix& random) const {
+        double total = 0.0;
+        for (int k = 0; k < count; ++k) total += weights[k];
+        double point = random.uniform() * total;
+        for (int k = 0; k + 1 < count; ++k) {
+            if (point < weights[k]) return variables[k];
+            point -= weights[k];
+        }
+        return variables[count - 1];
+    }
+};
+
+// The search's own work, in the unit of a variable looked at: it is spent
+// against the elimination time it saves.
+struct SearchEffort {
+    double units = 0.0;
+};
+
+// A step's variable to sum out: a cheap one at once, as the greedy rule
+// takes it, otherwise one of the cheapest, the cheaper the likelier.
+OrderVariable* drawSummed(TempProd& tempProd, SplitMix& random, SearchEffort& effort) {
+    Candidates cheapest;
+    const int length = static_cast<int>(tempProd.variables.size());
+    for (int step = 0; step < length; ++step) {
+        const int index = (tempProd.scanPosition + step) % length;
+        OrderVariable& candidate = tempProd.variables[index];
+        effort.units += 1.0;
+        if (!candidate.inUse || candidate.funcs.empty()) continue;
+        if (candidate.cost == costUnknown) {
+            candidate.cost = orderCost(candidate);
+            effort.units += candidate.funcCount();
+        }
+        if (candidate.cost <= takeAtOnceCost) {
+            tempProd.scanPosition = (index + 1) % length;
+            return &candidate;
+        }
+        cheapest.offer(&candidate, 1.0 / candidate.cost);
+    }
+    if (cheapest.count == 0) return nullptr;
+    return cheapest.draw(random);
+}
+
+// The variable to condition on: one of those with the largest neighbourhood
+// times the square root of their function counts, the larger the likelier.
+OrderVariable* drawConditioned(TempProd& tempProd, SplitMix& random, SearchEffort& effort) {
+    Candidates largest;
+    for (OrderVariable& candidate : tempProd.variables) {
+        effort.units += 1.0;
+        if (!candidate.inUse || candidate.funcs.empty()) continue;
+        effort.units += candidate.funcCount();
+        largest.offer(&candidate, sumOutEntries(candidate) * std::sqrt(static_cast<double>(candidate.funcCount())));
+    }
+    return largest.count == 0 ? nullptr : largest.draw(random);
+}
+
+// How far an order's tables go past the memory: first of all orders should
+// fit, then be cheap.
+double overflow(const OrderCost& cost, double memoryEntries) { return std::max(0.0, cost.peakEntries - memoryEntries); }
+
+bool isBetter(const OrderCost& candidate, const OrderCost& best, double memoryEntries) {
+    const double candidateOver = overflow(candidate, memoryEntries), bestOver = overflow(best, memoryEntries);
+    if (candidateOver != bestOver) return candidateOver < bestOver;
+    return candidate.multiplyAdds < best.multiplyAdds;
+}
+
+// One randomised greedy pass; false as soon as it cannot beat `best`.
+bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix& random, double memoryEntries,
+                           const OrderCost& best, SearchEffort& effort) {
+    const CostTracking& tracking = tempProd.tracking;
+    const bool bestFits = overflow(best, memoryEntries) == 0.0;
+    // Conditioning late saves copies but keeps every level's tables alive
+    // meanwhile; each pass tries one largest table, the memory permitting.
+    const double tableLimit = std::min(memoryEntries, tableLimits[random.next() % tableLimits.size()]);
+    while (tempProd.variableCount > 0) {
+        OrderVariable* summed = drawSummed(tempProd, random, effort);
+        if (summed == nullptr) break;
+        const double made = sumOutEntries(*summed);
+        if (made < tableLimit && tracking.heldEntries + tracking.ownedEntries + made <= memoryEntries) {
+            appendOrderEntry(order, {0, summed->node});
+            sumOutTemp(tempProd, *summed);
+        } else {
+            // Conditioned whatever its size when its turn comes: trimming in
+            // a branch only shrinks it, and summing it out instead would
+            // make every later table larger than the search foresaw.
+            OrderVariable& conditioned = *drawConditioned(tempProd, random, effort);
+            appendOrderEntry(order, {1, conditioned.node, 0.0});
+            conditionTemp(tempProd, conditioned);
+        }
+        if (bestFits && tracking.cost.multiplyAdds >= best.multiplyAdds) return false;
+    }
+    appendVariablesWithoutFunctions(tempProd, order);
+    return isBetter(tracking.cost, best, memoryEntries);
+}
+
+}  // namespace
+
+void searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost, OrderLimits limits) {
+    OrderCost best = cost;
+    // The search may spend a share of the time the best order found would
+    // take, over all the eliminations it will serve.
+    const auto spent = [&](const SearchEffort& effort) {
+        return effort.units * limits.multiplyAddsPerSearchUnit >=
+               limits.searchShare * best.multiplyAdds * limits.eliminations;
+    };
+    SplitMix random{limits.searchSeed};
+    SearchEffort effort;
+    for (int pass = 0; pass < limits.maxSearchPasses; ++pass) {
+        if (pass >= limits.minSearchPasses && spent(effort)) break;
+        std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+        effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
+        EliminationOrder candidate;
+        candidate.entries.reserve(order.entries.capacity());
+        if (randomisedGreedyOrder(*tempProd, candidate, random, limits.memoryEntries, best, effort)) {
+            best = tempProd->tracking.cost;
+            order.entries = std::move(candidate.entries);
+        }
+        releaseTempProd(std::move(tempProd));
+    }
+}
+
+}  // namespace pedlik
