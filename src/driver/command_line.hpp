@@ -13,15 +13,18 @@ struct CommandLine {
     bool estimates = false;  // --estimates: report the EM iterations of the bucket-tree mode
     bool help = false;       // --help
     bool version = false;    // --version
-    std::string unknownOption;  // the first argument that looks like an option but is none
+    int threads = 1;         // --threads N (default: one per core)
+    // Why the command line is refused: its first argument that looks like an
+    // option but is none, or a thread count that is not a positive number.
+    std::string refusal;
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The --help text and the --version line, on standard output; the report of
-// an unknown option on standard error.
+// a refused command line on standard error.
 void printUsage();
 void printVersion();
-void printUnknownOption(const std::string& option);
+void printRefusal(const std::string& refusal);
 
 }  // namespace pedlik

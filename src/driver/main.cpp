@@ -3,8 +3,8 @@
 
 int main(int argc, char** argv) {
     const pedlik::CommandLine line = pedlik::parseCommandLine(argc, argv);
-    if (!line.unknownOption.empty()) {
-        pedlik::printUnknownOption(line.unknownOption);
+    if (!line.refusal.empty()) {
+        pedlik::printRefusal(line.refusal);
         return 1;
     }
     if (line.help) {
@@ -15,5 +15,5 @@ int main(int argc, char** argv) {
         pedlik::printVersion();
         return 0;
     }
-    return pedlik::runMainSequence(line.locusPath, line.pedigreePath, line.estimates);
+    return pedlik::runMainSequence(line.locusPath, line.pedigreePath, line.estimates, line.threads);
 }

@@ -28,7 +28,7 @@ void releaseProblem() {
 
 }  // namespace
 
-int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates) {
+int runMainSequence(const char* locusPath, const char* pedigreePath, bool reportEstimates, int threads) {
     const int programCode = readProblem(locusPath, pedigreePath);
 
     const bool sexLinked = runParameters.isSexLinked == 1;
@@ -46,7 +46,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, bool report
     } else {
         createNetworkNodes(runParameters.pedigrees);
     }
-    if (programCode == 5) runLodScoreMode(runParameters.pedigrees);
+    if (programCode == 5) runLodScoreMode(runParameters.pedigrees, {}, EliminationSettings{.threads = threads});
     if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, reportEstimates);
     const long t3 = processorMilliseconds();
 
