@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 5
 # The project's own builds stop on any warning; a plain CMake build does not.
 CMAKE_FLAGS = -DPEDLIK_WERROR=ON
 
-.PHONY: run test bench bench-buckettree configure build build-san fuzz-smoke deps test-deps oracle-deps clean
+.PHONY: run test bench bench-buckettree configure build build-san build-tsan tsan-test fuzz-smoke deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -36,6 +36,20 @@ build-san: test-deps
 	  -DPEDLIK_SANITIZE=ON -DPEDLIK_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-san -j $(JOBS)
 
+# The ThreadSanitizer build (clang, Debug at -O1 like the other sanitized
+# build): the program and the test program, for tsan-test.
+build-tsan: test-deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_COMPILER=clang++ \
+	  -DPEDLIK_TSAN=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target pedlik pedlik_tests
+
+# Under ThreadSanitizer, the tests that eliminate pedigrees and conditioning
+# branches on several threads: in-process on 2 and 3 threads, and the
+# binary on one thread per core. Any race report fails them.
+TSAN_FILTER = *LodScoreMode*Conditioning*:*GoldenOutput*:*ProgramRun*
+tsan-test: build-tsan
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ./pedlik_tests --gtest_filter='$(TSAN_FILTER)'
+
 # Only the program: the first report comes before any test is compiled.
 run: configure
 	@cmake --build build -j $(JOBS) --target pedlik
@@ -44,9 +58,10 @@ run: configure
 fuzz-smoke: build-san
 	@bash tests/fuzz/smoke.sh build-san $(FUZZ_SECONDS)
 
-test: oracle-deps build build-san
+test: oracle-deps build build-san build-tsan
 	cd build-san && ctest --output-on-failure -j $(JOBS)
 	cd build && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory tsan-test
 	@$(MAKE) --no-print-directory fuzz-smoke
 
 bench: oracle-deps configure
@@ -62,4 +77,4 @@ bench-buckettree: configure
 	@build/pedlik_bench_buckettree $(BENCH_CASES)
 
 clean:
-	rm -rf build build-san
+	rm -rf build build-san build-tsan

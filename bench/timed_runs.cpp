@@ -1,10 +1,11 @@
 // Runs a command several times in a folder and prints the median processor
-// time (user + system, seconds) and the largest peak resident set (KiB) of
-// the runs, as "SECONDS KIB". The command's standard output of the last run
+// time (user + system, seconds), the largest peak resident set (KiB) and the
+// median wall time (seconds) of the runs, as "SECONDS KIB WALL". The
+// command's standard output of the last run
 // is left in FOLDER/stdout.txt and its standard error in FOLDER/stderr.txt.
 // Processor time, unlike wall time, is not stretched by other work on a
 // shared machine, and wait4 measures it to the microsecond, which the
-// shortest runs need.
+// shortest runs need; wall time is what threads shorten.
 //
 // Usage: pedlik_bench_timer RUNS FOLDER COMMAND [ARGUMENT...]
 // Exit status 1, with the reason on standard error, when a run fails.
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,7 +27,14 @@ namespace {
 struct Usage {
     double seconds;
     long peakKib;
+    double wallSeconds;
 };
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
 
 [[noreturn]] void runChild(const std::string& folder, char** command) {
     const int input = open("/dev/null", O_RDONLY);
@@ -41,12 +50,14 @@ struct Usage {
 
 // One run; false when it could not start or did not exit with status 0.
 bool timeOneRun(const std::string& folder, char** command, Usage& usage) {
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) runChild(folder, command);
     int status = 0;
     rusage used{};
     if (wait4(child, &status, 0, &used) != child) return false;
+    usage.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     usage.seconds = static_cast<double>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
                     static_cast<double>(used.ru_utime.tv_usec + used.ru_stime.tv_usec) * 1e-6;
     usage.peakKib = used.ru_maxrss;
@@ -62,7 +73,7 @@ int main(int argc, char** argv) {
     }
     const int runs = std::atoi(argv[1]);
     const std::string folder = argv[2];
-    std::vector<double> seconds;
+    std::vector<double> seconds, wallSeconds;
     long peakKib = 0;
     for (int run = 0; run < runs; ++run) {
         Usage usage{};
@@ -71,11 +82,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         seconds.push_back(usage.seconds);
+        wallSeconds.push_back(usage.wallSeconds);
         peakKib = std::max(peakKib, usage.peakKib);
     }
-    std::sort(seconds.begin(), seconds.end());
-    const size_t middle = seconds.size() / 2;
-    const double median = seconds.size() % 2 == 1 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2.0;
-    std::printf("%.6f %ld\n", median, peakKib);
+    std::printf("%.6f %ld %.6f\n", median(seconds), peakKib, median(wallSeconds));
     return 0;
 }

@@ -3,12 +3,18 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace pedlik {
 
 FatalExitHandler fatalExitHandler = &std::exit;
 
 namespace {
+
+// Threads eliminating side by side may fail at once: the first to report
+// ends the run, the others wait here for its end (or, when a test's handler
+// unwinds, for their turn).
+std::mutex reporting;
 
 [[noreturn]] void endRun(int status) {
     std::fflush(stdout);
@@ -19,18 +25,21 @@ namespace {
 }  // namespace
 
 void fatalAllocError(const char* label) {
+    const std::lock_guard lock(reporting);
     std::fprintf(stderr, "\nProblem with malloc, probably not enough space.\n");
     std::fprintf(stderr, "Problem occurred when allocating %s.\n", label);
     endRun(1);
 }
 
 void inputError(const std::string& message) {
+    const std::lock_guard lock(reporting);
     std::fprintf(stderr, "\nAn input error has been found:\n");
     std::fprintf(stderr, "%s\n", message.c_str());
     endRun(1);
 }
 
 void fileNotFound() {
+    const std::lock_guard lock(reporting);
     std::printf("ERROR: File not found.\n");
     endRun(-1);
 }

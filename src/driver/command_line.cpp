@@ -1,15 +1,20 @@
 #include "driver/command_line.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+
+#include "base/errors.hpp"
 
 namespace pedlik {
 
 namespace {
 
 constexpr const char* version = "pedlik 1.0.0";
+constexpr int maxThreads = 1024;
 
 constexpr const char* usage =
     "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
@@ -31,6 +36,9 @@ constexpr const char* usage =
     "               pedigrees, also print the iteration number, the natural\n"
     "               log-likelihood at the fractions it used and those fractions;\n"
     "               at the end, the estimated fractions\n"
+    "  --threads N  LOD-score mode: eliminate pedigrees and conditioning branches\n"
+    "               on N threads (1 to 1024; default: one per processor core);\n"
+    "               the report is the same for any N\n"
     "  --help       print this help and exit\n"
     "  --memory SIZE  bytes of tables one branch of the elimination may hold at\n"
     "               once, with a suffix K, M or G for powers of 1024 (default\n"
@@ -38,12 +46,25 @@ constexpr const char* usage =
     "  --version    print the version and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
-    "failure, an unknown option or a wrong option value, 255 when an input file\n"
-    "cannot be opened.\n";
+    "failure, an unknown option or an invalid thread count or size, 255 when an\n"
+    "input file cannot be opened.\n";
+
+// A whole decimal number from 1 to maxThreads.
+bool readThreadCount(const char* text, int& threads) {
+    if (text == nullptr || *text < '1' || *text > '9' || std::strlen(text) > 4) return false;
+    for (const char* digit = text; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9') return false;
+    }
+    const int count = std::atoi(text);
+    if (count > maxThreads) return false;
+    threads = count;
+    return true;
+}
 
 // "512M", "2G", "1000000": bytes, the suffixes in powers of 1024; 0 when
 // the text is not such a size.
 double parseSize(const char* text) {
+    if (text == nullptr) return 0.0;
     char* end = nullptr;
     double size = std::strtod(text, &end);
     if (end == text || !(size > 0.0) || !std::isfinite(size)) return 0.0;
@@ -56,10 +77,23 @@ double parseSize(const char* text) {
     return size;
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE"; none
+// when the command line ends first.
+const char* optionValue(const char* argument, std::size_t nameLength, int argc, const char* const* argv, int& k) {
+    if (argument[nameLength] == '=') return argument + nameLength + 1;
+    return k + 1 < argc ? argv[++k] : nullptr;
+}
+
+bool isOptionNamed(const char* argument, const char* name) {
+    const std::size_t length = std::strlen(name);
+    return std::strncmp(argument, name, length) == 0 && (argument[length] == '\0' || argument[length] == '=');
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
+    line.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     int positional = 0;
     bool optionsEnded = false;
     for (int k = 1; k < argc; ++k) {
@@ -73,16 +107,25 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "--estimates") == 0) {
             line.estimates = true;
-        } else if (std::strcmp(argument, "--memory") == 0) {
-            const char* value = k + 1 < argc ? argv[++k] : "";
-            line.memoryBytes = parseSize(value);
-            if (line.memoryBytes == 0.0 && line.badValue.empty()) line.badValue = std::string(argument).append(" ").append(value);
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
             line.version = true;
-        } else if (line.unknownOption.empty()) {
-            line.unknownOption = argument;
+        } else if (isOptionNamed(argument, "--memory")) {
+            const char* size = optionValue(argument, 8, argc, argv, k);
+            line.memoryBytes = parseSize(size);
+            if (line.memoryBytes == 0.0 && line.refusal.empty()) {
+                line.refusal = size == nullptr ? "option --memory needs a size"
+                                               : formatMessage("invalid size '%s'", size);
+            }
+        } else if (isOptionNamed(argument, "--threads")) {
+            const char* count = optionValue(argument, 9, argc, argv, k);
+            if (!readThreadCount(count, line.threads) && line.refusal.empty()) {
+                line.refusal = count == nullptr ? "option --threads needs a number"
+                                                : formatMessage("invalid thread count '%s'", count);
+            }
+        } else if (line.refusal.empty()) {
+            line.refusal = formatMessage("unknown option %s", argument);
         }
     }
     return line;
@@ -92,12 +135,8 @@ void printUsage() { std::fputs(usage, stdout); }
 
 void printVersion() { std::printf("%s\n", version); }
 
-void printBadValue(const std::string& optionAndValue) {
-    std::fprintf(stderr, "pedlik: invalid value in %s\nTry 'pedlik --help'.\n", optionAndValue.c_str());
-}
-
-void printUnknownOption(const std::string& option) {
-    std::fprintf(stderr, "pedlik: unknown option %s\nTry 'pedlik --help'.\n", option.c_str());
+void printRefusal(const std::string& refusal) {
+    std::fprintf(stderr, "pedlik: %s\nTry 'pedlik --help'.\n", refusal.c_str());
 }
 
 }  // namespace pedlik

@@ -13,19 +13,19 @@ struct CommandLine {
     bool estimates = false;  // --estimates: report the EM iterations of the bucket-tree mode
     bool help = false;       // --help
     bool version = false;    // --version
-    // --memory SIZE: bytes of tables one conditioning branch may hold; 0 keeps the default.
-    double memoryBytes = 0.0;
-    std::string unknownOption;  // the first argument that looks like an option but is none
-    std::string badValue;       // the first option whose value is missing or wrong, with that value
+    int threads = 1;         // --threads N (default: one per core)
+    double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch may hold; 0 keeps the default
+    // Why the command line is refused: its first argument that looks like an
+    // option but is none, or a thread count that is not a positive number.
+    std::string refusal;
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The --help text and the --version line, on standard output; the report of
-// an unknown option on standard error.
+// a refused command line on standard error.
 void printUsage();
 void printVersion();
-void printUnknownOption(const std::string& option);
-void printBadValue(const std::string& optionAndValue);
+void printRefusal(const std::string& refusal);
 
 }  // namespace pedlik

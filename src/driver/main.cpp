@@ -3,12 +3,8 @@
 
 int main(int argc, char** argv) {
     const pedlik::CommandLine line = pedlik::parseCommandLine(argc, argv);
-    if (!line.unknownOption.empty()) {
-        pedlik::printUnknownOption(line.unknownOption);
-        return 1;
-    }
-    if (!line.badValue.empty()) {
-        pedlik::printBadValue(line.badValue);
+    if (!line.refusal.empty()) {
+        pedlik::printRefusal(line.refusal);
         return 1;
     }
     if (line.help) {
@@ -21,6 +17,7 @@ int main(int argc, char** argv) {
     }
     pedlik::RunOptions options;
     options.reportEstimates = line.estimates;
+    options.threads = line.threads;
     if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);
     return pedlik::runMainSequence(line.locusPath, line.pedigreePath, options);
 }

@@ -46,7 +46,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     } else {
         createNetworkNodes(runParameters.pedigrees);
     }
-    if (programCode == 5) runLodScoreMode(runParameters.pedigrees, options.limits);
+    if (programCode == 5) runLodScoreMode(runParameters.pedigrees, options.limits, EliminationSettings{.threads = options.threads});
     if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates);
     const long t3 = processorMilliseconds();
 

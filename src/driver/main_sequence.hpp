@@ -8,6 +8,7 @@ namespace pedlik {
 struct RunOptions {
     bool reportEstimates = false;  // the bucket-tree mode reports its iterations
     OrderLimits limits;            // the elimination orders' memory and search
+    int threads = 1;               // LOD-score mode: pedigrees and conditioning branches side by side
 };
 
 // One whole run: read both files, eliminate genotypes, build the network,

@@ -108,13 +108,13 @@ OrderVariable* drawConditioned(TempProd& tempProd, SplitMix& random, SearchEffor
     return largest.count == 0 ? nullptr : largest.draw(random);
 }
 
-// How far an order's tables go past the memory: first of all orders should
-// fit, then be cheap.
+// How far an order's tables go past the memory.
 double overflow(const OrderCost& cost, double memoryEntries) { return std::max(0.0, cost.peakEntries - memoryEntries); }
 
+// An order within the memory beats one past it; otherwise the cheaper wins.
 bool isBetter(const OrderCost& candidate, const OrderCost& best, double memoryEntries) {
-    const double candidateOver = overflow(candidate, memoryEntries), bestOver = overflow(best, memoryEntries);
-    if (candidateOver != bestOver) return candidateOver < bestOver;
+    const bool candidateFits = overflow(candidate, memoryEntries) == 0.0, bestFits = overflow(best, memoryEntries) == 0.0;
+    if (candidateFits != bestFits) return candidateFits;
     return candidate.multiplyAdds < best.multiplyAdds;
 }
 

@@ -2,75 +2,95 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "base/allocation.hpp"
 #include "product/fix_variable.hpp"
 #include "product/neighbours.hpp"
 #include "product/product_copy.hpp"
-#include "product/product_pool.hpp"
 #include "product/sum_out.hpp"
 #include "product/trimming.hpp"
 
 namespace pedlik {
 
-Variable& nextOrderVariable(EliminationOrder& order, int& conditioned,
-                            const EliminationSettings& settings) {
+namespace {
+
+// One branch of a conditioning: the copy with the variable fixed to
+// `value`, trimmed and eliminated. Everything it writes is its own copy.
+double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
+                   float base, const EliminationRun& run, ProgressSink progress) {
+    ProductCopy copy = copyProduct(product, variable, walk.variables, walk.cursor);
+    OrderWalk branchWalk{walk.order, walk.cursor, std::move(copy.entryVariables)};
+    int failed = 0;
+    double result = fixVariable(*copy.product, *copy.variable, value);
+    result += trimValues(*copy.product, failed, progress);
+    if (failed == 1) return impossibleLogLikelihood;
+    return result + eliminateAll(*copy.product, branchWalk, share, base, run, progress);
+}
+
+}  // namespace
+
+OrderWalk startWalk(const EliminationOrder& order) {
+    OrderWalk walk{&order, 0, {}};
+    allocateOrDie("elimArr", [&] { walk.variables.reserve(order.entries.size()); });
+    for (const OrderEntry& entry : order.entries) walk.variables.push_back(entry.node->variable);
+    return walk;
+}
+
+Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const EliminationSettings& settings) {
     while (true) {
-        const OrderEntry& entry = order.entries[static_cast<size_t>(order.cursor++)];
-        Variable* variable = entry.node->variable;
+        const int entry = walk.cursor++;
+        Variable* variable = walk.variables[static_cast<size_t>(entry)];
         if (variable == nullptr || variable->inUse == 0) continue;
-        const double threshold = std::min(settings.conditioningThreshold, entry.conditionFrom);
-        conditioned = entry.conditioned == 1 && neighbourhoodSize(*variable) >= threshold ? 1 : 0;
+        const OrderEntry& marked = walk.order->entries[static_cast<size_t>(entry)];
+        const double threshold = std::min(settings.conditioningThreshold, marked.conditionFrom);
+        conditioned = marked.conditioned == 1 && neighbourhoodSize(*variable) >= threshold ? 1 : 0;
         return *variable;
     }
 }
 
-double eliminateAll(Product& product, EliminationOrder& order, float share, float base,
-                    const EliminationSettings& settings) {
+double eliminateAll(Product& product, OrderWalk& walk, float share, float base, const EliminationRun& run,
+                    ProgressSink progress) {
     double result = 0.0;
     while (product.variableCount > 0) {
         int conditioned = 0;
-        Variable& variable = nextOrderVariable(order, conditioned, settings);
-        if (conditioned == 1) return conditionOn(product, variable, order, share, base, settings) + result;
+        Variable& variable = nextOrderVariable(walk, conditioned, run.settings);
+        if (conditioned == 1) return conditionOn(product, variable, walk, share, base, run, progress) + result;
         double constant = 0.0;
-        if (sumOutVariable(product, variable, constant, settings) == 1) result += constant;
-        std::printf("+");
+        if (sumOutVariable(product, variable, constant, run.settings) == 1) result += constant;
+        progress.print("+");
     }
-    std::printf("Solved %f precent of the problem.\n", static_cast<double>((share + base) * 100.0f));
+    progress.print("Solved %f precent of the problem.\n", static_cast<double>((share + base) * 100.0f));
     return result;
 }
 
-double conditionOn(Product& product, Variable& variable, EliminationOrder& order, float share, float base,
-                   const EliminationSettings& settings) {
+double conditionOn(const Product& product, const Variable& variable, const OrderWalk& walk, float share, float base,
+                   const EliminationRun& run, ProgressSink progress) {
     const int valueCount = variable.valueCount;
     std::vector<double> results;
-    allocateOrDie("resArr", [&] { results.assign(static_cast<size_t>(valueCount), impossibleLogLikelihood); });
-    const int firstEntry = order.cursor;
-    std::vector<NodeRedirect> redirects;
-    allocateOrDie("isTransformedArr",
-                  [&] { redirects.assign(static_cast<size_t>(order.entryCount() - firstEntry), NodeRedirect{}); });
+    std::vector<float> bases;
+    allocateOrDie("resArr", [&] {
+        results.assign(static_cast<size_t>(valueCount), impossibleLogLikelihood);
+        bases.resize(static_cast<size_t>(valueCount));
+    });
+    // The progress lines' float shares, summed in value order as if the
+    // branches ran one after the other.
     const float subShare = share / static_cast<float>(valueCount);
     float subBase = base;
-    double best = impossibleLogLikelihood;
-    for (int value = 0; value < valueCount; ++value) {
-        ProductCopy copy = copyProduct(product, variable, order, redirects);
-        int failed = 0;
-        double result = fixVariable(*copy.product, *copy.variable, value);
-        result += trimValues(*copy.product, failed);
-        if (failed == 1) {
-            result = impossibleLogLikelihood;
-        } else {
-            result += eliminateAll(*copy.product, order, subShare, subBase, settings);
-            // A value whose copy gave exactly 0.0 (a sub-likelihood of 1)
-            // is as good a pivot as any other.
-            if (result > best) best = result;
-        }
-        results[static_cast<size_t>(value)] = result;
-        releaseProduct(std::move(copy.product));
-        order.cursor = firstEntry;
-        restoreRedirectedNodes(order, firstEntry, redirects);
+    for (float& branchBase : bases) {
+        branchBase = subBase;
         subBase += subShare;
+    }
+    OrderedProgress texts(progress, valueCount);
+    run.queue.runUnits(valueCount, run.branchWidth, [&](int value) {
+        const size_t at = static_cast<size_t>(value);
+        results[at] = solveBranch(product, variable, walk, value, subShare, bases[at], run, texts.start(value));
+        texts.finish(value);
+    });
+    // A value whose copy gave exactly 0.0 (a sub-likelihood of 1) is as good
+    // a pivot as any other.
+    double best = impossibleLogLikelihood;
+    for (double result : results) {
+        if (result > best) best = result;
     }
     if (best == impossibleLogLikelihood) return impossibleLogLikelihood;
     double sum = 0.0;

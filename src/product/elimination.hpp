@@ -1,27 +1,52 @@
 #pragma once
 
+#include <vector>
+
+#include "base/work_queue.hpp"
 #include "product/elimination_settings.hpp"
 #include "product/order_record.hpp"
 #include "product/product.hpp"
+#include "product/progress_text.hpp"
 
 namespace pedlik {
 
-// Sums out everything left in the product in the order's sequence from its
-// cursor on, conditioning where the order marks a variable whose sum-out
-// would be too large. Returns the natural log of the product's total;
-// `share` and `base` are the part of the whole problem this product stands
-// for and the part solved before it, for the progress line.
-double eliminateAll(Product& product, EliminationOrder& order, float share, float base,
-                    const EliminationSettings& settings = EliminationSettings{});
+// One product's way through an elimination order: the next entry, and for
+// every entry the product's variable standing for the entry's node (null
+// when it has none). Each product being eliminated has its own, so a copy
+// made for conditioning never consults, nor redirects, the shared nodes.
+struct OrderWalk {
+    const EliminationOrder* order = nullptr;
+    int cursor = 0;
+    std::vector<Variable*> variables;
+};
 
-// The variable of the next order entry whose node has a live variable;
-// `conditioned` says whether it is to be conditioned on.
-Variable& nextOrderVariable(EliminationOrder& order, int& conditioned,
-                            const EliminationSettings& settings = EliminationSettings{});
+// The walk of a product built from the order's nodes, from the first entry:
+// the variables the nodes link to now.
+OrderWalk startWalk(const EliminationOrder& order);
 
-// Instantiates the variable to each of its values in turn on copies of the
-// product, solves each copy, and combines their results in log space.
-double conditionOn(Product& product, Variable& variable, EliminationOrder& order, float share, float base,
-                   const EliminationSettings& settings = EliminationSettings{});
+// What all the subproblems of one elimination share.
+struct EliminationRun {
+    const EliminationSettings& settings;
+    WorkQueue& queue;     // runs the branches of a conditioned variable
+    int branchWidth = 1;  // at most this many branches of one variable at once
+};
+
+// Sums out everything left in the product in the order's sequence from the
+// walk's cursor on, conditioning where the order marks a variable whose
+// sum-out would be too large. Returns the natural log of the product's
+// total; `share` and `base` are the part of the whole problem this product
+// stands for and the part solved before it, for the progress line.
+double eliminateAll(Product& product, OrderWalk& walk, float share, float base, const EliminationRun& run,
+                    ProgressSink progress);
+
+// The live variable of the walk's next entry that has one; `conditioned`
+// says whether it is to be conditioned on.
+Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const EliminationSettings& settings);
+
+// Instantiates the variable to each of its values on copies of the product,
+// solves each copy (side by side as the run allows), and combines their
+// results in log space in value order. The product itself is only read.
+double conditionOn(const Product& product, const Variable& variable, const OrderWalk& walk, float share, float base,
+                   const EliminationRun& run, ProgressSink progress);
 
 }  // namespace pedlik

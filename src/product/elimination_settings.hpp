@@ -2,9 +2,13 @@
 
 namespace pedlik {
 
-// The thresholds of elimination. The program always runs with the defaults;
-// tests lower them to reach conditioning and rescaling on small problems.
+// The thresholds of elimination and its thread count. The program always
+// runs with the default thresholds; tests lower them to reach conditioning
+// and rescaling on small problems.
 struct EliminationSettings {
+    // Threads that eliminate pedigrees and conditioning branches side by
+    // side; the results and the report are the same for any count.
+    int threads = 1;
     // A variable marked for conditioning is conditioned on, not summed out,
     // once summing it out would build a table of this many entries.
     double conditioningThreshold = 2000000.0;

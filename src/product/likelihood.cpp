@@ -38,17 +38,31 @@ ProductArray buildProducts(int& failed, PedigreeList& pedigrees) {
     return products;
 }
 
-int likelihoodOfPedigree(Product& product, EliminationOrder& order, const EliminationSettings& settings) {
-    const double result = eliminateAll(product, order, 1.0f, 0.0f, settings);
-    runParameters.logLikelihood += result;
-    return result >= impossibleLogLikelihood ? 1 : 0;
-}
-
-void computeLikelihoods(ProductArray& products, std::vector<EliminationOrder>& orders, PedigreeList& pedigrees,
-                        const EliminationSettings& settings) {
-    for (size_t i = 0; i < products.size(); ++i) {
-        orders[i].cursor = 0;
-        if (likelihoodOfPedigree(*products[i], orders[i], settings) == 0) break;
+void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrder>& orders,
+                        PedigreeList& pedigrees, const EliminationSettings& settings) {
+    const int count = static_cast<int>(products.size());
+    // Resolved before any elimination starts: from then on the nodes' links
+    // are written only by their own pedigree's elimination.
+    std::vector<OrderWalk> walks;
+    std::vector<double> results;
+    allocateOrDie("Product Array", [&] {
+        for (int i = 0; i < count; ++i) walks.push_back(startWalk(orders[static_cast<size_t>(i)]));
+        results.assign(static_cast<size_t>(count), impossibleLogLikelihood);
+    });
+    WorkQueue queue(settings.threads);
+    OrderedProgress texts(ProgressSink{}, count);
+    queue.runUnits(count, queue.threadCount(), [&](int i) {
+        // After an impossible pedigree a single thread would stop.
+        if (texts.cutOff(i)) return;
+        const size_t at = static_cast<size_t>(i);
+        const int cap = orders[at].concurrentBranches;
+        const EliminationRun run{settings, queue, cap > 0 ? cap : queue.threadCount()};
+        results[at] = eliminateAll(*products[at], walks[at], 1.0f, 0.0f, run, texts.start(i));
+        texts.finish(i, !(results[at] >= impossibleLogLikelihood));
+    });
+    for (const double result : results) {
+        runParameters.logLikelihood += result;
+        if (!(result >= impossibleLogLikelihood)) break;
     }
     resetNodeLinks(pedigrees);
     products.clear();

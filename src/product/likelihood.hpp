@@ -18,14 +18,12 @@ using ProductArray = std::vector<std::unique_ptr<Product>>;
 ProductArray buildProducts(int& failed, PedigreeList& pedigrees);
 
 // Eliminates every product in its order and adds each pedigree's natural
-// log-likelihood to logLikelihood, stopping at the first impossible one;
-// then resets the nodes' links and releases the products.
-void computeLikelihoods(ProductArray& products, std::vector<EliminationOrder>& orders, PedigreeList& pedigrees,
-                        const EliminationSettings& settings = EliminationSettings{});
-
-// Adds one pedigree's result to logLikelihood; 1 while it is possible.
-int likelihoodOfPedigree(Product& product, EliminationOrder& order,
-                         const EliminationSettings& settings = EliminationSettings{});
+// log-likelihood to logLikelihood, in list order, stopping at the first
+// impossible one; then resets the nodes' links and releases the products.
+// With several threads the pedigrees are eliminated side by side, and what
+// a single thread would print is printed, in its order.
+void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrder>& orders,
+                        PedigreeList& pedigrees, const EliminationSettings& settings = EliminationSettings{});
 
 // Clears every node's variable link and child count, ready for the products
 // of the next recombination fraction.

@@ -9,8 +9,8 @@ namespace pedlik {
 
 // One step of an elimination order. Entries name nodes rather than
 // variables, so one order serves every product built for the pedigree, and
-// the copies made while conditioning: the node's variable link gives the
-// variable of whichever product is current.
+// the copies made while conditioning: each elimination resolves the entries
+// to its own product's variables once (an OrderWalk).
 struct OrderEntry {
     int conditioned = 0;  // 0: sum the variable out; 1: candidate for conditioning
     Node* node = nullptr;
@@ -23,7 +23,9 @@ struct OrderEntry {
 // A pedigree's elimination order, first to eliminate first.
 struct EliminationOrder {
     std::vector<OrderEntry> entries;
-    int cursor = 0;  // next entry to use; users set it to 0 before a walk
+    // Conditioning branches of one variable that may be solved at once, each
+    // holding a copy of the product: 0 for as many as there are threads.
+    int concurrentBranches = 0;
 
     int entryCount() const { return static_cast<int>(entries.size()); }
 };

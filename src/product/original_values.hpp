@@ -22,8 +22,8 @@ void keepPossibleOriginalValues(Variable& variable, std::span<const int> possibl
 void keepOriginalValue(Variable& variable, int value);
 
 // Releases a variable that has a single value left, first recording on its
-// node which original value that is. A copied product's variable stands for
-// one conditioned case, not for the pedigree, and leaves the node alone.
+// node which original value that is. A copied product's variable leaves the
+// node alone.
 void releaseSingleValueVariable(Product& product, Variable& variable);
 
 }  // namespace pedlik

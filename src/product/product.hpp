@@ -36,7 +36,10 @@ struct Variable {
     std::vector<int> originalValues;
     int currentValue = 0;          // the variable's digit in a table walk
     int mark = 0;                  // scratch mark for collecting neighbours
-    Variable* copiedFrom = nullptr;  // in a copied product: the source variable this one copies
+    // In a copied product: the source variable this one copies. Such a
+    // variable stands for one conditioned case, not for the pedigree, and
+    // never writes its node.
+    const Variable* copiedFrom = nullptr;
 
     int funcCount() const { return static_cast<int>(funcs.size()); }
 };
@@ -84,8 +87,9 @@ struct Product {
     Product() = default;
     Product(const Product&) = delete;
     Product& operator=(const Product&) = delete;
-    // Releases every live variable, which unlinks its node, then every live
-    // function; a dropped product thus never leaves a node pointing into it.
+    // Releases every live variable, which unlinks its node (a copy's nodes
+    // never point into it), then every live function; a dropped product thus
+    // never leaves a node pointing into it.
     // The nodes belong to the network and must outlive the product.
     ~Product();
 

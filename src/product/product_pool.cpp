@@ -52,7 +52,8 @@ Variable& variableForNode(Node& node, Product& product) {
 
 void releaseVariable(Product& product, Variable& variable) {
     variable.funcs = {};
-    if (variable.node != nullptr && variable.node->variable == &variable) variable.node->variable = nullptr;
+    const bool linked = variable.copiedFrom == nullptr && variable.node != nullptr;
+    if (linked && variable.node->variable == &variable) variable.node->variable = nullptr;
     variable.inUse = 0;
     --product.variableCount;
 }

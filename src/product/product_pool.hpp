@@ -25,7 +25,8 @@ Variable& addVariable(Product& product, Node* node, int valueCount);
 Variable& variableForNode(Node& node, Product& product);
 
 // Frees the slot. The node's link is cleared when it points at this variable;
-// a node that a copied product redirected elsewhere keeps its link.
+// a copied product's variable never touches its node, which other copies
+// may be reading at the same time.
 void releaseVariable(Product& product, Variable& variable);
 
 // Gives the variable all its node's values back and no functions, ready

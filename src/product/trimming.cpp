@@ -1,7 +1,6 @@
 #include "product/trimming.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/allocation.hpp"
 #include "product/function_replacement.hpp"
@@ -98,7 +97,7 @@ int applyNewValueCounts(Product& product, const TrimmingScratch& scratch, int& t
 
 }  // namespace
 
-double trimValues(Product& product, int& failed) {
+double trimValues(Product& product, int& failed, ProgressSink progress) {
     failed = 0;
     int trimmedCount = 0;
     int removedCount = 0;
@@ -116,8 +115,8 @@ double trimValues(Product& product, int& failed) {
             break;
         }
     }
-    std::printf("Eliminated %d values from the variables.\n", removedCount);
-    std::printf("Trimmed %d variables.\n", trimmedCount);
+    progress.print("Eliminated %d values from the variables.\n", removedCount);
+    progress.print("Trimmed %d variables.\n", trimmedCount);
     return constants;
 }
 

@@ -6,6 +6,7 @@
 
 #include "input/records.hpp"
 #include "product/product.hpp"
+#include "product/progress_text.hpp"
 
 namespace pedlik {
 
@@ -27,12 +28,13 @@ namespace pedlik {
 double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed);
 
 // Trims one product until nothing more can be removed, prints
-// "Eliminated %d values from the variables." and "Trimmed %d variables.",
+// "Eliminated %d values from the variables." and "Trimmed %d variables."
+// to `progress`,
 // and returns the sum of the natural logarithms of the constants made.
 // `failed` becomes 1 when a variable has no value left; the result is then
 // minus infinity (its tables kept no entry) and the product is in a partial
 // state, fit only to be released.
-double trimValues(Product& product, int& failed);
+double trimValues(Product& product, int& failed, ProgressSink progress = {});
 
 // One pass: walks every live function in slot order, marks each value that
 // has possible set but no non-zero entry of the function not possible,

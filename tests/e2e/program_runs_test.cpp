@@ -73,8 +73,10 @@ INSTANTIATE_TEST_SUITE_P(
         {"Version", {"--version"}, "", 0, "pedlik 1.0.0\n"},
         {"FirstUnknownOptionIsRefusedBeforeAnyFileIsOpened", {"d.dat", "--estimate", "p.dat", "--x"}, "", 1, "",
          "pedlik: unknown option --estimate\nTry 'pedlik --help'.\n"},
-        {"MemoryOfNoSizeIsRefused", {"--memory", "2T", "d.dat"}, "", 1, "", "pedlik: invalid value in --memory 2T\nTry 'pedlik --help'.\n"},
-        {"MemoryWithoutValueIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: invalid value in --memory \nTry 'pedlik --help'.\n"}}),
+        {"ThreadCountZeroIsRefused", {"--threads", "0", "--x"}, "", 1, "", "pedlik: invalid thread count '0'\nTry 'pedlik --help'.\n"},
+        {"ThreadCountMustBeANumber", {"--threads=2x"}, "", 1, "", "pedlik: invalid thread count '2x'\nTry 'pedlik --help'.\n"},
+        {"MemoryOfNoSizeIsRefused", {"--memory=2T", "d.dat"}, "", 1, "", "pedlik: invalid size '2T'\nTry 'pedlik --help'.\n"},
+        {"MemoryWithoutSizeIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: option --memory needs a size\nTry 'pedlik --help'.\n"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpAnywhereDescribesUsageModesOptionsAndExitStatusesAndRunsNothing) {
@@ -111,10 +113,10 @@ struct ExampleRun {
 
 class GoldenOutput : public ::testing::TestWithParam<ExampleRun> {};
 
-TEST_P(GoldenOutput, RunPrintsTheCommittedReportWithOrWithoutEstimates) {
+TEST_P(GoldenOutput, RunPrintsTheCommittedReportWithOrWithoutEstimatesOnAnyThreadCount) {
     const ExampleRun& example = GetParam();
     std::vector<std::string> args = example.args;
-    for (int pass = 0; pass < 2; ++pass, args.insert(args.begin(), "--estimates")) {
+    for (int pass = 0; pass < 2; ++pass, args.insert(args.begin(), {"--estimates", "--threads", "1"})) {
         const RunResult run = runWithFiles({{example.locusFile, readFile(examplePath(example.locusFile))},
                                             {example.pedigreeFile, readFile(examplePath(example.pedigreeFile))}},
                                            args);

@@ -99,6 +99,7 @@ struct Thresholds {
     EliminationSettings settings;
     int seeds = 150;
     bool conditions = false;
+    std::vector<int> threadCounts = {};  // each must print the report of one thread, byte for byte
 };
 
 class LodScoreMode : public ::testing::TestWithParam<Thresholds> {};
@@ -116,6 +117,10 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
         const std::string report = lodScoreReport(t.limits, t.settings);
         EXPECT_TRUE(reportMatches(parseLodReport(report), oracle::lodScoreThetas(data), oracle::reportLogLikelihoods(data))) << report;
         conditioned += showsConditioning(report) ? 1 : 0;
+        for (EliminationSettings threaded = t.settings; int threads : t.threadCounts) {
+            threaded.threads = threads;
+            EXPECT_TRUE(loadDataset(data) && lodScoreReport(t.limits, threaded) == report) << threads << " threads";
+        }
         if (HasFailure()) return;
     }
     EXPECT_GE(conditioned, t.conditions ? runs / 20 : 0);
@@ -126,10 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
     Thresholds, LodScoreMode,
     ::testing::Values(
         Thresholds{"LocusByLocus", {}, {}}, Thresholds{"WholeProduct", {.locusGroupPersons = 0}, {}},
-        Thresholds{"LocusByLocusConditioning", {.conditionThreshold = 24.0}, {.conditioningThreshold = 24.0}, 60, true},
-        Thresholds{"WholeProductConditioning", {.conditionThreshold = 24.0, .locusGroupPersons = 0}, {.conditioningThreshold = 24.0}, 150, true},
+        Thresholds{"LocusByLocusConditioning", {.conditionThreshold = 24.0}, {.conditioningThreshold = 24.0}, 60, true, {2}},
+        Thresholds{"WholeProductConditioning", {.conditionThreshold = 24.0, .locusGroupPersons = 0}, {.conditioningThreshold = 24.0}, 150, true, {2, 3}},
         Thresholds{"SearchedOrder", {.searchFrom = 0.0}, {}, 100},
-        Thresholds{"SearchedOrderWithinSmallMemory", {.memoryEntries = 400.0, .searchFrom = 0.0}, {}, 40, true},
+        Thresholds{"SearchedOrderWithSmallMemory", {.memoryEntries = 400.0, .searchFrom = 0.0}, {}, 40, false, {2}},
         Thresholds{"RescaledAfterEveryStep", {}, {.rescaleCountdown = 1}, 60},
         Thresholds{"IncrementalSumsOnly", {.locusGroupPersons = 0}, {.incrementalThreshold = 0.0}}),
     [](const auto& info) { return std::string(info.param.name); });
