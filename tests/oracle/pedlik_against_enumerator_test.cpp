@@ -126,7 +126,9 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
     EXPECT_GE(conditioned, t.conditions ? runs / 20 : 0);
     // Whether a searched order conditions within a small memory depends on
     // what its passes find, which rounding may tip.
-    if (t.limits.searchFrom != 0.0) EXPECT_EQ(conditioned > 0, t.conditions);
+    if (t.limits.searchFrom != 0.0) {
+        EXPECT_EQ(conditioned > 0, t.conditions);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
