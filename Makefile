@@ -1,7 +1,7 @@
 # The two commands of the README, and the builds behind them.
 #   make run    build, then run pedlik on the bundled example
 #   make test   build every test (sanitized and plain) and run them all
-#   make bench  time the plain build against FASTLINK (not part of make test)
+#   make bench  time the plain build against FASTLINK, then the sum-out kernel (not part of make test)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 5
 
@@ -65,7 +65,7 @@ test: oracle-deps build build-san build-tsan
 	@$(MAKE) --no-print-directory fuzz-smoke
 
 bench: oracle-deps configure
-	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets pedlik_bench_timer
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets pedlik_bench_timer pedlik_bench_kernel
 	@bash bench/run.sh build
 	@$(MAKE) --no-print-directory bench-buckettree
 

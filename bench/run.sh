@@ -2,7 +2,8 @@
 # Times pedlik against FASTLINK (unknown, then mlink) on the bench datasets,
 # checks that every block's ln-likelihood agrees to 1e-5, and prints a table
 # with the median and worst time ratio. Cases with more loci than FASTLINK
-# takes, or with a loop, are pedlik's alone.
+# takes, or with a loop, are pedlik's alone. Then the rate of the sum-out
+# kernel (pedlik_bench_kernel) against one core's scalar peak.
 # Usage: bench/run.sh BUILD_FOLDER   (make bench builds it and calls this)
 # BENCH_RUNS sets the number of runs per program and case (default 3),
 # BENCH_SECONDS the limit of one run (default 300), BENCH_MEMORY_KIB the
@@ -82,4 +83,6 @@ if [ ${#ratios[@]} -gt 0 ]; then
     END { m = NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2
           printf "FASTLINK processor time / pedlik wall time over %d cases: median %.1f, worst %.2f\n", NR, m, r[1] }'
 fi
+echo
+"$build/pedlik_bench_kernel"
 [ "$failed" = 0 ] || { echo "Some case failed or disagreed with FASTLINK." >&2; exit 1; }

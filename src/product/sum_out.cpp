@@ -1,7 +1,9 @@
 #include "product/sum_out.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <type_traits>
 
 #include "base/allocation.hpp"
 #include "product/function_index.hpp"
@@ -104,48 +106,323 @@ SummedTerms summedTerms(std::span<Variable* const> summed, std::span<Function* c
     return terms;
 }
 
-// The incremental walk's index moves by digit position of the result: only
-// the inputs that list the digit's variable, with their step pairs (the
-// other inputs' pairs are 0). A step of the odometer then reads contiguous
-// memory and skips the inputs it would not move.
+// How the stepped sum-out visits the result: in tiles, blocks of
+// consecutive entries over the result's last variables, each filled in
+// place, row by row. Every tile reads the inputs in the same pattern, fixed
+// before the first one: only the odometer over the other variables moves
+// the inputs' positions, once per tile, and the inner loops run along a row
+// without index arithmetic.
+//
+// Along a row an input reads one entry for the whole row (it lists none of
+// the row's variables), entries one apart or a fixed stride apart (it lists
+// them together and in the result's order), or entries at listed offsets.
+// Rows are the run of the result's last variables in which every input
+// reads one of the first three ways, when that run is long enough to pay
+// for a loop; otherwise a row is the whole tile.
+enum class Reads { one, adjacent, strided, listed };
+
+struct TileReads {
+    Reads reads = Reads::one;
+    std::ptrdiff_t stride = 0;     // adjacent and strided: the move from one entry of a row to the next
+    std::vector<int> offsets;     // listed: the offset of each entry of a row from the row's first entry
+    std::vector<int> rowOffsets;  // the offset of each row's first entry from the tile's
+};
+
+struct TilePlan {
+    std::size_t first = 0;      // the tile's variables are the result's positions first .. width - 1
+    std::size_t rowFirst = 0;   // the rows' variables are the positions rowFirst .. width - 1
+    std::size_t length = 1;     // entries in one tile
+    std::size_t rowLength = 1;  // entries in one row
+    std::vector<TileReads> inputs;
+};
+
+// Tiles this long keep their entries and offsets in the first-level cache
+// while the inputs' entries pass.
+constexpr std::size_t tileLimit = 512;
+// Shorter rows of entries one or a stride apart cost more in loop overhead
+// than listed offsets over the whole tile do in reading the offsets.
+constexpr std::size_t shortestRow = 8;
+
+// `row` holds an input's step pair for each result position; a pair's step
+// is the input's stride at that position, 0 when the input does not list
+// the position's variable. Variable p + 1 follows p in the input as in the
+// result when the stride of p is the stride of p + 1 times its value count
+// (0 = 0 when the input lists neither).
+bool followsInInput(const Function& result, std::span<const StepPair> row, std::size_t p) {
+    return row[p].step == row[p + 1].step * result.vars[p + 1]->valueCount;
+}
+
+// The input's offsets over the result's positions from .. to - 1, for
+// every combination of their values, the last variable fastest.
+std::vector<int> offsetsOver(const Function& result, std::span<const StepPair> row, std::size_t from, std::size_t to) {
+    std::vector<int> offsets;
+    allocateOrDie("incDecArr", [&] { offsets.assign(1, 0); });
+    for (std::size_t position = from; position < to; ++position) {
+        const auto valueCount = static_cast<std::size_t>(result.vars[position]->valueCount);
+        const std::size_t before = offsets.size();
+        allocateOrDie("incDecArr", [&] { offsets.resize(before * valueCount); });
+        for (std::size_t e = before; e-- > 0;) {
+            for (std::size_t value = valueCount; value-- > 0;) {
+                offsets[e * valueCount + value] = offsets[e] + static_cast<int>(value) * row[position].step;
+            }
+        }
+    }
+    return offsets;
+}
+
+TileReads tileReads(const Function& result, std::span<const StepPair> row, const TilePlan& tile) {
+    const std::size_t width = row.size();
+    TileReads reads;
+    reads.rowOffsets = offsetsOver(result, row, tile.first, tile.rowFirst);
+    bool plain = true;
+    for (std::size_t p = tile.rowFirst; p + 1 < width; ++p) plain = plain && followsInInput(result, row, p);
+    if (!plain) {
+        reads.reads = Reads::listed;
+        reads.offsets = offsetsOver(result, row, tile.rowFirst, width);
+        return reads;
+    }
+    reads.stride = tile.rowFirst == width ? 0 : row[width - 1].step;
+    reads.reads = reads.stride == 0 ? Reads::one : reads.stride == 1 ? Reads::adjacent : Reads::strided;
+    return reads;
+}
+
+// `steps` holds one row of step pairs per input, one pair per result position.
+TilePlan tilePlan(const Function& result, std::span<const StepPair> steps, std::size_t inputCount) {
+    const std::size_t width = result.vars.size();
+    TilePlan tile;
+    tile.first = tile.rowFirst = width;
+    bool plain = true;  // every input reads the tile so far one entry, one or a stride apart
+    while (tile.first > 0) {
+        const std::size_t position = tile.first - 1;
+        const auto valueCount = static_cast<std::size_t>(result.vars[position]->valueCount);
+        if (position + 1 < width && tile.length * valueCount > tileLimit) break;
+        for (std::size_t k = 0; k < inputCount && position + 1 < width; ++k) {
+            plain = plain && followsInInput(result, steps.subspan(k * width, width), position);
+        }
+        tile.length *= valueCount;
+        tile.first = position;
+        if (plain) {
+            tile.rowLength = tile.length;
+            tile.rowFirst = position;
+        }
+    }
+    if (tile.rowLength < shortestRow) {
+        tile.rowLength = tile.length;
+        tile.rowFirst = tile.first;
+    }
+    allocateOrDie("incDecArr", [&] { tile.inputs.reserve(inputCount); });
+    for (std::size_t k = 0; k < inputCount; ++k) tile.inputs.push_back(tileReads(result, steps.subspan(k * width, width), tile));
+    return tile;
+}
+
+// The walk from tile to tile: an odometer over the result's variables
+// before the tile's, which moves the inputs' positions by digit position:
+// only the inputs that list the digit's variable, with their step pairs.
+// A step then reads contiguous memory and skips the inputs it would not move.
 struct IndexMove {
     std::size_t input;
     StepPair pair;
 };
 
-struct DigitMoves {
+struct TileWalk {
     std::vector<IndexMove> moves;
     std::vector<std::size_t> firstMove;  // position p moves moves[firstMove[p]] .. moves[firstMove[p + 1] - 1]
     std::vector<int> lastValues;         // the largest value of each digit
-};
+    std::vector<int> digits;
+    std::vector<std::ptrdiff_t> index;  // each input's position at the current tile's first entry
 
-// `steps` holds one row of step pairs per input, one pair per result position.
-DigitMoves digitMoves(const Function& result, std::span<const StepPair> steps, std::size_t inputCount) {
-    const std::size_t width = result.vars.size();
-    DigitMoves digits;
-    allocateOrDie("incDecArr", [&] {
-        digits.moves.reserve(inputCount * width);
-        digits.firstMove.resize(width + 1);
-        digits.lastValues.resize(width);
-    });
-    for (std::size_t position = 0; position < width; ++position) {
-        digits.firstMove[position] = digits.moves.size();
-        digits.lastValues[position] = result.vars[position]->valueCount - 1;
-        for (std::size_t k = 0; k < inputCount; ++k) {
-            const StepPair& pair = steps[k * width + position];
-            if (pair.step != 0) digits.moves.push_back({k, pair});
+    void next() {
+        for (std::size_t position = digits.size(); position-- > 0;) {
+            const IndexMove* begin = moves.data() + firstMove[position];
+            const IndexMove* end = moves.data() + firstMove[position + 1];
+            if (digits[position] < lastValues[position]) {
+                ++digits[position];
+                for (const IndexMove* move = begin; move != end; ++move) index[move->input] += move->pair.step;
+                return;
+            }
+            digits[position] = 0;
+            for (const IndexMove* move = begin; move != end; ++move) index[move->input] += move->pair.wrap;
         }
     }
-    digits.firstMove[width] = digits.moves.size();
-    return digits;
+};
+
+// `steps` as for tilePlan.
+TileWalk tileWalk(const Function& result, std::span<const StepPair> steps, std::size_t inputCount, const TilePlan& tile) {
+    const std::size_t width = result.vars.size();
+    TileWalk walk;
+    allocateOrDie("incDecArr", [&] {
+        walk.moves.reserve(inputCount * tile.first);
+        walk.firstMove.resize(tile.first + 1);
+        walk.lastValues.resize(tile.first);
+        walk.digits.assign(tile.first, 0);
+        walk.index.assign(inputCount, 0);
+    });
+    for (std::size_t position = 0; position < tile.first; ++position) {
+        walk.firstMove[position] = walk.moves.size();
+        walk.lastValues[position] = result.vars[position]->valueCount - 1;
+        for (std::size_t k = 0; k < inputCount; ++k) {
+            const StepPair& pair = steps[k * width + position];
+            if (pair.step != 0) walk.moves.push_back({k, pair});
+        }
+    }
+    walk.firstMove[tile.first] = walk.moves.size();
+    return walk;
 }
 
-}  // namespace
+// The term sums run across a row's entries at once. Each entry still gets
+// its own sum's operations in their order: for every combination of the
+// summed values in turn, the product of the inputs' entries in input order
+// (from 1.0, and 1.0 times an entry is the entry), added to a sum that
+// starts at 0.0. Terms holding a 0.0 entry are added too: with every entry
+// non-negative and finite they add +0.0, which changes no sum, and the
+// loops need no branch.
+struct TileTerms {
+    std::span<double> sums;                    // the tile's entries of the result
+    std::size_t rowLength = 1;
+    std::span<const double* const> bases;      // per input, its entry at the tile's first entry, every summed value 0
+    std::span<const TileReads> reads;          // per input
+    std::span<const std::ptrdiff_t> summedAt;  // per combination and input, as in SummedTerms
+    std::size_t combinations = 0;
+    // Scratch: per input, its entry at the tile's and at the row's first
+    // entry for the current combination; a row's products of more than two inputs.
+    std::span<const double*> starts, rowStarts;
+    std::span<double> products;
+};
 
-namespace {
+// An input's entries along one row, in its pattern, which is known at
+// compile time in the inner loops. Its fields are copies, which the
+// compiler keeps in registers: the result's entries that the loops write
+// are doubles too and could, as far as it knows, overwrite the originals.
+template <Reads reads>
+class Along {
+public:
+    Along(const double* start, const TileReads& pattern)
+        : start_(start), stride_(pattern.stride), offsets_(pattern.offsets.data()),
+          entry_(reads == Reads::one ? *start : 0.0) {}
 
-// The two walks over the result's entries; `sumTerms` gives an entry from
-// the inputs' cursors.
+    double operator()(std::size_t e) const {
+        if constexpr (reads == Reads::one) return entry_;
+        else if constexpr (reads == Reads::adjacent) return start_[e];
+        else if constexpr (reads == Reads::strided) return start_[static_cast<std::ptrdiff_t>(e) * stride_];
+        else return start_[offsets_[e]];
+    }
+
+private:
+    const double* start_;
+    std::ptrdiff_t stride_;
+    const int* offsets_;
+    double entry_;
+};
+
+template <typename Visit>
+auto withReads(Reads reads, const Visit& visit) {
+    switch (reads) {
+        case Reads::one: return visit(std::integral_constant<Reads, Reads::one>{});
+        case Reads::adjacent: return visit(std::integral_constant<Reads, Reads::adjacent>{});
+        case Reads::strided: return visit(std::integral_constant<Reads, Reads::strided>{});
+        default: return visit(std::integral_constant<Reads, Reads::listed>{});
+    }
+}
+
+// The first term of a sum is added to 0.0, not stored, exactly as the
+// entry-by-entry sum does.
+template <typename Term>
+void addTerms(std::span<double> sums, bool first, const Term& term) {
+    if (first) {
+        for (std::size_t e = 0; e < sums.size(); ++e) sums[e] = 0.0 + term(e);
+    } else {
+        for (std::size_t e = 0; e < sums.size(); ++e) sums[e] += term(e);
+    }
+}
+
+template <typename Entry>
+void multiplyProducts(std::span<double> products, bool first, const Entry& entry) {
+    if (first) {
+        for (std::size_t e = 0; e < products.size(); ++e) products[e] = entry(e);
+    } else {
+        for (std::size_t e = 0; e < products.size(); ++e) products[e] *= entry(e);
+    }
+}
+
+// Calls `fill` for every row with the row's sums and each input's entry at
+// the row's first entry, from its entry at the tile's first entry in
+// t.starts. Not inlined: on its own the inner loop keeps its pointers in
+// registers, which inside the callers' loops it spills.
+template <typename Fill>
+[[gnu::noinline]] void fillRows(const TileTerms& t, const Fill& fill) {
+    const std::size_t rows = t.sums.size() / t.rowLength;
+    for (std::size_t g = 0; g < rows; ++g) {
+        for (std::size_t k = 0; k < t.starts.size(); ++k) t.rowStarts[k] = t.starts[k] + t.reads[k].rowOffsets[g];
+        fill(t.sums.subspan(g * t.rowLength, t.rowLength), t.rowStarts);
+    }
+}
+
+// Calls `fill` for every combination z of the summed values, in order, and
+// every row, with whether z is the first combination, the row's sums and
+// each input's entry at the row's first entry.
+template <typename Fill>
+void forEachRow(const TileTerms& t, const Fill& fill) {
+    const std::size_t inputCount = t.starts.size();
+    for (std::size_t z = 0; z < t.combinations; ++z) {
+        for (std::size_t k = 0; k < inputCount; ++k) t.starts[k] = t.bases[k] + t.summedAt[z * inputCount + k];
+        fillRows(t, [&](std::span<double> sums, std::span<const double* const> starts) { fill(z == 0, sums, starts); });
+    }
+}
+
+using SumTerms = void (*)(const TileTerms&);
+
+void sumWithoutInputs(const TileTerms& t) {
+    for (std::size_t z = 0; z < t.combinations; ++z) addTerms(t.sums, z == 0, [](std::size_t) { return 1.0; });
+}
+
+template <Reads first>
+void sumOneInput(const TileTerms& t) {
+    forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        const Along<first> a(starts[0], t.reads[0]);
+        addTerms(sums, firstTerm, [a](std::size_t e) { return a(e); });
+    });
+}
+
+template <Reads first, Reads second>
+void sumTwoInputs(const TileTerms& t) {
+    forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        const Along<first> a(starts[0], t.reads[0]);
+        const Along<second> b(starts[1], t.reads[1]);
+        addTerms(sums, firstTerm, [a, b](std::size_t e) { return a(e) * b(e); });
+    });
+}
+
+// More inputs: a row's products build up input by input in scratch.
+void sumManyInputs(const TileTerms& t) {
+    const std::span<double> products = t.products.first(t.rowLength);
+    forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            withReads(t.reads[k].reads, [&](auto reads) {
+                const Along<decltype(reads)::value> entry(starts[k], t.reads[k]);
+                multiplyProducts(products, k == 0, [entry](std::size_t e) { return entry(e); });
+            });
+        }
+        addTerms(sums, firstTerm, [&](std::size_t e) { return products[e]; });
+    });
+}
+
+// The loop for the inputs' count and patterns, chosen once per sum-out.
+SumTerms termSummer(std::span<const TileReads> inputs) {
+    switch (inputs.size()) {
+        case 0: return &sumWithoutInputs;
+        case 1: return withReads(inputs[0].reads, [](auto a) -> SumTerms { return &sumOneInput<decltype(a)::value>; });
+        case 2:
+            return withReads(inputs[0].reads, [&](auto a) {
+                return withReads(inputs[1].reads, [](auto b) -> SumTerms {
+                    return &sumTwoInputs<decltype(a)::value, decltype(b)::value>;
+                });
+            });
+        default: return &sumManyInputs;
+    }
+}
+
+// The simple sum-out's walk over the result's entries, one at a time;
+// `sumTerms` gives an entry from the inputs' cursors.
 template <typename SumTerms>
 void walkSimple(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions,
                 const SumTerms& sumTerms) {
@@ -160,34 +437,6 @@ void walkSimple(Function& result, std::span<Variable* const> summed, std::span<F
         }
         entry = sumTerms(inputs);
         nextDigits(result);
-    }
-}
-
-template <typename SumTerms>
-void walkIncremental(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions,
-                     const SumTerms& sumTerms) {
-    std::span<double> table = writableTable(result);
-    const std::size_t width = result.vars.size();
-    const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
-    // The walk keeps its digits in a local array and moves the inputs'
-    // indexes exactly as their tableIndex would move, back to 0 at the end.
-    const DigitMoves moves = digitMoves(result, steps, functions.size());
-    std::vector<InputCursor> inputs = inputCursors(functions);
-    std::vector<int> digits;
-    allocateOrDie("incDecArr", [&] { digits.resize(width); });
-    for (double& entry : table) {
-        entry = sumTerms(inputs);
-        for (std::size_t position = width; position-- > 0;) {
-            const IndexMove* begin = moves.moves.data() + moves.firstMove[position];
-            const IndexMove* end = moves.moves.data() + moves.firstMove[position + 1];
-            if (digits[position] < moves.lastValues[position]) {
-                ++digits[position];
-                for (const IndexMove* move = begin; move != end; ++move) inputs[move->input].index += move->pair.step;
-                break;
-            }
-            digits[position] = 0;
-            for (const IndexMove* move = begin; move != end; ++move) inputs[move->input].index += move->pair.wrap;
-        }
     }
 }
 
@@ -228,7 +477,32 @@ void sumProductSimple(Function& result, std::span<Variable* const> summed, std::
 
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
                            std::span<Function* const> functions) {
-    sumWith(summed, functions, [&](const auto& sumTerms) { walkIncremental(result, summed, functions, sumTerms); });
+    std::span<double> table = writableTable(result);
+    const std::size_t inputCount = functions.size();
+    const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
+    const TilePlan tile = tilePlan(result, steps, inputCount);
+    const SummedTerms terms = summedTerms(summed, functions);
+    TileWalk walk = tileWalk(result, steps, inputCount, tile);
+    std::vector<const double*> bases, starts, rowStarts;
+    std::vector<double> products;
+    allocateOrDie("incDecArr", [&] {
+        bases.resize(inputCount);
+        starts.resize(inputCount);
+        rowStarts.resize(inputCount);
+        products.resize(tile.rowLength);
+    });
+    const SumTerms sumTerms = termSummer(tile.inputs);
+    for (std::size_t start = 0; start < table.size(); start += tile.length) {
+        for (std::size_t k = 0; k < inputCount; ++k) bases[k] = functions[k]->probablist.data() + walk.index[k];
+        sumTerms({table.subspan(start, tile.length), tile.rowLength, bases, tile.inputs, terms.offsets,
+                  terms.combinations, starts, rowStarts, products});
+        walk.next();
+    }
+    // A summed variable without values leaves no term: every sum is 0.0.
+    if (terms.combinations == 0) std::fill(table.begin(), table.end(), 0.0);
+    // Terms with a 0.0 factor are added, not dropped, which gives the same
+    // sums only while no product overflows (0.0 times infinity is undefined).
+    assert(std::all_of(table.begin(), table.end(), [](double entry) { return std::isfinite(entry); }));
 }
 
 double sumOutConstant(const Variable& variable, double logScaleSum) {

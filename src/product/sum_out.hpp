@@ -17,8 +17,9 @@ int sumOutVariable(Product& product, Variable& variable, double& constant,
 // Fill the new function's table: the sum over every combination of the
 // `summed` variables' values of the product of `functions` (each lists the
 // first summed variable; the result lists their other variables), for
-// every combination of the result's values. The two give the same table;
-// the incremental one steps the table indexes instead of recomputing them.
+// every combination of the result's values. The two give the same table,
+// bit for bit: the simple one entry by entry, recomputing the table indexes;
+// the incremental one a block of entries at a time, stepping the indexes.
 // Both engines sum out with these: elimination passes one variable and its
 // funcs, bucket-tree elimination a work list's functions and the variables
 // only they list.
