@@ -62,6 +62,11 @@ struct Function {
     int tableIndex = 0;    // scratch: table position matching the current digits
     double logScale = 0.0;
     int rescaleCountdown = freshRescaleCountdown;  // multiplication levels left before rescaling
+    // 1 once trimming found a non-zero entry for every value of the
+    // variables: until the table is written (or the function replaced,
+    // which trimming does whenever one of its variables loses a value) it
+    // cannot make a value unsupported, and trimming passes it by.
+    int supportChecked = 0;
 
     Function() = default;
     Function(const Function&) = delete;

@@ -35,7 +35,9 @@ ProductCopy copyProduct(const Product& source, const Variable& variable, std::sp
         if (!original.inUse) continue;
         std::vector<Variable*> vars = copyVarList(original.vars);
         for (Variable*& listed : vars) listed = copyOf[variableIndex(source, *listed)];
-        addFunction(target, original.storage, original.logScale, 0, std::move(vars), freshRescaleCountdown);
+        Function& copied =
+            addFunction(target, original.storage, original.logScale, 0, std::move(vars), freshRescaleCountdown);
+        copied.supportChecked = original.supportChecked;
     }
 
     buildFunctionIndex(target);

@@ -15,6 +15,7 @@ void setTable(Function& function, SharedTable table, int ownsTable) {
     function.storage = std::move(table);
     function.probablist = function.storage ? std::span<const double>(*function.storage) : std::span<const double>();
     function.ownsTable = ownsTable;
+    function.supportChecked = 0;
 }
 
 std::span<double> writableTable(Function& function) {
@@ -24,6 +25,7 @@ std::span<double> writableTable(Function& function) {
         });
         setTable(function, std::move(own), 1);
     }
+    function.supportChecked = 0;
     return std::span<double>(*function.storage);
 }
 

@@ -36,12 +36,13 @@ double trimProducts(std::vector<std::unique_ptr<Product>>& products, const Pedig
 // state, fit only to be released.
 double trimValues(Product& product, int& failed, ProgressSink progress = {});
 
-// One pass: walks every live function in slot order, marks each value that
+// One pass: walks every live function in slot order that is not
+// supportChecked (and marks it so), marks each value that
 // has possible set but no non-zero entry of the function not possible,
 // lowers the variable's new value count and flags every function of the
 // variable for restriction. Returns the number of values removed. A walk
 // stops as soon as every value of the function's variables is supported.
-int findUnsupportedValues(const Product& product, std::span<int> possible, std::span<int> support, int rowLength,
+int findUnsupportedValues(Product& product, std::span<int> possible, std::span<int> support, int rowLength,
                           std::span<int> toRestrict, std::span<int> newValueCounts);
 
 // The function cut down to the entries whose values are all still possible,

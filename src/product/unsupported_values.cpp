@@ -64,11 +64,14 @@ int markSupportedValues(const Function& function, std::span<int> support, int ro
 
 }  // namespace
 
-int findUnsupportedValues(const Product& product, std::span<int> possible, std::span<int> support, int rowLength,
+int findUnsupportedValues(Product& product, std::span<int> possible, std::span<int> support, int rowLength,
                           std::span<int> toRestrict, std::span<int> newValueCounts) {
     int removed = 0;
-    for (const Function& function : product.functions) {
-        if (!function.inUse) continue;
+    for (Function& function : product.functions) {
+        if (!function.inUse || function.supportChecked) continue;
+        // A function that loses a value of a variable below is replaced
+        // before the next pass; the others stay as checked.
+        function.supportChecked = 1;
         if (markSupportedValues(function, support, rowLength)) continue;
         for (int position = 0; position < function.varCount(); ++position) {
             const Variable& variable = *function.vars[position];
