@@ -1,7 +1,9 @@
+#include "base/memory_reuse.hpp"
 #include "driver/command_line.hpp"
 #include "driver/main_sequence.hpp"
 
 int main(int argc, char** argv) {
+    pedlik::keepReleasedMemoryForReuse();
     const pedlik::CommandLine line = pedlik::parseCommandLine(argc, argv);
     if (!line.refusal.empty()) {
         pedlik::printRefusal(line.refusal);
