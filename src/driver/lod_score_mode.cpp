@@ -45,6 +45,7 @@ void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const Eliminat
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
     limits.eliminations = static_cast<double>(valuesOfVariedFraction(start));
+    limits.threads = settings.threads;
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
     computeLikelihoods(products, orders, pedigrees, settings);
 

@@ -39,6 +39,9 @@ struct OrderLimits {
     int minSearchPasses = 8;
     int maxSearchPasses = 2000;
     std::uint64_t searchSeed = 20261208;
+    // Threads that run search passes side by side; the order found is the
+    // same for any count.
+    int threads = 1;
 };
 
 // One order per pedigree, in list order, each made from the pedigree's

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/work_queue.hpp"
 #include "ordering/order_choice.hpp"
 #include "ordering/order_cost.hpp"
 
@@ -29,25 +30,30 @@ struct SplitMix {
 
 constexpr std::array<double, 4> tableLimits = {2e6, 8e6, 3.2e7, 1.28e8};
 
-// How many of the cheapest candidates a randomised step chooses among.
-constexpr int choiceWidth = 3;
+// How many of the cheapest candidates a randomised step chooses among;
+// each pass draws one. Narrow choices stay close to the greedy order, wide
+// ones reach orders it never comes near, and which does better depends on
+// the pedigree.
+constexpr std::array<int, 4> choiceWidths = {2, 3, 5, 8};
+constexpr int widestChoice = 8;
 
 struct Candidates {
-    std::array<OrderVariable*, choiceWidth> variables{};
-    std::array<double, choiceWidth> weights{};
+    int width = 0;
+    std::array<OrderVariable*, widestChoice> variables{};
+    std::array<double, widestChoice> weights{};
     int count = 0;
 
-    // Keeps the `choiceWidth` largest weights, largest first.
+    // Keeps the `width` largest weights, largest first.
     void offer(OrderVariable* variable, double weight) {
-        int position = count < choiceWidth ? count++ : choiceWidth;
+        int position = count < width ? count++ : width;
         while (position > 0 && weights[position - 1] < weight) {
-            if (position < choiceWidth) {
+            if (position < width) {
                 variables[position] = variables[position - 1];
                 weights[position] = weights[position - 1];
             }
             --position;
         }
-        if (position < choiceWidth) {
+        if (position < width) {
             variables[position] = variable;
             weights[position] = weight;
         }
@@ -73,8 +79,8 @@ struct SearchEffort {
 
 // A step's variable to sum out: a cheap one at once, as the greedy rule
 // takes it, otherwise one of the cheapest, the cheaper the likelier.
-OrderVariable* drawSummed(TempProd& tempProd, SplitMix& random, SearchEffort& effort) {
-    Candidates cheapest;
+OrderVariable* drawSummed(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort) {
+    Candidates cheapest{width};
     const int length = static_cast<int>(tempProd.variables.size());
     for (int step = 0; step < length; ++step) {
         const int index = (tempProd.scanPosition + step) % length;
@@ -97,8 +103,8 @@ OrderVariable* drawSummed(TempProd& tempProd, SplitMix& random, SearchEffort& ef
 
 // The variable to condition on: one of those with the largest neighbourhood
 // times the square root of their function counts, the larger the likelier.
-OrderVariable* drawConditioned(TempProd& tempProd, SplitMix& random, SearchEffort& effort) {
-    Candidates largest;
+OrderVariable* drawConditioned(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort) {
+    Candidates largest{width};
     for (OrderVariable& candidate : tempProd.variables) {
         effort.units += 1.0;
         if (!candidate.inUse || candidate.funcs.empty()) continue;
@@ -126,8 +132,9 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
     // Conditioning late saves copies but keeps every level's tables alive
     // meanwhile; each pass tries one largest table, the memory permitting.
     const double tableLimit = std::min(memoryEntries, tableLimits[random.next() % tableLimits.size()]);
+    const int width = choiceWidths[random.next() % choiceWidths.size()];
     while (tempProd.variableCount > 0) {
-        OrderVariable* summed = drawSummed(tempProd, random, effort);
+        OrderVariable* summed = drawSummed(tempProd, width, random, effort);
         if (summed == nullptr) break;
         const double made = sumOutEntries(*summed);
         if (made < tableLimit && tracking.heldEntries + tracking.ownedEntries + made <= memoryEntries) {
@@ -137,7 +144,7 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
             // Conditioned whatever its size when its turn comes: trimming in
             // a branch only shrinks it, and summing it out instead would
             // make every later table larger than the search foresaw.
-            OrderVariable& conditioned = *drawConditioned(tempProd, random, effort);
+            OrderVariable& conditioned = *drawConditioned(tempProd, width, random, effort);
             appendOrderEntry(order, {1, conditioned.node, 0.0});
             conditionTemp(tempProd, conditioned);
         }
@@ -145,6 +152,29 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
     }
     appendVariablesWithoutFunctions(tempProd, order);
     return isBetter(tracking.cost, best, memoryEntries);
+}
+
+// Passes run in rounds of this many, each against the best order of the
+// rounds before, so that the order found does not depend on how many
+// threads run them.
+constexpr int passesPerRound = 4;
+
+struct SearchPass {
+    SplitMix random{0};
+    SearchEffort effort;
+    EliminationOrder order;
+    OrderCost cost;
+    bool finished = false;  // the pass ran to the end and beat the best order it started against
+};
+
+void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, const OrderLimits& limits,
+             const OrderCost& best) {
+    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
+    pass.order.entries.reserve(orderLength);
+    pass.finished = randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits.memoryEntries, best, pass.effort);
+    pass.cost = tempProd->tracking.cost;
+    releaseTempProd(std::move(tempProd));
 }
 
 }  // namespace
@@ -157,19 +187,23 @@ void searchEliminationOrder(const Product& product, EliminationOrder& order, Ord
         return effort.units * limits.multiplyAddsPerSearchUnit >=
                limits.searchShare * best.multiplyAdds * limits.eliminations;
     };
-    SplitMix random{limits.searchSeed};
+    SplitMix seeds{limits.searchSeed};
     SearchEffort effort;
-    for (int pass = 0; pass < limits.maxSearchPasses; ++pass) {
+    WorkQueue queue(limits.threads);
+    for (int pass = 0; pass < limits.maxSearchPasses; pass += passesPerRound) {
         if (pass >= limits.minSearchPasses && spent(effort)) break;
-        std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-        effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
-        EliminationOrder candidate;
-        candidate.entries.reserve(order.entries.capacity());
-        if (randomisedGreedyOrder(*tempProd, candidate, random, limits.memoryEntries, best, effort)) {
-            best = tempProd->tracking.cost;
-            order.entries = std::move(candidate.entries);
+        const int count = std::min(passesPerRound, limits.maxSearchPasses - pass);
+        std::array<SearchPass, passesPerRound> passes;
+        for (int k = 0; k < count; ++k) passes[k].random.state = seeds.next();
+        queue.runUnits(count, count, [&](int k) { runPass(product, passes[k], order.entries.capacity(), limits, best); });
+        // Taken in pass order, each against the best so far.
+        for (int k = 0; k < count; ++k) {
+            effort.units += passes[k].effort.units;
+            if (passes[k].finished && isBetter(passes[k].cost, best, limits.memoryEntries)) {
+                best = passes[k].cost;
+                order.entries = std::move(passes[k].order.entries);
+            }
         }
-        releaseTempProd(std::move(tempProd));
     }
 }
 
