@@ -1,6 +1,7 @@
 #include "ordering/elimination_order.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "base/allocation.hpp"
@@ -11,6 +12,9 @@
 namespace pedlik {
 
 namespace {
+
+// Beyond any thread count the program accepts.
+constexpr int maxConcurrentBranches = 1024;
 
 void appendEntry(EliminationOrder& order, int conditioned, Node* node) { appendOrderEntry(order, {conditioned, node}); }
 
@@ -52,9 +56,14 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
-    const OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
-    if (cost.multiplyAdds < limits.searchFrom && cost.peakEntries <= limits.memoryEntries) return;
-    searchEliminationOrder(product, order, cost, limits);
+    OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
+    if (cost.multiplyAdds >= limits.searchFrom || cost.peakEntries > limits.memoryEntries) {
+        cost = searchEliminationOrder(product, order, cost, limits);
+    }
+    // Every branch solved at once holds its own tables: no more of them run
+    // side by side than the memory holds.
+    const double fitting = std::floor(limits.memoryEntries / std::max(1.0, cost.peakEntries));
+    order.concurrentBranches = static_cast<int>(std::clamp(fitting, 1.0, static_cast<double>(maxConcurrentBranches)));
 }
 
 OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,

@@ -59,7 +59,9 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 // chosen on a tempProd: locus by locus for pedigrees of at most
 // limits.locusGroupPersons persons, in one greedy pass otherwise. When that
 // order is predicted to be costly or to need more memory than the limits
-// give, a search replaces it by a cheaper one. The product is not changed.
+// give, a search replaces it by a cheaper one. Its concurrentBranches lets
+// only as many branches run at once as their predicted tables fit the
+// memory. The product is not changed.
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits = {});
 

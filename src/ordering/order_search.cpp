@@ -179,7 +179,8 @@ void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, 
 
 }  // namespace
 
-void searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost, OrderLimits limits) {
+OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost,
+                                 OrderLimits limits) {
     OrderCost best = cost;
     // The search may spend a share of the time the best order found would
     // take, over all the eliminations it will serve.
@@ -205,6 +206,7 @@ void searchEliminationOrder(const Product& product, EliminationOrder& order, Ord
             }
         }
     }
+    return best;
 }
 
 }  // namespace pedlik

@@ -9,6 +9,8 @@ namespace pedlik {
 // search's share of the predicted elimination time. Every order it keeps
 // holds its tables within limits.memoryEntries along any branch; `order`
 // itself competes only when it does. Seeded, so a run is reproducible.
-void searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost, OrderLimits limits);
+// Returns the predicted cost of the order it leaves.
+OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost,
+                                 OrderLimits limits);
 
 }  // namespace pedlik
