@@ -7,6 +7,7 @@
 
 #include "base/allocation.hpp"
 #include "product/function_index.hpp"
+#include "product/input_layout.hpp"
 #include "product/neighbours.hpp"
 #include "product/product_pool.hpp"
 #include "product/table_walk.hpp"
@@ -476,8 +477,10 @@ void sumProductSimple(Function& result, std::span<Variable* const> summed, std::
 }
 
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
-                           std::span<Function* const> functions) {
+                           std::span<Function* const> given) {
     std::span<double> table = writableTable(result);
+    const ArrangedInputs arranged = arrangeInputs(result, summed, given);
+    const std::span<Function* const> functions = arranged.functions;
     const std::size_t inputCount = functions.size();
     const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
     const TilePlan tile = tilePlan(result, steps, inputCount);
