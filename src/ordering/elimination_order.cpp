@@ -6,6 +6,7 @@
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "ordering/order_choice.hpp"
+#include "ordering/order_cost.hpp"
 #include "ordering/order_search.hpp"
 
 namespace pedlik {
@@ -15,11 +16,12 @@ namespace {
 void appendEntry(EliminationOrder& order, int conditioned, Node* node) { appendOrderEntry(order, {conditioned, node}); }
 
 // Sums out the cheapest variable, or, when even that would build a table at
-// or above the threshold, conditions on the variable `mostCostly` names.
+// or above the threshold and the limits allow conditioning, conditions on
+// the variable `mostCostly` names.
 template <typename MostCostly>
 void takeStep(TempProd& tempProd, EliminationOrder& order, const CostChoice& cheapest, OrderLimits limits,
               MostCostly mostCostly) {
-    if (cheapest.cost < limits.conditionThreshold) {
+    if (!limits.conditioning || cheapest.cost < limits.conditionThreshold) {
         appendEntry(order, 0, cheapest.variable->node);
         sumOutTemp(tempProd, *cheapest.variable);
         return;
@@ -53,7 +55,7 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
     const OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
-    if (cost.multiplyAdds < limits.searchFrom && cost.peakEntries <= limits.memoryEntries) return;
+    if (cost.multiplyAdds < limits.searchFrom && neededEntries(cost, limits.conditioning) <= limits.memoryEntries) return;
     searchEliminationOrder(product, order, cost, limits);
 }
 
