@@ -15,8 +15,10 @@
 // likelihood by elimination on the bucket trees' orders, which gives the
 // cost of a bucket-tree elimination on one order against elimination's.
 // Exit status 1 when the two computations disagree on a likelihood; a case
-// that does not fit is reported, not a failure.
+// that does not fit, or takes more than BENCH_SECONDS (300) processor
+// seconds, is reported, not a failure.
 
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,6 +66,8 @@ double processorSeconds() {
 constexpr int maxRepeats = 9;
 constexpr double repeatSeconds = 2.0;
 constexpr rlim_t memoryCap = rlim_t{4} << 30;
+// Processor seconds one computation may take (BENCH_SECONDS overrides).
+constexpr rlim_t defaultSecondsCap = 300;
 
 std::vector<fs::path> writeBenchCases(const fs::path& folder) {
     std::vector<fs::path> cases;
@@ -207,14 +211,17 @@ Measured measure(const fs::path& folder, Computation computation) {
 
 struct Outcome {
     bool completed = false;
+    bool outOfTime = false;
     Measured measured;
     double peakMiB = 0.0;
 };
 
-// The computation in a child process under the memory cap: a case whose
-// tables do not fit ends there with the allocation report, and the bench
-// goes on.
-Outcome runChild(const fs::path& folder, Computation computation) {
+const char* failure(const Outcome& outcome) { return outcome.outOfTime ? "ran out of time" : "did not fit in 4 GiB"; }
+
+// The computation in a child process under the memory and time caps: a
+// case whose tables do not fit ends there with the allocation report, one
+// that takes too long by the processor-time signal, and the bench goes on.
+Outcome runChild(const fs::path& folder, Computation computation, rlim_t secondsCap) {
     int channel[2];
     if (pipe(channel) != 0) std::exit(2);
     std::fflush(nullptr);
@@ -223,6 +230,8 @@ Outcome runChild(const fs::path& folder, Computation computation) {
         close(channel[0]);
         const rlimit cap{memoryCap, memoryCap};
         setrlimit(RLIMIT_AS, &cap);
+        const rlimit time{secondsCap, secondsCap + 1};
+        setrlimit(RLIMIT_CPU, &time);
         if (std::freopen("/dev/null", "w", stderr) == nullptr) std::_Exit(2);
         const Measured measured = measure(folder, computation);
         if (write(channel[1], &measured, sizeof measured) != static_cast<ssize_t>(sizeof measured)) std::_Exit(2);
@@ -236,6 +245,7 @@ Outcome runChild(const fs::path& folder, Computation computation) {
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
+    outcome.outOfTime = WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL);
     outcome.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
     return outcome;
 }
@@ -253,6 +263,8 @@ int main(int argc, char** argv) {
     if (table == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) return 2;
     const char* sameOrder = std::getenv("BENCH_SAME_ORDER");
     const bool timeSameOrder = sameOrder != nullptr && std::string(sameOrder) == "1";
+    const char* secondsText = std::getenv("BENCH_SECONDS");
+    const rlim_t secondsCap = secondsText != nullptr ? std::strtoul(secondsText, nullptr, 10) : defaultSecondsCap;
 
     std::vector<fs::path> cases;
     fs::path written;
@@ -267,8 +279,8 @@ int main(int argc, char** argv) {
 
     std::fprintf(table,
                  "Processor time, median of up to %d runs (fewer past %.0f s); peak resident memory of each "
-                 "computation's process; orders made once per case.\n",
-                 maxRepeats, repeatSeconds);
+                 "computation's process; orders made once per case; at most %lu s per computation.\n",
+                 maxRepeats, repeatSeconds, static_cast<unsigned long>(secondsCap));
     std::fprintf(table, "%-14s %10s %4s %10s %4s %6s %9s %9s %9s %8s %8s %4s%s\n", "case", "elim s", "runs", "tree s",
                  "runs", "ratio", "elim MiB", "tree MiB", "pred MiB", "ns/madd", "order s", "same",
                  timeSameOrder ? "  elim-on-tree-order s  tree/that" : "");
@@ -278,13 +290,13 @@ int main(int argc, char** argv) {
     bool disagree = false;
     for (const fs::path& folder : cases) {
         const std::string name = folder.filename().string();
-        const Outcome elimination = runChild(folder, Computation::elimination);
-        const Outcome tree = runChild(folder, Computation::bucketTree);
+        const Outcome elimination = runChild(folder, Computation::elimination, secondsCap);
+        const Outcome tree = runChild(folder, Computation::bucketTree, secondsCap);
         if (!elimination.completed || !tree.completed) {
             ++failed;
-            std::fprintf(table, "%-14s %s\n", name.c_str(),
-                         !tree.completed ? "the bucket trees do not fit in 4 GiB"
-                                         : "the likelihood by elimination does not fit in 4 GiB");
+            std::fprintf(table, "%-14s elimination %s, bucket trees %s (%.0f MiB)\n", name.c_str(),
+                         elimination.completed ? "done" : failure(elimination), tree.completed ? "done" : failure(tree),
+                         tree.peakMiB);
             std::fflush(table);
             continue;
         }
@@ -300,7 +312,7 @@ int main(int argc, char** argv) {
                      b.orderSeconds, same ? "yes" : "NO");
         if (!same) std::fprintf(table, " (ln L %.9f against %.9f)", b.logLikelihood, e.logLikelihood);
         if (timeSameOrder) {
-            const Outcome onTreeOrder = runChild(folder, Computation::eliminationOnTreeOrders);
+            const Outcome onTreeOrder = runChild(folder, Computation::eliminationOnTreeOrders, secondsCap);
             if (onTreeOrder.completed) {
                 std::fprintf(table, "  %20.4f  %9.2f", onTreeOrder.measured.seconds,
                              b.seconds / onTreeOrder.measured.seconds);
