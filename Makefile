@@ -70,8 +70,9 @@ bench: oracle-deps configure
 	@$(MAKE) --no-print-directory bench-buckettree
 
 # One bucket-tree elimination over all pedigrees against one likelihood by
-# elimination, on generated families of 25 to 60 persons; pass case folders
-# (each with datafile3.dat and pedfile3.dat) in BENCH_CASES to time others.
+# elimination, each on its mode's orders, on the cases of make bench; pass
+# case folders (each with datafile3.dat and pedfile3.dat) in BENCH_CASES to
+# time others.
 bench-buckettree: configure
 	@cmake --build build -j $(JOBS) --target pedlik_bench_buckettree
 	@build/pedlik_bench_buckettree $(BENCH_CASES)

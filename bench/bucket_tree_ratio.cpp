@@ -1,31 +1,44 @@
 // Times one bucket-tree elimination over all pedigrees (RunBte on every
-// tree, messages and selector beliefs included) against one likelihood by
-// elimination (computeLikelihoods) on the same data, with the same orders,
-// and prints the ratio per case and its median. Products, trimming, orders
-// and trees are built anew, untimed, before every timed run.
+// tree, messages and selector beliefs included), on the orders the
+// bucket-tree mode makes, against one likelihood by elimination
+// (computeLikelihoods) on the orders the LOD-score mode makes, and prints
+// both, their ratio, each one's peak memory and the median and worst ratio.
+// Products, trimming, orders and trees are built anew, untimed, before every
+// timed run; the orders are made once per case and their making is timed
+// apart. Each computation runs in a child process of its own under a 4 GiB
+// address space, so that its peak resident memory is its own.
 //
 // Usage: pedlik_bench_buckettree [CASE_FOLDER...]
 // Each folder holds datafile3.dat and pedfile3.dat (program code 4 or 5).
-// Without folders it generates its own cases (bench/realistic_families.hpp).
+// Without folders it writes and runs the cases of make bench
+// (bench/bench_cases.hpp). With BENCH_SAME_ORDER=1 it also times the
+// likelihood by elimination on the bucket trees' orders, which gives the
+// cost of a bucket-tree elimination on one order against elimination's.
+// Exit status 1 when the two computations disagree on a likelihood; a case
+// that does not fit, or takes more than BENCH_SECONDS (300) seconds of
+// wall time, is reported, not a failure.
 
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "realistic_families.hpp"
+#include "bench_cases.hpp"
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
 #include "buckettree/merging.hpp"
 #include "buckettree/tree_construction.hpp"
+#include "driver/bucket_tree_mode.hpp"
 #include "driver/read_problem.hpp"
 #include "driver/trimmed_products.hpp"
 #include "genotype/genotype_elimination.hpp"
@@ -33,36 +46,36 @@
 #include "network/network_nodes.hpp"
 #include "oracle/dataset.hpp"
 #include "ordering/elimination_order.hpp"
+#include "ordering/order_product.hpp"
+#include "product/likelihood.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+
 // Processor time: unlike wall time it is not stretched by other work on a
 // shared machine, which matters for runs of a fraction of a millisecond.
-struct Clock {
-    using time_point = double;
-    static double now() {
-        timespec used{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-        return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
-    }
-};
+double processorSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
+}
 
-constexpr int repeats = 9;
+// Up to this many runs of a computation, but no more once its runs have
+// taken this long: the slow cases are timed once.
+constexpr int maxRepeats = 9;
+constexpr double repeatSeconds = 2.0;
+constexpr rlim_t memoryCap = rlim_t{4} << 30;
+// Wall seconds one computation may take (BENCH_SECONDS overrides). Not a
+// processor-time limit: with one set, the kernel counts the process's
+// processor time only at each tick, too coarse for the small cases.
+constexpr double defaultSecondsCap = 300;
 
-// Families of 25 to 50 persons with 2 to 4 markers, autosomal and
-// sex-linked, one with a loop.
-const pedlik::bench::BenchCase generatedCases[] = {
-    {"p40-m3", 11, 3, 5, 6, 1, 40, 4, false, false}, {"p30-m4", 12, 4, 4, 5, 1, 30, 3, false, false},
-    {"p45-m3-x", 13, 3, 5, 6, 1, 45, 4, true, false}, {"2x25-m3", 14, 3, 4, 6, 2, 25, 3, false, false},
-    {"p50-m2", 15, 2, 6, 8, 1, 50, 5, false, false}, {"p35-m3-loop", 16, 3, 4, 6, 1, 35, 4, false, true},
-};
-
-std::vector<fs::path> writeGeneratedCases(const fs::path& folder) {
+std::vector<fs::path> writeBenchCases(const fs::path& folder) {
     std::vector<fs::path> cases;
-    for (const pedlik::bench::BenchCase& generated : generatedCases) {
-        const pedlik::oracle::Dataset data = pedlik::bench::benchDataset(generated);
-        const fs::path place = folder / generated.name;
+    for (const pedlik::bench::BenchCase& benchCase : pedlik::bench::benchCases) {
+        const pedlik::oracle::Dataset data = pedlik::bench::benchDataset(benchCase);
+        const fs::path place = folder / benchCase.name;
         fs::create_directories(place);
         std::ofstream(place / "datafile3.dat") << pedlik::oracle::toPedlikLocusFile(data);
         std::ofstream(place / "pedfile3.dat") << pedlik::oracle::toPedlikPedigreeFile(data);
@@ -86,33 +99,45 @@ void loadCase(const fs::path& folder) {
     }
 }
 
-double seconds(Clock::time_point from) { return Clock::now() - from; }
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+enum class Computation { elimination, bucketTree, eliminationOnTreeOrders };
+
 struct Timing {
     double seconds = 0.0;
     double logLikelihood = 0.0;
 };
 
-Timing timeElimination(std::vector<pedlik::EliminationOrder>& orders) {
+// Products and trimming, then the orders when there are none yet.
+pedlik::ProductArray prepare(std::vector<pedlik::EliminationOrder>& orders, const pedlik::OrderLimits& limits,
+                             double& orderSeconds) {
     pedlik::PedigreeList& pedigrees = pedlik::runParameters.pedigrees;
     pedlik::ProductArray products;
     if (!pedlik::buildTrimmedProducts(pedigrees, products)) std::exit(3);
-    if (orders.empty()) orders = pedlik::makeEliminationOrders(products, pedigrees, pedlik::runParameters.lociCount);
-    const Clock::time_point start = Clock::now();
-    pedlik::computeLikelihoods(products, orders, pedigrees);
-    return {seconds(start), pedlik::runParameters.logLikelihood};
+    if (orders.empty()) {
+        const double start = processorSeconds();
+        orders = pedlik::makeEliminationOrders(products, pedigrees, pedlik::runParameters.lociCount, limits);
+        orderSeconds = processorSeconds() - start;
+    }
+    return products;
 }
 
-Timing timeBucketTrees(const std::vector<pedlik::EliminationOrder>& orders) {
+Timing timeElimination(std::vector<pedlik::EliminationOrder>& orders, const pedlik::OrderLimits& limits,
+                       double& orderSeconds) {
+    pedlik::ProductArray products = prepare(orders, limits, orderSeconds);
+    const double start = processorSeconds();
+    pedlik::computeLikelihoods(products, orders, pedlik::runParameters.pedigrees);
+    return {processorSeconds() - start, pedlik::runParameters.logLikelihood};
+}
+
+Timing timeBucketTrees(std::vector<pedlik::EliminationOrder>& orders, const pedlik::OrderLimits& limits,
+                       double& orderSeconds) {
     pedlik::PedigreeList& pedigrees = pedlik::runParameters.pedigrees;
-    pedlik::ProductArray products;
-    if (!pedlik::buildTrimmedProducts(pedigrees, products)) std::exit(3);
+    pedlik::ProductArray products = prepare(orders, limits, orderSeconds);
     Timing timing;
     {
         pedlik::BucketTreeArray trees = pedlik::createBucketTrees(products, orders);
@@ -121,103 +146,201 @@ Timing timeBucketTrees(const std::vector<pedlik::EliminationOrder>& orders) {
         pedlik::MergeBuckets(trees, pedlik::mergeLimit);
         pedlik::CountMeioses(pedigrees);
         pedlik::bteLogLikelihood = 0.0;
-        const Clock::time_point start = Clock::now();
+        const double start = processorSeconds();
         for (std::unique_ptr<pedlik::BucketTree>& tree : trees) pedlik::RunBte(*tree);
-        timing = {seconds(start), pedlik::runParameters.logLikelihood + pedlik::bteLogLikelihood};
-        pedlik::ExpectedValues(pedigrees);  // takes the beliefs off the nodes
+        timing = {processorSeconds() - start, pedlik::runParameters.logLikelihood + pedlik::bteLogLikelihood};
+        // Takes the beliefs off the nodes; the next run is to find the same
+        // likelihood, at the fractions as read.
+        const std::vector<pedlik::ThetaPair> fractions = pedlik::runParameters.thetaVals;
+        pedlik::ExpectedValues(pedigrees);
+        pedlik::runParameters.thetaVals = fractions;
     }
     products.clear();
     pedlik::resetNodeLinks(pedigrees);
     return timing;
 }
 
-constexpr rlim_t memoryCap = rlim_t{4} << 30;
-
-// Median times of both computations over `repeats` runs, and whether they
-// found the same likelihood.
-struct CaseResult {
-    double elimination = 0.0;
-    double bucketTree = 0.0;
-    bool same = false;
+// What a child process sends back: the median time of its runs, and what
+// the cost model predicts for its orders summed over the pedigrees.
+struct Measured {
+    double seconds = 0.0;
+    double orderSeconds = 0.0;
+    double logLikelihood = 0.0;
+    int runs = 0;
+    pedlik::OrderCost predicted;
 };
 
-CaseResult runCase(const fs::path& folder) {
-    loadCase(folder);
-    std::vector<pedlik::EliminationOrder> orders;
-    std::vector<double> elimination, bucketTree;
-    CaseResult result;
-    for (int r = 0; r < repeats; ++r) {
-        const Timing e = timeElimination(orders);
-        const Timing b = timeBucketTrees(orders);
-        elimination.push_back(e.seconds);
-        bucketTree.push_back(b.seconds);
-        result.same = std::abs(e.logLikelihood - b.logLikelihood) <= 1e-9 * std::max(1.0, std::abs(e.logLikelihood));
+// The orders' predicted cost, replayed on the products as sum-outs only:
+// what a bucket tree on them holds and computes.
+pedlik::OrderCost predictedCost(const std::vector<pedlik::EliminationOrder>& orders) {
+    pedlik::ProductArray products;
+    if (!pedlik::buildTrimmedProducts(pedlik::runParameters.pedigrees, products)) std::exit(3);
+    pedlik::OrderCost total;
+    for (std::size_t k = 0; k < products.size(); ++k) {
+        const std::unique_ptr<pedlik::TempProd> replay = pedlik::buildTempProd(*products[k]);
+        for (const pedlik::OrderEntry& entry : orders[k].entries) {
+            pedlik::sumOutTemp(*replay, pedlik::orderVariableOf(*replay, *entry.node->variable));
+        }
+        total.multiplyAdds += replay->tracking.cost.multiplyAdds;
+        total.keptEntries += replay->tracking.cost.keptEntries;
     }
-    result.elimination = median(elimination);
-    result.bucketTree = median(bucketTree);
-    return result;
+    products.clear();
+    pedlik::resetNodeLinks(pedlik::runParameters.pedigrees);
+    return total;
 }
+
+Measured measure(const fs::path& folder, Computation computation) {
+    loadCase(folder);
+    const pedlik::OrderLimits limits =
+        computation == Computation::elimination ? pedlik::OrderLimits{} : pedlik::bucketTreeOrderLimits({});
+    std::vector<pedlik::EliminationOrder> orders;
+    std::vector<double> times;
+    Measured measured;
+    double spent = 0.0;
+    while (static_cast<int>(times.size()) < maxRepeats && (times.empty() || spent < repeatSeconds)) {
+        const Timing timing = computation == Computation::bucketTree
+                                  ? timeBucketTrees(orders, limits, measured.orderSeconds)
+                                  : timeElimination(orders, limits, measured.orderSeconds);
+        times.push_back(timing.seconds);
+        spent += timing.seconds;
+        measured.logLikelihood = timing.logLikelihood;
+    }
+    measured.seconds = median(times);
+    measured.runs = static_cast<int>(times.size());
+    if (computation != Computation::elimination) measured.predicted = predictedCost(orders);
+    return measured;
+}
+
+struct Outcome {
+    bool completed = false;
+    bool outOfTime = false;
+    Measured measured;
+    double peakMiB = 0.0;
+};
+
+const char* failure(const Outcome& outcome) { return outcome.outOfTime ? "ran out of time" : "did not fit in 4 GiB"; }
+
+// The computation in a child process under the memory cap: a case whose
+// tables do not fit ends there with the allocation report, one that takes
+// longer than `secondsCap` is stopped, and the bench goes on.
+Outcome runChild(const fs::path& folder, Computation computation, double secondsCap) {
+    int channel[2];
+    if (pipe(channel) != 0) std::exit(2);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        const rlimit cap{memoryCap, memoryCap};
+        setrlimit(RLIMIT_AS, &cap);
+        if (std::freopen("/dev/null", "w", stderr) == nullptr) std::_Exit(2);
+        const Measured measured = measure(folder, computation);
+        if (write(channel[1], &measured, sizeof measured) != static_cast<ssize_t>(sizeof measured)) std::_Exit(2);
+        std::_Exit(0);
+    }
+    close(channel[1]);
+    Outcome outcome;
+    // Waits in steps of a tenth of a second; the child writes its result
+    // only at its end, which the pipe's buffer holds.
+    int status = 0;
+    rusage usage{};
+    for (double waited = 0.0; wait4(child, &status, WNOHANG, &usage) == 0; waited += 0.1) {
+        if (waited >= secondsCap) {
+            kill(child, SIGKILL);
+            wait4(child, &status, 0, &usage);
+            outcome.outOfTime = true;
+            break;
+        }
+        usleep(100'000);
+    }
+    outcome.completed = read(channel[0], &outcome.measured, sizeof outcome.measured) ==
+                        static_cast<ssize_t>(sizeof outcome.measured);
+    close(channel[0]);
+    outcome.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return outcome;
+}
+
+bool sameLogLikelihood(double a, double b) { return std::abs(a - b) <= 1e-9 * std::max(1.0, std::abs(a)); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto wallStart = std::chrono::steady_clock::now();
     // The library reports its stages on standard output; the bench's table
     // goes to the original standard output.
     std::fflush(stdout);
     std::FILE* table = fdopen(dup(STDOUT_FILENO), "w");
     if (table == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) return 2;
+    const char* sameOrder = std::getenv("BENCH_SAME_ORDER");
+    const bool timeSameOrder = sameOrder != nullptr && std::string(sameOrder) == "1";
+    const char* secondsText = std::getenv("BENCH_SECONDS");
+    const double secondsCap = secondsText != nullptr ? std::strtod(secondsText, nullptr) : defaultSecondsCap;
 
     std::vector<fs::path> cases;
-    fs::path generated;
+    fs::path written;
     if (argc > 1) {
         for (int k = 1; k < argc; ++k) cases.emplace_back(argv[k]);
     } else {
         std::string pattern = (fs::temp_directory_path() / "pedlik-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) return 2;
-        generated = pattern;
-        cases = writeGeneratedCases(generated);
+        written = pattern;
+        cases = writeBenchCases(written);
     }
 
-    std::fprintf(table, "%-24s %14s %14s %8s %s\n", "case", "elimination ms", "bucket tree ms", "ratio", "same ln L");
+    std::fprintf(table,
+                 "Processor time, median of up to %d runs (fewer past %.0f s); peak resident memory of each "
+                 "computation's process; orders made once per case; at most %.0f s wall time per computation.\n",
+                 maxRepeats, repeatSeconds, secondsCap);
+    std::fprintf(table, "%-14s %10s %4s %10s %4s %6s %9s %9s %9s %8s %8s %4s%s\n", "case", "elim s", "runs", "tree s",
+                 "runs", "ratio", "elim MiB", "tree MiB", "pred MiB", "ns/madd", "order s", "same",
+                 timeSameOrder ? "  elim-on-tree-order s  tree/that" : "");
     std::fflush(table);
     std::vector<double> ratios;
+    int failed = 0;
+    bool disagree = false;
     for (const fs::path& folder : cases) {
-        // Each case runs in a child process under a memory cap: bucket
-        // trees cannot condition, and a case whose tables do not fit ends
-        // with the allocation report without taking the bench down.
-        int channel[2];
-        if (pipe(channel) != 0) return 2;
-        const pid_t child = fork();
-        if (child == 0) {
-            close(channel[0]);
-            const rlimit cap{memoryCap, memoryCap};
-            setrlimit(RLIMIT_AS, &cap);
-            if (std::freopen("/dev/null", "w", stderr) == nullptr) std::_Exit(2);
-            const CaseResult result = runCase(folder);
-            if (write(channel[1], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) std::_Exit(2);
-            std::_Exit(0);
-        }
-        close(channel[1]);
-        CaseResult result;
-        const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
-        close(channel[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
         const std::string name = folder.filename().string();
-        if (!read) {
-            std::fprintf(table, "%-24s %14s %14s %8s (the bucket trees' tables do not fit in %lld GB)\n", name.c_str(),
-                         "-", "-", "-", static_cast<long long>(memoryCap >> 30));
+        const Outcome elimination = runChild(folder, Computation::elimination, secondsCap);
+        const Outcome tree = runChild(folder, Computation::bucketTree, secondsCap);
+        if (!elimination.completed || !tree.completed) {
+            ++failed;
+            std::fprintf(table, "%-14s elimination %s, bucket trees %s (%.0f MiB)\n", name.c_str(),
+                         elimination.completed ? "done" : failure(elimination), tree.completed ? "done" : failure(tree),
+                         tree.peakMiB);
             std::fflush(table);
             continue;
         }
-        const double ratio = result.bucketTree / result.elimination;
+        const Measured& e = elimination.measured;
+        const Measured& b = tree.measured;
+        const double ratio = b.seconds / e.seconds;
         ratios.push_back(ratio);
-        std::fprintf(table, "%-24s %14.3f %14.3f %8.2f %s\n", name.c_str(), result.elimination * 1e3,
-                     result.bucketTree * 1e3, ratio, result.same ? "yes" : "NO");
+        const bool same = sameLogLikelihood(e.logLikelihood, b.logLikelihood);
+        disagree = disagree || !same;
+        std::fprintf(table, "%-14s %10.4f %4d %10.4f %4d %6.2f %9.1f %9.1f %9.1f %8.3f %8.3f %4s", name.c_str(), e.seconds,
+                     e.runs, b.seconds, b.runs, ratio, elimination.peakMiB, tree.peakMiB,
+                     b.predicted.keptEntries * sizeof(double) / (1 << 20), b.seconds / b.predicted.multiplyAdds * 1e9,
+                     b.orderSeconds, same ? "yes" : "NO");
+        if (!same) std::fprintf(table, " (ln L %.9f against %.9f)", b.logLikelihood, e.logLikelihood);
+        if (timeSameOrder) {
+            const Outcome onTreeOrder = runChild(folder, Computation::eliminationOnTreeOrders, secondsCap);
+            if (onTreeOrder.completed) {
+                std::fprintf(table, "  %20.4f  %9.2f", onTreeOrder.measured.seconds,
+                             b.seconds / onTreeOrder.measured.seconds);
+            }
+        }
+        std::fprintf(table, "\n");
         std::fflush(table);
     }
-    if (!ratios.empty()) std::fprintf(table, "median ratio %.2f over %zu cases\n", median(ratios), ratios.size());
+    if (!ratios.empty()) {
+        const double worst = *std::max_element(ratios.begin(), ratios.end());
+        const long within = std::count_if(ratios.begin(), ratios.end(), [](double r) { return r <= 3.0; });
+        std::fprintf(table, "bucket tree / elimination over %zu cases: median %.2f, worst %.2f, %ld within 3\n",
+                     ratios.size(), median(ratios), worst, within);
+    }
+    if (failed > 0) std::fprintf(table, "%d cases did not complete\n", failed);
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    std::fprintf(table, "whole bench: %.0f s wall time\n", wallSeconds);
     std::fclose(table);
-    if (!generated.empty()) fs::remove_all(generated);
-    return 0;
+    if (!written.empty()) fs::remove_all(written);
+    return disagree ? 1 : 0;
 }

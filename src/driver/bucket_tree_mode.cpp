@@ -1,7 +1,6 @@
 #include "driver/bucket_tree_mode.hpp"
 
 #include <cstdio>
-#include <limits>
 
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
@@ -20,6 +19,11 @@ namespace {
 // least this; a change that is not a number stops it.
 constexpr double changeThreshold = 0.07;
 constexpr int mergesPerTree = 85;
+// The search for the trees' orders spends its share against this many
+// iterations, a guess; each runs bucket-tree elimination, which on one
+// order takes about this many times one likelihood by elimination.
+constexpr double expectedIterations = 5.0;
+constexpr double bucketTreeRunPerElimination = 3.0;
 
 void printFractions(const std::vector<ThetaPair>& fractions) {
     for (const ThetaPair& pair : fractions) std::printf(" %lf", pair.theta);
@@ -38,17 +42,18 @@ void printEstimates(int iterations) {
 
 }  // namespace
 
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates) {
+OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
+    limits.conditioning = false;
+    limits.eliminations = expectedIterations * bucketTreeRunPerElimination;
+    return limits;
+}
+
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits) {
     setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
-    // A bucket tree keeps every table its order makes and cannot condition,
-    // so it takes the greedy order, which keeps each table small.
-    OrderLimits greedyOnly;
-    greedyOnly.searchFrom = std::numeric_limits<double>::infinity();
-    greedyOnly.memoryEntries = std::numeric_limits<double>::infinity();
     const std::vector<EliminationOrder> orders =
-        makeEliminationOrders(products, pedigrees, runParameters.lociCount, greedyOnly);
+        makeEliminationOrders(products, pedigrees, runParameters.lociCount, bucketTreeOrderLimits(limits));
     // Declared after the products, so released before them: the trees hold
     // the products' tables.
     BucketTreeArray trees = createBucketTrees(products, orders);

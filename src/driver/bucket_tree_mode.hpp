@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/records.hpp"
+#include "ordering/elimination_order.hpp"
 
 namespace pedlik {
 
@@ -12,6 +13,12 @@ namespace pedlik {
 // reports; with `reportEstimates` also, after each elimination over all
 // pedigrees, the iteration's log-likelihood and fractions, and at the end
 // the estimates.
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates);
+// The orders are made within `limits` as bucketTreeOrderLimits adapts them.
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits = {});
+
+// The limits of a bucket tree's order: no conditioning, the memory bounding
+// every table the tree keeps, and a search paid for by the likely number of
+// EM iterations.
+OrderLimits bucketTreeOrderLimits(OrderLimits limits);
 
 }  // namespace pedlik

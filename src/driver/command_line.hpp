@@ -14,7 +14,7 @@ struct CommandLine {
     bool help = false;       // --help
     bool version = false;    // --version
     int threads = 1;         // --threads N (default: one per core)
-    double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch may hold; 0 keeps the default
+    double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch (or bucket tree) may hold; 0 keeps the default
     // Why the command line is refused: its first argument that looks like an
     // option but is none, or a thread count that is not a positive number.
     std::string refusal;

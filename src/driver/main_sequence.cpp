@@ -47,7 +47,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
         createNetworkNodes(runParameters.pedigrees);
     }
     if (programCode == 5) runLodScoreMode(runParameters.pedigrees, options.limits, EliminationSettings{.threads = options.threads});
-    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates);
+    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits);
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

@@ -11,6 +11,9 @@ struct OrderCost {
     // The most table entries alive at once along one branch: the tables of
     // the products that conditioning copied, and the current product's own.
     double peakEntries = 0.0;
+    // The product's tables and every table a sum-out makes, none released:
+    // what a bucket tree built on an order without conditioning holds.
+    double keptEntries = 0.0;
 };
 
 // The running prediction while an order is made.

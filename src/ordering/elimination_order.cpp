@@ -7,6 +7,7 @@
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
 #include "ordering/order_choice.hpp"
+#include "ordering/order_cost.hpp"
 #include "ordering/order_search.hpp"
 
 namespace pedlik {
@@ -19,11 +20,12 @@ constexpr int maxConcurrentBranches = 1024;
 void appendEntry(EliminationOrder& order, int conditioned, Node* node) { appendOrderEntry(order, {conditioned, node}); }
 
 // Sums out the cheapest variable, or, when even that would build a table at
-// or above the threshold, conditions on the variable `mostCostly` names.
+// or above the threshold and the limits allow conditioning, conditions on
+// the variable `mostCostly` names.
 template <typename MostCostly>
 void takeStep(TempProd& tempProd, EliminationOrder& order, const CostChoice& cheapest, OrderLimits limits,
               MostCostly mostCostly) {
-    if (cheapest.cost < limits.conditionThreshold) {
+    if (!limits.conditioning || cheapest.cost < limits.conditionThreshold) {
         appendEntry(order, 0, cheapest.variable->node);
         sumOutTemp(tempProd, *cheapest.variable);
         return;
@@ -57,7 +59,7 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
     OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
-    if (cost.multiplyAdds >= limits.searchFrom || cost.peakEntries > limits.memoryEntries) {
+    if (cost.multiplyAdds >= limits.searchFrom || neededEntries(cost, limits.conditioning) > limits.memoryEntries) {
         cost = searchEliminationOrder(product, order, cost, limits);
     }
     // Every branch solved at once holds its own tables: no more of them run

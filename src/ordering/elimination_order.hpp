@@ -42,6 +42,10 @@ struct OrderLimits {
     // Threads that run search passes side by side; the order found is the
     // same for any count.
     int threads = 1;
+    // False for the order of a bucket tree, which keeps every table the
+    // order makes and cannot condition: no step conditions, and the memory
+    // bounds all the tables kept rather than those of one branch.
+    bool conditioning = true;
 };
 
 // One order per pedigree, in list order, each made from the pedigree's
@@ -77,9 +81,9 @@ void appendVariablesWithoutFunctions(TempProd& tempProd, EliminationOrder& order
 
 // Appends entries for every variable left in the tempProd, each step
 // summing out the cheapest variable, or, when even that costs
-// limits.conditionThreshold or more, marking the most costly one for
-// conditioning. Variables without functions, which no scan picks, follow
-// last in slot order.
+// limits.conditionThreshold or more and limits.conditioning allows it,
+// marking the most costly one for conditioning. Variables without
+// functions, which no scan picks, follow last in slot order.
 void greedyOrder(TempProd& tempProd, EliminationOrder& order, OrderLimits limits = {});
 
 // Appends entries for the candidates by the greedy rule, the scan running

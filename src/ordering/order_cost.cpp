@@ -10,6 +10,10 @@ namespace {
 
 constexpr double freshEntryMultiplyAdds = 8.0;
 
+// A bucket tree keeps each table a sum-out makes twice over: as the
+// message sent towards the root and as the one sent back.
+constexpr double keptPerTableEntry = 2.0;
+
 double entriesOf(const OrderFunction& function) {
     double entries = 1.0;
     for (const OrderVariable* listed : function.vars) entries *= listed->valueCount;
@@ -17,6 +21,10 @@ double entriesOf(const OrderFunction& function) {
 }
 
 }  // namespace
+
+double neededEntries(const OrderCost& cost, bool conditioning) {
+    return conditioning ? cost.peakEntries : cost.keptEntries;
+}
 
 CostTracking startTracking(TempProd& tempProd) {
     CostTracking tracking;
@@ -27,6 +35,7 @@ CostTracking startTracking(TempProd& tempProd) {
     }
     tracking.ownedEntries = tracking.productEntries;
     tracking.cost.peakEntries = tracking.productEntries;
+    tracking.cost.keptEntries = tracking.productEntries;
     return tracking;
 }
 
@@ -54,6 +63,7 @@ void trackSumOut(CostTracking& tracking, OrderVariable& variable) {
     if (made > 1.0) {
         tracking.productEntries += made;
         tracking.ownedEntries += made;
+        tracking.cost.keptEntries += keptPerTableEntry * made;
     }
 }
 

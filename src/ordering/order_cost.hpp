@@ -4,6 +4,11 @@
 
 namespace pedlik {
 
+// The table entries an order needs within the memory: those alive at once
+// along one branch when the elimination may condition, all it keeps for a
+// bucket tree, which cannot.
+double neededEntries(const OrderCost& cost, bool conditioning);
+
 // Tracking from a fresh tempProd, whose tables all belong to the product.
 CostTracking startTracking(TempProd& tempProd);
 

@@ -115,20 +115,27 @@ OrderVariable* drawConditioned(TempProd& tempProd, int width, SplitMix& random, 
 }
 
 // How far an order's tables go past the memory.
-double overflow(const OrderCost& cost, double memoryEntries) { return std::max(0.0, cost.peakEntries - memoryEntries); }
+double overflow(const OrderCost& cost, const OrderLimits& limits) {
+    return std::max(0.0, neededEntries(cost, limits.conditioning) - limits.memoryEntries);
+}
 
-// An order within the memory beats one past it; otherwise the cheaper wins.
-bool isBetter(const OrderCost& candidate, const OrderCost& best, double memoryEntries) {
-    const bool candidateFits = overflow(candidate, memoryEntries) == 0.0, bestFits = overflow(best, memoryEntries) == 0.0;
+// An order within the memory beats one past it; otherwise the cheaper wins,
+// except that of two bucket trees past it the smaller wins.
+bool isBetter(const OrderCost& candidate, const OrderCost& best, const OrderLimits& limits) {
+    const bool candidateFits = overflow(candidate, limits) == 0.0, bestFits = overflow(best, limits) == 0.0;
     if (candidateFits != bestFits) return candidateFits;
+    // A bucket tree past the memory is the likelier to be allocated the
+    // less it needs.
+    if (!candidateFits && !limits.conditioning) return overflow(candidate, limits) < overflow(best, limits);
     return candidate.multiplyAdds < best.multiplyAdds;
 }
 
 // One randomised greedy pass; false as soon as it cannot beat `best`.
-bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix& random, double memoryEntries,
+bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix& random, const OrderLimits& limits,
                            const OrderCost& best, SearchEffort& effort) {
     const CostTracking& tracking = tempProd.tracking;
-    const bool bestFits = overflow(best, memoryEntries) == 0.0;
+    const double memoryEntries = limits.memoryEntries;
+    const bool bestFits = overflow(best, limits) == 0.0;
     // Conditioning late saves copies but keeps every level's tables alive
     // meanwhile; each pass tries one largest table, the memory permitting.
     const double tableLimit = std::min(memoryEntries, tableLimits[random.next() % tableLimits.size()]);
@@ -137,7 +144,8 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
         OrderVariable* summed = drawSummed(tempProd, width, random, effort);
         if (summed == nullptr) break;
         const double made = sumOutEntries(*summed);
-        if (made < tableLimit && tracking.heldEntries + tracking.ownedEntries + made <= memoryEntries) {
+        if (!limits.conditioning ||
+            (made < tableLimit && tracking.heldEntries + tracking.ownedEntries + made <= memoryEntries)) {
             appendOrderEntry(order, {0, summed->node});
             sumOutTemp(tempProd, *summed);
         } else {
@@ -149,9 +157,13 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
             conditionTemp(tempProd, conditioned);
         }
         if (bestFits && tracking.cost.multiplyAdds >= best.multiplyAdds) return false;
+        // Without conditioning the kept tables only grow: an order past the
+        // memory, or further past it than the best, cannot win.
+        const double past = limits.conditioning ? 0.0 : overflow(tracking.cost, limits);
+        if (past > 0.0 && (bestFits || past >= overflow(best, limits))) return false;
     }
     appendVariablesWithoutFunctions(tempProd, order);
-    return isBetter(tracking.cost, best, memoryEntries);
+    return isBetter(tracking.cost, best, limits);
 }
 
 // Passes run in rounds of this many, each against the best order of the
@@ -172,7 +184,7 @@ void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, 
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
     pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
     pass.order.entries.reserve(orderLength);
-    pass.finished = randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits.memoryEntries, best, pass.effort);
+    pass.finished = randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits, best, pass.effort);
     pass.cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
 }
@@ -200,7 +212,7 @@ OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order
         // Taken in pass order, each against the best so far.
         for (int k = 0; k < count; ++k) {
             effort.units += passes[k].effort.units;
-            if (passes[k].finished && isBetter(passes[k].cost, best, limits.memoryEntries)) {
+            if (passes[k].finished && isBetter(passes[k].cost, best, limits)) {
                 best = passes[k].cost;
                 order.entries = std::move(passes[k].order.entries);
             }

@@ -12,9 +12,11 @@
 #include "buckettree/merging.hpp"
 #include "buckettree/reestimation.hpp"
 #include "buckettree/tree_construction.hpp"
+#include "driver/bucket_tree_mode.hpp"
 #include "input/process_state.hpp"
 #include "network/assembly_steps.hpp"
 #include "oracle/enumerator.hpp"
+#include "ordering/order_product.hpp"
 #include "product/trimming.hpp"
 #include "support/oracle_runs.hpp"
 
@@ -35,7 +37,7 @@ struct Stage {
 
 // Products, trimming and orders at the current fractions; with trees merged
 // at most `mergeLimit` times unless `trees` is false. Null for likelihood 0.
-std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true) {
+std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLimits& limits = {}) {
     return quietly([&] {
         resetNodeLinks(runParameters.pedigrees);
         auto stage = std::make_unique<Stage>();
@@ -43,7 +45,7 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true) {
         stage->products = buildProducts(failed, runParameters.pedigrees);
         if (failed == 0) runParameters.logLikelihood += trimProducts(stage->products, runParameters.pedigrees, failed);
         if (failed == 1) return std::unique_ptr<Stage>();
-        stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount);
+        stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount, limits);
         if (!trees) return stage;
         stage->trees = createBucketTrees(stage->products, stage->orders);
         createVarArrays(stage->trees);
@@ -99,21 +101,47 @@ struct TreeVariant {
     int mergeLimit;
     BteSettings settings;
     int every;  // every dataset, or every second, third ...
+    OrderLimits limits = {};
+    bool treeOrders = false;  // the limits are those of the bucket-tree mode's orders
 };
+
+// A bucket tree's order never conditions, and it keeps its tables within
+// the memory, or else keeps no more than the greedy order. Counts the
+// orders that keep fewer entries than the greedy order, where one branch of
+// the greedy order would fit the memory, and where no order found fits.
+void checkTreeOrders(const Stage& stage, const OrderLimits& limits, const std::string& name, std::array<int, 2>& smaller) {
+    int index = 0;
+    for (const Pedigree* pedigree = runParameters.pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++index) {
+        const Product& product = *stage.products[index];
+        EliminationOrder greedy;
+        const OrderCost greedyCost = makeGreedyOrder(product, greedy, *pedigree, runParameters.lociCount, runParameters.isSexLinked, limits);
+        const std::unique_ptr<TempProd> replay = buildTempProd(product);
+        for (const OrderEntry& entry : stage.orders[index].entries) {
+            EXPECT_EQ(entry.conditioned, 0) << name;
+            sumOutTemp(*replay, orderVariableOf(*replay, *entry.node->variable));
+        }
+        EXPECT_LE(replay->tracking.cost.keptEntries, std::max(limits.memoryEntries, greedyCost.keptEntries)) << name;
+        const double kept = replay->tracking.cost.keptEntries;
+        smaller[0] += kept < greedyCost.keptEntries && greedyCost.peakEntries <= limits.memoryEntries ? 1 : 0;
+        smaller[1] += kept < greedyCost.keptEntries && kept > limits.memoryEntries ? 1 : 0;
+    }
+}
 
 class TwoEngines : public ::testing::TestWithParam<TreeVariant> {};
 
 TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
     const TreeVariant& variant = GetParam();
     int possible = 0, sexLinked = 0, index = 0;
+    std::array<int, 2> smallerThanGreedy{};
     for (const auto& [name, data] : datasets()) {
         if (index++ % variant.every != 0 || !loadDataset(data)) continue;
         const double elimination = eliminationLogLikelihood();
-        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit);
+        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit, true, variant.limits);
         if (stage == nullptr) {
             EXPECT_FALSE(elimination > impossibleLogLikelihood) << name;
             continue;
         }
+        if (variant.treeOrders) checkTreeOrders(*stage, variant.limits, name, smallerThanGreedy);
         const double bucketTree = runTrees(*stage, variant.settings);
         EXPECT_TRUE(same(bucketTree, elimination)) << name << ": " << bucketTree << " vs " << elimination;
         possible += elimination > impossibleLogLikelihood ? 1 : 0;
@@ -121,6 +149,8 @@ TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
     }
     EXPECT_GE(possible, 200 / variant.every);
     EXPECT_GE(sexLinked, 50 / variant.every);
+    // Past the memory, the search runs and finds smaller trees.
+    EXPECT_TRUE(!variant.treeOrders || (smallerThanGreedy[0] > 0 && smallerThanGreedy[1] > 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TreeVariant{"Unmerged", 0, {}, 1}, TreeVariant{"Merged", 85, {}, 1},
                       TreeVariant{"MergedOneVariableAtATime", 85, {.onePassThreshold = 0}, 1},
                       TreeVariant{"MergedBlockwise", 85, {.blockThreshold = 4096}, 3},
-                      TreeVariant{"MergedTinyBlocks", 85, {.blockThreshold = 4}, 7}),
+                      TreeVariant{"MergedTinyBlocks", 85, {.blockThreshold = 4}, 7},
+                      TreeVariant{"MergedOnOrdersSearchedForSmallMemory", 85, {}, 2, bucketTreeOrderLimits({.memoryEntries = 200.0}), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using oracle::Condition;

@@ -20,6 +20,8 @@ struct GreedyCase {
     std::vector<std::vector<int>> functions;
     double conditionThreshold;
     const char* order;  // variable indices, "!" marking a conditioning entry
+    bool conditioning = true;
+    double keptEntries = 0.0;  // when not 0: the product's entries plus twice those of every table a sum-out makes
 };
 
 class Greedy : public ::testing::TestWithParam<GreedyCase> {};
@@ -42,7 +44,10 @@ TEST_P(Greedy, HandWorkedOrder) {
     buildFunctionIndex(*product);
     EliminationOrder order;
     const std::unique_ptr<TempProd> tempProd = buildTempProd(*product);
-    greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold});
+    greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold, .conditioning = c.conditioning});
+    if (c.keptEntries != 0.0) {
+        EXPECT_EQ(tempProd->tracking.cost.keptEntries, c.keptEntries);
+    }
     std::string text;
     for (const OrderEntry& entry : order.entries) {
         const auto at = std::find_if(nodes.begin(), nodes.end(), [&](Node& n) { return &n == entry.node; });
@@ -68,6 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         // nothing to join.
         {"SmallestCostAtTheThresholdConditions", {5, 4, 5, 4}, cycle, 16.0, "!1 2 3 0"},
         {"SmallestCostBelowTheThresholdSums", {5, 4, 5, 4}, cycle, 17.0, "0 2 3 1"},
+        // Without conditioning the threshold is not looked at. The tables: 4 x 20 entries, then 16, 16, 4 and a constant.
+        {"WithoutConditioningEveryStepSums", {5, 4, 5, 4}, cycle, 16.0, "0 2 3 1", false, 80.0 + 2 * (16 + 16 + 4)},
         {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
