@@ -35,7 +35,7 @@ constexpr std::array<double, 4> tableLimits = {2e6, 8e6, 3.2e7, 1.28e8};
 // ones reach orders it never comes near, and which does better depends on
 // the pedigree.
 constexpr std::array<int, 4> choiceWidths = {2, 3, 5, 8};
-constexpr int widestChoice = 8;
+constexpr int widestChoice = *std::max_element(choiceWidths.begin(), choiceWidths.end());
 
 struct Candidates {
     int width = 0;
