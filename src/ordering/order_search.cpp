@@ -105,17 +105,41 @@ OrderVariable* drawSummed(TempProd& tempProd, int width, SplitMix& random, Searc
     return cheapest.draw(random);
 }
 
-// The variable to condition on: one of those with the largest neighbourhood
-// times the square root of their function counts, the larger the likelier.
-OrderVariable* drawConditioned(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort) {
-    Candidates largest{width};
+// How many of the variables with the largest neighbourhoods a conditioning
+// step weighs by the trimming it brings about.
+constexpr int conditioningPool = 8;
+static_assert(conditioningPool <= widestChoice);
+
+// The variable to condition on. Of the few with the largest neighbourhood
+// times the square root of their function counts, the likeliest is the one
+// whose branches, after trimming, leave the fewest value combinations: the
+// values it removes from every variable (in logarithms) less the branches
+// it makes. Without the trimming, a variable of many values that fixes
+// little would look as good as one that fixes half the pedigree.
+OrderVariable* drawConditioned(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort,
+                               TrimmingProbes& probes, std::vector<int>& probed) {
+    Candidates largest{conditioningPool};
     for (OrderVariable& candidate : tempProd.variables) {
         effort.units += 1.0;
         if (!candidate.inUse || candidate.funcs.empty()) continue;
         effort.units += candidate.funcCount();
         largest.offer(&candidate, sumOutEntries(candidate) * std::sqrt(static_cast<double>(candidate.funcCount())));
     }
-    return largest.count == 0 ? nullptr : largest.draw(random);
+    Candidates fewest{width};
+    for (int k = 0; k < largest.count; ++k) {
+        OrderVariable& candidate = *largest.variables[k];
+        allocateOrDie("elimArr", [&] { probed.push_back(candidate.sourceSlot); });
+        const ConditioningProbe& probe = probes.of(candidate.sourceSlot);
+        double removed = -std::log(std::max(1.0, candidate.valueCount * probe.liveShare));
+        for (const OrderVariable& other : tempProd.variables) {
+            if (other.inUse && &other != &candidate) removed += std::log(other.valueCount / trimmedValueCount(other, probe));
+        }
+        effort.units += static_cast<double>(tempProd.variables.size());
+        // Capped so that the weight stays finite; a gain of e^50 is a sure
+        // choice already.
+        fewest.offer(&candidate, std::exp(std::min(removed, 50.0)));
+    }
+    return fewest.count == 0 ? nullptr : fewest.draw(random);
 }
 
 // How far an order's tables go past the memory.
@@ -157,9 +181,8 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
             // Conditioned whatever its size when its turn comes: trimming in
             // a branch only shrinks it, and summing it out instead would
             // make every later table larger than the search foresaw.
-            OrderVariable& conditioned = *drawConditioned(tempProd, width, random, effort);
+            OrderVariable& conditioned = *drawConditioned(tempProd, width, random, effort, probes, probed);
             appendOrderEntry(order, {1, conditioned.node, 0.0});
-            allocateOrDie("elimArr", [&] { probed.push_back(conditioned.sourceSlot); });
             conditionTemp(tempProd, conditioned, &probes.of(conditioned.sourceSlot));
         }
         if (bestFits && tracking.cost.multiplyAdds >= best.multiplyAdds) return false;
@@ -183,7 +206,7 @@ struct SearchPass {
     EliminationOrder order;
     OrderCost cost;
     bool finished = false;  // the pass ran to the end and beat the best order it started against
-    std::vector<int> probed;  // the slots of the variables it conditioned on, whose probes it used
+    std::vector<int> probed;  // the slots of the variables whose probes it used
 };
 
 void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, const OrderLimits& limits,
