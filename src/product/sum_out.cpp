@@ -393,17 +393,35 @@ void sumTwoInputs(const TileTerms& t) {
     });
 }
 
-// More inputs: a row's products build up input by input in scratch.
+// More inputs: a row's products build up input by input in scratch. The
+// inputs that give the whole row one entry are multiplied together first,
+// once per row, and their product scales the first of the others; a term
+// is then the same product of the same entries, taken in another order.
 void sumManyInputs(const TileTerms& t) {
     const std::span<double> products = t.products.first(t.rowLength);
     forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        double rowFactor = 1.0;
+        bool scaled = false;
         for (std::size_t k = 0; k < starts.size(); ++k) {
+            if (t.reads[k].reads == Reads::one) rowFactor *= *starts[k];
+        }
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            if (t.reads[k].reads == Reads::one) continue;
             withReads(t.reads[k].reads, [&](auto reads) {
                 const Along<decltype(reads)::value> entry(starts[k], t.reads[k]);
-                multiplyProducts(products, k == 0, [entry](std::size_t e) { return entry(e); });
+                if (scaled) {
+                    multiplyProducts(products, false, [entry](std::size_t e) { return entry(e); });
+                } else {
+                    multiplyProducts(products, true, [entry, rowFactor](std::size_t e) { return rowFactor * entry(e); });
+                }
             });
+            scaled = true;
         }
-        addTerms(sums, firstTerm, [&](std::size_t e) { return products[e]; });
+        if (scaled) {
+            addTerms(sums, firstTerm, [&](std::size_t e) { return products[e]; });
+        } else {
+            addTerms(sums, firstTerm, [rowFactor](std::size_t) { return rowFactor; });
+        }
     });
 }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <random>
 #include <string>
 
@@ -15,7 +14,9 @@
 namespace pedlik::testing {
 namespace {
 
-TEST(SteppedSumOut, MatchesEntryByEntryBitForBit) {
+// The stepped walk may multiply a term's factors in another order (those
+// constant along a row first), so an entry may differ in its last bits.
+TEST(SteppedSumOut, MatchesEntryByEntry) {
     for (std::uint64_t seed = 1; seed <= 500; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937_64 random(seed);
@@ -70,7 +71,9 @@ TEST(SteppedSumOut, MatchesEntryByEntryBitForBit) {
         }
         sumProductIncremental(stepped, summed, inputList);
         sumProductSimple(simple, summed, inputList);
-        ASSERT_EQ(std::memcmp(stepped.probablist.data(), simple.probablist.data(), size * sizeof(double)), 0);
+        for (std::size_t e = 0; e < size; ++e) {
+            ASSERT_NEAR(stepped.probablist[e], simple.probablist[e], 1e-14 * simple.probablist[e]) << "entry " << e;
+        }
     }
 }
 
