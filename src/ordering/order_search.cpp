@@ -209,15 +209,18 @@ struct SearchPass {
     std::vector<int> probed;  // the slots of the variables whose probes it used
 };
 
-void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, const OrderLimits& limits,
-             const OrderCost& best, TrimmingProbes& probes) {
-    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-    pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
-    pass.order.entries.reserve(orderLength);
-    pass.finished =
-        randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits, best, pass.effort, probes, pass.probed);
-    pass.cost = tempProd->tracking.cost;
-    releaseTempProd(std::move(tempProd));
+// Applies one entry of an order to the tempProd as the elimination does: a
+// marked entry conditions once summing its variable out would make a table
+// of its threshold, on the branch's own tables.
+void replayEntry(const Product& product, TempProd& tempProd, const OrderEntry& entry, const OrderLimits& limits,
+                 TrimmingProbes& probes) {
+    OrderVariable* variable = tempProd.oldToNewVarMapping[variableIndex(product, *entry.node->variable)];
+    if (variable == nullptr || !variable->inUse) return;
+    if (entry.conditioned && sumOutEntries(*variable) >= std::min(limits.conditionThreshold, entry.conditionFrom)) {
+        conditionTemp(tempProd, *variable, &probes.of(variable->sourceSlot));
+    } else {
+        sumOutTemp(tempProd, *variable);
+    }
 }
 
 // The order's cost with the trimming of its conditioning branches foreseen,
@@ -226,19 +229,31 @@ void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, 
 OrderCost trimmedCost(const Product& product, const EliminationOrder& order, const OrderLimits& limits,
                       TrimmingProbes& probes) {
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-    for (const OrderEntry& entry : order.entries) {
-        OrderVariable* variable = tempProd->oldToNewVarMapping[variableIndex(product, *entry.node->variable)];
-        if (variable == nullptr || !variable->inUse) continue;
-        // As the elimination decides, on the branch's own tables.
-        if (entry.conditioned && sumOutEntries(*variable) >= std::min(limits.conditionThreshold, entry.conditionFrom)) {
-            conditionTemp(*tempProd, *variable, &probes.of(variable->sourceSlot));
-        } else {
-            sumOutTemp(*tempProd, *variable);
-        }
-    }
+    for (const OrderEntry& entry : order.entries) replayEntry(product, *tempProd, entry, limits, probes);
     const OrderCost cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
     return cost;
+}
+
+void runPass(const Product& product, SearchPass& pass, const OrderLimits& limits, const EliminationOrder& bestOrder,
+             const OrderCost& best, TrimmingProbes& probes) {
+    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
+    allocateOrDie("elimArr", [&] { pass.order.entries.reserve(bestOrder.entries.size()); });
+    // Half the passes start from the best order so far, kept up to a step
+    // drawn at random, and search near it; the others search anywhere.
+    if (pass.random.next() % 2 == 0) {
+        const std::size_t kept = pass.random.next() % (bestOrder.entries.size() + 1);
+        for (std::size_t e = 0; e < kept; ++e) {
+            replayEntry(product, *tempProd, bestOrder.entries[e], limits, probes);
+            pass.order.entries.push_back(bestOrder.entries[e]);
+            pass.effort.units += 1.0;
+        }
+    }
+    pass.finished =
+        randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits, best, pass.effort, probes, pass.probed);
+    pass.cost = tempProd->tracking.cost;
+    releaseTempProd(std::move(tempProd));
 }
 
 bool conditions(const EliminationOrder& order) {
@@ -270,7 +285,7 @@ OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order
         std::array<SearchPass, passesPerRound> passes;
         for (int k = 0; k < count; ++k) passes[k].random.state = seeds.next();
         queue.runUnits(count, count,
-                       [&](int k) { runPass(product, passes[k], order.entries.capacity(), limits, best, probes); });
+                       [&](int k) { runPass(product, passes[k], limits, order, best, probes); });
         // Taken in pass order, each against the best so far.
         for (int k = 0; k < count; ++k) {
             effort.units += passes[k].effort.units;
