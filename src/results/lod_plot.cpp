@@ -24,11 +24,15 @@ constexpr std::size_t allShownUpTo = 10;
 constexpr std::size_t shownPedigrees = 8;
 // Curves far below 0 only squash the region where linkage shows.
 constexpr double lowestShown = -5.0;
+// Apart from the total's black, the HLOD's red and the LOD 3 line's grey.
+constexpr const char* pedigreeColours[allShownUpTo] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#9467bd", "#8c564b",
+                                                       "#e377c2", "#17becf", "#bcbd22", "#393b79", "#ad494a"};
 
 struct PlotData {
     std::vector<std::size_t> shown;  // pedigrees drawn one by one, by decreasing maximum LOD
     bool hasRest = false;            // the others, as a band from their lowest to their highest LOD
     double low = 0.0, high = 0.0;    // the range of every drawn value
+    bool partial = false;            // some total leaves a pedigree out
 };
 
 double highestLod(const LodResults& results, std::size_t pedigree) {
@@ -68,9 +72,13 @@ std::string number(double value) {
 void writeDataBlock(std::ostream& script, const LodResults& results, PlotData& data) {
     script << "$lod << EOD\n";
     for (const LodRow& row : results.rows) {
-        script << number(row.theta) << ' ' << number(row.lod) << ' ' << number(row.admixture.hlod);
-        widen(data, row.lod);
-        widen(data, row.admixture.hlod);
+        // A total that leaves a pedigree out is not drawn: in truth it is minus infinity.
+        const double nothing = std::numeric_limits<double>::quiet_NaN();
+        const double lod = row.partial ? nothing : row.lod, hlod = row.partial ? nothing : row.admixture.hlod;
+        script << number(row.theta) << ' ' << number(lod) << ' ' << number(hlod);
+        widen(data, lod);
+        widen(data, hlod);
+        data.partial = data.partial || row.partial;
         for (std::size_t p : data.shown) {
             script << ' ' << number(row.lods[p]);
             widen(data, row.lods[p]);
@@ -111,16 +119,17 @@ std::string plotScript(const LodResults& results, const std::string& outputPath,
     script << (format == PlotFormat::png ? "set terminal pngcairo size 1000,650 font 'sans,11'\n"
                                          : "set terminal svg size 1000,650 dynamic font 'sans,13' background 'white'\n");
     script << "set output " << quoted(outputPath) << "\n";
-    script << "set title 'LOD score curves'\nset xlabel 'Recombination fraction θ'\nset ylabel 'LOD score'\n";
+    script << "set title 'LOD score curves" << (data.low < lowestShown ? "; scores below -5 cut off" : "")
+           << (data.partial ? "; no total where some pedigree has likelihood 0" : "") << "'\n";
+    script << "set xlabel 'Recombination fraction θ'\nset ylabel 'LOD score'\n";
     script << "set grid\nset key outside right top box Left reverse\nset xrange [" << number(firstTheta) << ":" << number(lastTheta) << "]\n";
     script << "set yrange [" << number(std::floor(std::max(data.low, lowestShown) - 0.25)) << ":"
            << number(std::max(3.5, std::ceil(data.high + 0.25))) << "]\n";
-    if (data.low < lowestShown) script << "set label 'LOD scores below " << lowestShown << " are cut off' at graph 0.01, graph 0.03\n";
     script << "plot $lod using 1:2 with linespoints lw 3 pt 7 ps 0.8 lc rgb 'black' title 'Total LOD'";
     script << ", $lod using 1:3 with lines dt 2 lw 3 lc rgb '#c00000' title 'HLOD'";
-    script << ", 3 with lines dt 3 lw 2 lc rgb '#008000' title 'LOD 3'";
+    script << ", 3 with lines dt 4 lw 2 lc rgb '#707070' title 'LOD 3'";
     for (std::size_t k = 0; k < data.shown.size(); ++k) {
-        script << ", $lod using 1:" << k + 4 << " with lines lw 1.5 lt " << k + 1 << " title 'Pedigree "
+        script << ", $lod using 1:" << k + 4 << " with lines lw 1.5 lc rgb '" << pedigreeColours[k] << "' title 'Pedigree "
                << results.pedigreeIds[data.shown[k]] << "'";
     }
     if (data.hasRest) {

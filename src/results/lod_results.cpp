@@ -52,9 +52,15 @@ LodResults summariseLodCurve(const LodCurve& curve) {
     });
     std::stable_sort(results.rows.begin(), results.rows.end(),
                      [](const LodRow& a, const LodRow& b) { return a.theta < b.theta; });
-    for (std::size_t r = 1; r < results.rows.size(); ++r) {
-        if (results.rows[r].lod > results.rows[results.maxLodRow].lod) results.maxLodRow = r;
-        if (results.rows[r].admixture.hlod > results.rows[results.maxHlodRow].admixture.hlod) results.maxHlodRow = r;
+    // A row that leaves a pedigree out stands for a likelihood of 0 in
+    // truth: no maximum there. The row at 0.5 leaves none out.
+    bool found = false;
+    for (std::size_t r = 0; r < results.rows.size(); ++r) {
+        const LodRow& row = results.rows[r];
+        if (row.partial) continue;
+        if (!found || row.lod > results.rows[results.maxLodRow].lod) results.maxLodRow = r;
+        if (!found || row.admixture.hlod > results.rows[results.maxHlodRow].admixture.hlod) results.maxHlodRow = r;
+        found = true;
     }
     return results;
 }

@@ -25,8 +25,8 @@ struct LodRow {
 struct LodResults {
     std::vector<int> pedigreeIds;
     std::vector<LodRow> rows;    // by increasing fraction; none when the likelihood at 0.5 is 0
-    std::size_t maxLodRow = 0;   // the first row of the largest total
-    std::size_t maxHlodRow = 0;  // the first row of the largest HLOD
+    std::size_t maxLodRow = 0;   // the first row of the largest total, of those that leave no pedigree out
+    std::size_t maxHlodRow = 0;  // the same for the HLOD
 };
 
 // A row per measured value. Where no pedigree is left out, the row's

@@ -1,5 +1,6 @@
 #include "results/result_files.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,14 +19,18 @@ namespace pedlik {
 
 namespace {
 
-// A new empty file beside `path`, named after it; its descriptor, or -1
-// with errno set.
+// A new empty file beside `path`, named after it, with the permissions a
+// file created there would have; its descriptor, or -1 with errno set.
 int createTemporaryBeside(const std::string& path, std::string& temporaryPath) {
     const std::filesystem::path target(path);
     std::string name = ".";
     name.append(target.filename().string()).append(".XXXXXX");
     temporaryPath = (target.parent_path() / name).string();
-    return mkstemp(temporaryPath.data());
+    const int descriptor = mkstemp(temporaryPath.data());
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (descriptor >= 0) fchmod(descriptor, 0666 & ~mask);
+    return descriptor;
 }
 
 std::string cannotWrite(const std::string& path, int error) {

@@ -20,8 +20,11 @@ struct Column {
     std::size_t width = 0;
 };
 
+// Four decimals; a value that rounds to 0 shows no sign.
 std::string fixed(double value) {
-    return std::isinf(value) ? std::string(value < 0 ? "-inf" : "inf") : formatMessage("%.4f", value);
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    const std::string text = formatMessage("%.4f", value);
+    return text == "-0.0000" ? text.substr(1) : text;
 }
 
 std::vector<Column> tableColumns(const LodResults& results) {
@@ -79,7 +82,8 @@ void printLeftOut(const LodResults& results) {
             if (!std::isinf(row.lods[p])) continue;
             ids.append(ids.empty() ? "" : ", ").append(std::to_string(results.pedigreeIds[p]));
         }
-        std::printf("At theta %.4f the likelihood of pedigree(s) %s is 0 (-inf): TOTAL and HLOD leave them out.\n",
+        std::printf("At theta %.4f the likelihood of pedigree(s) %s is 0 (-inf): TOTAL and HLOD leave them out,\n"
+                    "and the maxima below leave out that value.\n",
                     row.theta, ids.c_str());
     }
 }
