@@ -7,17 +7,15 @@ namespace pedlik {
 namespace {
 
 // d/dalpha of ln(alpha r + 1 - alpha) = (r - 1) / (alpha r + 1 - alpha),
-// written so that neither r nor 1 / r overflows.
+// written so that neither r nor 1 / r overflows. A denominator that
+// underflows to 0 does so only at alpha 0 for a gain (+infinity) or at
+// alpha 1 for a loss (-infinity), never both at once.
 double slope(std::span<const double> logRatios, double alpha) {
     double sum = 0.0;
     for (const double d : logRatios) {
-        if (d > 0.0) {
-            const double inverse = std::exp(-d);
-            sum += -std::expm1(-d) / (alpha + (1.0 - alpha) * inverse);
-        } else {
-            const double gain = std::expm1(d);
-            sum += gain / (1.0 + alpha * gain);
-        }
+        const double numerator = d > 0.0 ? -std::expm1(-d) : std::expm1(d);
+        const double denominator = d > 0.0 ? alpha + (1.0 - alpha) * std::exp(-d) : 1.0 + alpha * numerator;
+        sum += denominator > 0.0 ? numerator / denominator : std::copysign(INFINITY, numerator);
     }
     return sum;
 }
