@@ -37,7 +37,7 @@ std::vector<double> logLikelihoodsAlone(PedigreeList& pedigrees, const std::vect
     std::vector<double> values;
     WorkQueue queue(settings.threads);
     // A stopped run leaves the links and child counts of the products it
-    // had built; each pedigree's tables must start from none.
+    // had built: each pedigree's tables are built as after a complete run.
     resetNodeLinks(pedigrees);
     std::size_t at = 0;
     for (Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++at) {

@@ -85,19 +85,20 @@ TEST(ResultsOptions, MissingPlotToolStopsBeforeAnyFileIsOpened) {
     EXPECT_EQ(run.err, "pedlik: --plot needs gnuplot, which is not installed (scripts/install-deps.sh --plot installs it)\n");
 }
 
-// Three generations make the father's phase known: his child in pedigree 1
-// is a recombinant, in pedigree 2 not. At fraction 0 pedigree 1 has
-// likelihood 0: it is -Inf there, the total is pedigree 2's alone, and the
-// maxima skip that value, where pedigree 2 alone would score highest.
+// Three generations make the father's phase known (a fully penetrant
+// dominant trait, whose carriers trimming finds): his affected child in
+// pedigree 1 is a recombinant, in pedigree 2 not. At fraction 0 pedigree 1
+// has likelihood 0: it is -Inf there, the total is pedigree 2's alone, and
+// the maxima skip that value, where pedigree 2 alone would score highest.
 TEST(ResultsOptions, PedigreeOfLikelihoodZeroIsLeftOutOfTotalAndMaxima) {
     using namespace oracle::hand;
-    const auto typed = [](int a, int b, int c, int d) { return std::vector<oracle::Phenotype>{{a, b}, {c, d}}; };
+    const auto person = [](int status, int a, int b) { return std::vector<oracle::Phenotype>{{0, 0, status}, {a, b}}; };
     std::vector<std::vector<oracle::PersonRecord>> pedigrees;
-    for (const int paternal : {1, 2}) {
-        pedigrees.push_back({founder(true, typed(1, 1, 1, 1)), founder(false, typed(2, 2, 2, 2)), child(0, 1, true, typed(1, 2, 1, 2)),
-                             founder(false, typed(1, 1, 1, 1)), child(2, 3, false, typed(1, 2, paternal, 1))});
+    for (const int paternal : {2, 1}) {
+        pedigrees.push_back({founder(true, person(2, 1, 1)), founder(false, person(1, 2, 2)), child(0, 1, true, person(2, 1, 2)),
+                             founder(false, person(1, 1, 1)), child(2, 3, false, person(2, paternal, 1))});
     }
-    oracle::Dataset data = oracle::handDataset({marker({0.5, 0.5}), marker({0.5, 0.5})}, {0.0}, pedigrees);
+    oracle::Dataset data = oracle::handDataset({affection({0.9, 0.1}, {{0.0, 1.0, 1.0}}), marker({0.5, 0.5})}, {0.0}, pedigrees);
     data.programCode = 5;
     const ScratchDir out;
     const RunResult run = runOnDataset(data, {"--table", (out.path() / "t.tsv").string()});
