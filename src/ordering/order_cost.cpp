@@ -1,6 +1,9 @@
 #include "ordering/order_cost.hpp"
 
 #include <algorithm>
+#include <vector>
+
+#include "base/allocation.hpp"
 
 #include "product/neighbour_scan.hpp"
 
@@ -21,6 +24,14 @@ double entriesOf(const OrderFunction& function) {
 }
 
 }  // namespace
+
+double trimmedValueCount(const OrderVariable& variable, const ConditioningProbe& probe) {
+    // Each probe fixes one variable of the untouched product. Under nested
+    // conditioning the branches' trimming overlaps: the share of one probe
+    // is taken of the source's count and the smallest count kept, since
+    // multiplying the shares would count the same lost values twice.
+    return std::max(1.0, std::min(variable.valueCount, variable.sourceCount * probe.keptShares[variable.sourceSlot]));
+}
 
 double neededEntries(const OrderCost& cost, bool conditioning) {
     return conditioning ? cost.peakEntries : cost.keptEntries;
@@ -67,11 +78,11 @@ void trackSumOut(CostTracking& tracking, OrderVariable& variable) {
     }
 }
 
-void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& variable) {
+void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& variable, double liveShare) {
     // Every branch copies the product and walks its tables to fix and trim.
     tracking.cost.multiplyAdds += tracking.branches * variable.valueCount * tracking.productEntries;
     tracking.heldEntries += tracking.ownedEntries;
-    tracking.branches *= variable.valueCount;
+    tracking.branches *= variable.valueCount * liveShare;
     for (OrderFunction& function : tempProd.functions) function.inherited = 1;
     // Fixing the value gives each of the variable's tables a smaller copy
     // that the branch owns.
@@ -84,6 +95,32 @@ void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& v
     }
     tracking.cost.peakEntries =
         std::max(tracking.cost.peakEntries, tracking.heldEntries + tracking.ownedEntries);
+}
+
+void trimTemp(TempProd& tempProd, const ConditioningProbe& probe) {
+    CostTracking& tracking = tempProd.tracking;
+    std::vector<double> before;
+    allocateOrDie("tempProd->functions", [&] { before.assign(tempProd.functions.size(), 0.0); });
+    for (std::size_t slot = 0; slot < tempProd.functions.size(); ++slot) {
+        if (tempProd.functions[slot].inUse) before[slot] = entriesOf(tempProd.functions[slot]);
+    }
+    for (OrderVariable& variable : tempProd.variables) {
+        if (!variable.inUse) continue;
+        variable.valueCount = trimmedValueCount(variable, probe);
+        variable.cost = costUnknown;
+    }
+    // Trimming replaces a table that loses entries by a smaller one of the
+    // branch's own.
+    for (std::size_t slot = 0; slot < tempProd.functions.size(); ++slot) {
+        OrderFunction& function = tempProd.functions[slot];
+        if (!function.inUse) continue;
+        const double after = entriesOf(function);
+        if (after >= before[slot]) continue;
+        tracking.productEntries -= before[slot] - after;
+        tracking.ownedEntries += function.inherited ? after : after - before[slot];
+        function.inherited = 0;
+    }
+    tracking.cost.peakEntries = std::max(tracking.cost.peakEntries, tracking.heldEntries + tracking.ownedEntries);
 }
 
 }  // namespace pedlik

@@ -20,7 +20,17 @@ double sumOutEntries(OrderVariable& variable);
 void trackSumOut(CostTracking& tracking, OrderVariable& variable);
 
 // Conditioning on `variable`, before it is applied: every later step is
-// repeated once per value, and the tables alive now stay held meanwhile.
-void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& variable);
+// repeated once per value whose branch stays alive (`liveShare` of them),
+// and the tables alive now stay held meanwhile.
+void trackCondition(CostTracking& tracking, TempProd& tempProd, OrderVariable& variable, double liveShare);
+
+// The variable's value count once the probe's variable is conditioned on,
+// at least 1.
+double trimmedValueCount(const OrderVariable& variable, const ConditioningProbe& probe);
+
+// After conditioning: lowers every variable's value count to the share the
+// probe found trimming leaves it, and makes the tables that shrink the
+// branch's own.
+void trimTemp(TempProd& tempProd, const ConditioningProbe& probe);
 
 }  // namespace pedlik

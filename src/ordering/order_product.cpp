@@ -66,6 +66,8 @@ std::unique_ptr<TempProd> buildTempProd(const Product& product) {
         OrderVariable& variable = takeVariableSlot(*tempProd);
         variable.node = source.node;
         variable.valueCount = source.valueCount;
+        variable.sourceSlot = static_cast<int>(slot);
+        variable.sourceCount = source.valueCount;
         variable.funcCapacity = source.funcCount();
         variable.cost = costUnknown;
         allocateOrDie("varPtr->funcs", [&] { variable.funcs.reserve(variable.funcCapacity); });
@@ -142,8 +144,8 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
     releaseOrderVariable(tempProd, variable);
 }
 
-void conditionTemp(TempProd& tempProd, OrderVariable& variable) {
-    trackCondition(tempProd.tracking, tempProd, variable);
+void conditionTemp(TempProd& tempProd, OrderVariable& variable, const ConditioningProbe* probe) {
+    trackCondition(tempProd.tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
     for (OrderFunction* function : variable.funcs) {
         std::vector<OrderVariable*> remaining;
         allocateOrDie("variables array", [&] {
@@ -156,6 +158,7 @@ void conditionTemp(TempProd& tempProd, OrderVariable& variable) {
         function->vars = std::move(remaining);
     }
     releaseOrderVariable(tempProd, variable);
+    if (probe != nullptr) trimTemp(tempProd, *probe);
 }
 
 }  // namespace pedlik

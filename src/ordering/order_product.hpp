@@ -5,6 +5,7 @@
 
 #include "network/node.hpp"
 #include "ordering/cost_tracking.hpp"
+#include "ordering/trimming_probe.hpp"
 #include "product/product.hpp"
 
 namespace pedlik {
@@ -23,7 +24,11 @@ struct OrderVariable {
     std::vector<OrderFunction*> funcs;  // in the order they were added
     Node* node = nullptr;               // the network node the variable stands for (not owned)
     double cost = costUnknown;          // cached orderCost
-    int valueCount = 0;
+    // The source's value count, lowered by the trimming that conditioning
+    // is predicted to bring about in a branch (a mean, so not whole).
+    double valueCount = 0.0;
+    double sourceCount = 0.0;
+    int sourceSlot = 0;                 // the source product's slot of the variable
     int mark = 0;                       // scratch mark for collecting neighbours
 
     int funcCount() const { return static_cast<int>(funcs.size()); }
@@ -79,7 +84,9 @@ double orderCost(OrderVariable& variable);
 void sumOutTemp(TempProd& tempProd, OrderVariable& variable);
 
 // Drops the variable from each of its functions, which stay (possibly with
-// no variable left), and releases it.
-void conditionTemp(TempProd& tempProd, OrderVariable& variable);
+// no variable left), and releases it. With a probe, the other variables
+// then keep the share of their values that the probe found trimming leaves
+// them in a branch, and the cost counts only the branches it left alive.
+void conditionTemp(TempProd& tempProd, OrderVariable& variable, const ConditioningProbe* probe = nullptr);
 
 }  // namespace pedlik

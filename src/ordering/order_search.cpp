@@ -5,10 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
+#include "base/allocation.hpp"
 #include "base/work_queue.hpp"
 #include "ordering/order_choice.hpp"
 #include "ordering/order_cost.hpp"
+#include "ordering/trimming_probe.hpp"
+#include "product/product_pool.hpp"
 
 namespace pedlik {
 
@@ -132,7 +136,8 @@ bool isBetter(const OrderCost& candidate, const OrderCost& best, const OrderLimi
 
 // One randomised greedy pass; false as soon as it cannot beat `best`.
 bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix& random, const OrderLimits& limits,
-                           const OrderCost& best, SearchEffort& effort) {
+                           const OrderCost& best, SearchEffort& effort, TrimmingProbes& probes,
+                           std::vector<int>& probed) {
     const CostTracking& tracking = tempProd.tracking;
     const double memoryEntries = limits.memoryEntries;
     const bool bestFits = overflow(best, limits) == 0.0;
@@ -154,7 +159,8 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
             // make every later table larger than the search foresaw.
             OrderVariable& conditioned = *drawConditioned(tempProd, width, random, effort);
             appendOrderEntry(order, {1, conditioned.node, 0.0});
-            conditionTemp(tempProd, conditioned);
+            allocateOrDie("elimArr", [&] { probed.push_back(conditioned.sourceSlot); });
+            conditionTemp(tempProd, conditioned, &probes.of(conditioned.sourceSlot));
         }
         if (bestFits && tracking.cost.multiplyAdds >= best.multiplyAdds) return false;
         // Without conditioning the kept tables only grow: an order past the
@@ -177,23 +183,51 @@ struct SearchPass {
     EliminationOrder order;
     OrderCost cost;
     bool finished = false;  // the pass ran to the end and beat the best order it started against
+    std::vector<int> probed;  // the slots of the variables it conditioned on, whose probes it used
 };
 
 void runPass(const Product& product, SearchPass& pass, std::size_t orderLength, const OrderLimits& limits,
-             const OrderCost& best) {
+             const OrderCost& best, TrimmingProbes& probes) {
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
     pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
     pass.order.entries.reserve(orderLength);
-    pass.finished = randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits, best, pass.effort);
+    pass.finished =
+        randomisedGreedyOrder(*tempProd, pass.order, pass.random, limits, best, pass.effort, probes, pass.probed);
     pass.cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
+}
+
+// The order's cost with the trimming of its conditioning branches foreseen,
+// as the search's own orders are costed: its cost from the greedy rule
+// leaves that out, and would lose to any searched order that conditions.
+OrderCost trimmedCost(const Product& product, const EliminationOrder& order, const OrderLimits& limits,
+                      TrimmingProbes& probes) {
+    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    for (const OrderEntry& entry : order.entries) {
+        OrderVariable* variable = tempProd->oldToNewVarMapping[variableIndex(product, *entry.node->variable)];
+        if (variable == nullptr || !variable->inUse) continue;
+        // As the elimination decides, on the branch's own tables.
+        if (entry.conditioned && sumOutEntries(*variable) >= std::min(limits.conditionThreshold, entry.conditionFrom)) {
+            conditionTemp(*tempProd, *variable, &probes.of(variable->sourceSlot));
+        } else {
+            sumOutTemp(*tempProd, *variable);
+        }
+    }
+    const OrderCost cost = tempProd->tracking.cost;
+    releaseTempProd(std::move(tempProd));
+    return cost;
+}
+
+bool conditions(const EliminationOrder& order) {
+    return std::any_of(order.entries.begin(), order.entries.end(), [](const OrderEntry& entry) { return entry.conditioned; });
 }
 
 }  // namespace
 
 OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost,
                                  OrderLimits limits) {
-    OrderCost best = cost;
+    TrimmingProbes probes(product);
+    OrderCost best = conditions(order) ? trimmedCost(product, order, limits, probes) : cost;
     // The search may spend a share of the time the best order found would
     // take, over all the eliminations it will serve.
     const auto spent = [&](const SearchEffort& effort) {
@@ -202,16 +236,26 @@ OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order
     };
     SplitMix seeds{limits.searchSeed};
     SearchEffort effort;
+    // A probe is paid for once, by the first pass in pass order that uses
+    // it, whichever thread made it.
+    std::vector<char> paid;
+    allocateOrDie("tempProd->variables", [&] { paid.assign(product.variables.size(), 0); });
     WorkQueue queue(limits.threads);
     for (int pass = 0; pass < limits.maxSearchPasses; pass += passesPerRound) {
         if (pass >= limits.minSearchPasses && spent(effort)) break;
         const int count = std::min(passesPerRound, limits.maxSearchPasses - pass);
         std::array<SearchPass, passesPerRound> passes;
         for (int k = 0; k < count; ++k) passes[k].random.state = seeds.next();
-        queue.runUnits(count, count, [&](int k) { runPass(product, passes[k], order.entries.capacity(), limits, best); });
+        queue.runUnits(count, count,
+                       [&](int k) { runPass(product, passes[k], order.entries.capacity(), limits, best, probes); });
         // Taken in pass order, each against the best so far.
         for (int k = 0; k < count; ++k) {
             effort.units += passes[k].effort.units;
+            for (int slot : passes[k].probed) {
+                if (paid[slot]) continue;
+                paid[slot] = 1;
+                effort.units += probes.of(slot).entriesWalked / limits.multiplyAddsPerSearchUnit;
+            }
             if (passes[k].finished && isBetter(passes[k].cost, best, limits)) {
                 best = passes[k].cost;
                 order.entries = std::move(passes[k].order.entries);

@@ -23,7 +23,9 @@ double solveBranch(const Product& product, const Variable& variable, const Order
     int failed = 0;
     double result = fixVariable(*copy.product, *copy.variable, value);
     result += trimValues(*copy.product, failed, progress);
-    if (failed == 1) return impossibleLogLikelihood;
+    // A table that fixing or trimming cut down to a single 0.0 entry makes
+    // the branch impossible as surely as a variable without values.
+    if (failed == 1 || std::isinf(result)) return impossibleLogLikelihood;
     return result + eliminateAll(*copy.product, branchWalk, share, base, run, progress);
 }
 
