@@ -27,7 +27,9 @@ double logLikelihoodAlone(Pedigree& pedigree, const EliminationOrder& order, Wor
     OrderWalk walk = startWalk(order);
     const EliminationRun run{settings, queue, order.concurrentBranches > 0 ? order.concurrentBranches : queue.threadCount()};
     const double eliminated = eliminateAll(*product, walk, 1.0f, 0.0f, run, silent);
-    return eliminated >= impossibleLogLikelihood ? constant + trimmed + eliminated : impossibleLogLikelihood;
+    // Trimming may also leave a constant 0 (minus infinity) without failing.
+    const double total = constant + trimmed + eliminated;
+    return eliminated >= impossibleLogLikelihood && total >= impossibleLogLikelihood ? total : impossibleLogLikelihood;
 }
 
 }  // namespace
