@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing pedlik needs, only when it is missing.
-# Usage: scripts/install-deps.sh [--tests] [--with-oracle]
-# Without options: what building the program needs. --tests adds what the
-# tests and fuzzers need; --with-oracle adds FASTLINK, which is optional:
+# Usage: scripts/install-deps.sh [--plot] [--tests] [--with-oracle]
+# Without options: what building the program needs. --plot adds gnuplot,
+# which only pedlik --plot runs; --tests adds what the tests and fuzzers
+# need, gnuplot among them; --with-oracle adds FASTLINK, which is optional:
 # when it cannot be installed, the tests that compare against it report
 # themselves skipped (and fail under CI).
 set -eu
@@ -26,9 +27,11 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v make >/dev/null 2>&1 || need+=(make)
 with_tests=""
 with_oracle=""
+with_plot=""
 for option in "$@"; do
   case "$option" in
-    --tests) with_tests=yes ;;
+    --plot) with_plot=yes ;;
+    --tests) with_tests=yes; with_plot=yes ;;
     --with-oracle) with_oracle=yes ;;
     *) echo "install-deps.sh: unknown option $option" >&2; exit 1 ;;
   esac
@@ -37,6 +40,10 @@ if [ -n "$with_tests" ]; then
   command -v clang++ >/dev/null 2>&1 || need+=(clang)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
+fi
+# Without X: its PNG (cairo) and SVG terminals are all --plot uses.
+if [ -n "$with_plot" ]; then
+  command -v gnuplot >/dev/null 2>&1 || need+=(gnuplot-nox)
 fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"

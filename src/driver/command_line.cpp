@@ -39,6 +39,14 @@ constexpr const char* usage =
     "  --threads N  LOD-score mode: eliminate pedigrees and conditioning branches\n"
     "               on N threads (1 to 1024; default: one per processor core);\n"
     "               the report is the same for any N\n"
+    "  --summary    LOD-score mode: after the report, each pedigree's LOD score\n"
+    "               at every value of the varied fraction with their total, the\n"
+    "               maximum LOD score and the heterogeneity LOD score (HLOD)\n"
+    "               with the proportion of linked families (alpha)\n"
+    "  --table FILE  LOD-score mode: the same numbers as tab-separated values\n"
+    "               with a header line (\"-\": standard output)\n"
+    "  --plot FILE  LOD-score mode: draw the LOD curves with gnuplot, as PNG or\n"
+    "               SVG by the file's extension (.png, .svg)\n"
     "  --help       print this help and exit\n"
     "  --memory SIZE  bytes of tables one branch of the elimination may hold at\n"
     "               once, with a suffix K, M or G for powers of 1024 (default\n"
@@ -48,8 +56,8 @@ constexpr const char* usage =
     "  --version    print the version and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
-    "failure, an unknown option or an invalid thread count or size, 255 when an\n"
-    "input file cannot be opened.\n";
+    "failure, an unknown option, an invalid thread count or size, or a results\n"
+    "file that cannot be made, 255 when an input file cannot be opened.\n";
 
 // A whole decimal number from 1 to maxThreads.
 bool readThreadCount(const char* text, int& threads) {
@@ -113,6 +121,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
             line.version = true;
+        } else if (std::strcmp(argument, "--summary") == 0) {
+            line.results.summary = true;
+        } else if (isOptionNamed(argument, "--table") || isOptionNamed(argument, "--plot")) {
+            const bool table = isOptionNamed(argument, "--table");
+            const char* name = table ? "--table" : "--plot";
+            const char* path = optionValue(argument, std::strlen(name), argc, argv, k);
+            (table ? line.results.tablePath : line.results.plotPath) = path == nullptr ? "" : path;
+            if ((path == nullptr || *path == '\0') && line.refusal.empty()) {
+                line.refusal = formatMessage("option %s needs a file name", name);
+            }
         } else if (isOptionNamed(argument, "--memory")) {
             const char* size = optionValue(argument, 8, argc, argv, k);
             line.memoryBytes = parseSize(size);

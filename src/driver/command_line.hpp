@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "results/result_request.hpp"
+
 namespace pedlik {
 
 // The command line: options may stand anywhere, "--" ends them, and the
@@ -15,8 +17,10 @@ struct CommandLine {
     bool version = false;    // --version
     int threads = 1;         // --threads N (default: one per core)
     double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch (or bucket tree) may hold; 0 keeps the default
+    ResultRequest results;     // --summary, --table FILE, --plot FILE
     // Why the command line is refused: its first argument that looks like an
-    // option but is none, or a thread count that is not a positive number.
+    // option but is none, a thread count that is not a positive number, a
+    // size that is none, or a file option without a file.
     std::string refusal;
 };
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/allocation.hpp"
+#include "driver/pedigrees_alone.hpp"
 #include "driver/trimmed_products.hpp"
 #include "input/process_state.hpp"
 #include "product/likelihood.hpp"
@@ -35,15 +37,41 @@ int valuesOfVariedFraction(double start) {
     return count;
 }
 
+// Each pedigree's log-likelihood at this value: the run's own shares, or
+// where it stopped at a pedigree of likelihood 0, each one computed alone.
+void measureValue(LodCurve& curve, double theta, bool zero, PedigreeList& pedigrees,
+                  const std::vector<EliminationOrder>& orders, const EliminationSettings& settings) {
+    std::vector<double> values;
+    if (zero) values = logLikelihoodsAlone(pedigrees, orders, settings);
+    allocateOrDie("LOD curve", [&] {
+        if (!zero) values = runParameters.pedigreeLogLikelihoods;
+        curve.thetas.push_back(theta);
+        curve.totals.push_back(runParameters.logLikelihood);
+        curve.logLikelihoods.push_back(std::move(values));
+    });
+}
+
 }  // namespace
 
-void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const EliminationSettings& settings) {
+LodCurve runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const EliminationSettings& settings,
+                         bool measurePedigrees) {
     ThetaPair& varied = runParameters.thetaVals[static_cast<size_t>(runParameters.variedThetaIndex - 1)];
     const double start = varied.theta;
     setTheta(varied, 0.5);
+    LodCurve curve;
+    if (measurePedigrees) {
+        allocateOrDie("LOD curve", [&] {
+            for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
+                curve.pedigreeIds.push_back(pedigree->pedigreeId);
+            }
+        });
+    }
 
     ProductArray products;
-    if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
+    if (!buildTrimmedProducts(pedigrees, products)) {
+        printZeroLikelihood();
+        return curve;
+    }
     limits.eliminations = static_cast<double>(valuesOfVariedFraction(start));
     limits.threads = settings.threads;
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
@@ -53,8 +81,12 @@ void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const Eliminat
     const double base = runParameters.logLikelihood / ln10;
     std::printf("\nVARIED THETA  = 0.5\n");
     std::printf("---------------------------\n");
-    if (likelihoodIsZero()) return printZeroLikelihood();
+    if (likelihoodIsZero()) {
+        printZeroLikelihood();
+        return curve;
+    }
     printBlock(0.0);
+    if (measurePedigrees) measureValue(curve, 0.5, false, pedigrees, orders, settings);
 
     if (start != 0.5) {
         setTheta(varied, start);
@@ -70,10 +102,14 @@ void runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const Eliminat
             } else {
                 printBlock(runParameters.logLikelihood / ln10 - base);
             }
+            if (measurePedigrees) {
+                measureValue(curve, varied.theta, impossible || likelihoodIsZero(), pedigrees, orders, settings);
+            }
             setTheta(varied, varied.theta + runParameters.thetaIncrement);
         } while (varied.theta < runParameters.thetaStop);
     }
     releaseEliminationOrders(orders, pedigrees.count);
+    return curve;
 }
 
 }  // namespace pedlik

@@ -1,6 +1,10 @@
+#include <cstdio>
+#include <string>
+
 #include "base/memory_reuse.hpp"
 #include "driver/command_line.hpp"
 #include "driver/main_sequence.hpp"
+#include "results/result_files.hpp"
 
 int main(int argc, char** argv) {
     pedlik::keepReleasedMemoryForReuse();
@@ -17,7 +21,13 @@ int main(int argc, char** argv) {
         pedlik::printVersion();
         return 0;
     }
+    // Before any computation: a file that cannot be made stops the run now.
+    if (const std::string problem = pedlik::resultFilesProblem(line.results); !problem.empty()) {
+        std::fprintf(stderr, "pedlik: %s\n", problem.c_str());
+        return 1;
+    }
     pedlik::RunOptions options;
+    options.results = line.results;
     options.reportEstimates = line.estimates;
     options.threads = line.threads;
     if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);

@@ -9,6 +9,7 @@
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
+#include "results/result_files.hpp"
 
 namespace pedlik {
 
@@ -30,6 +31,10 @@ void releaseProblem() {
 
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options) {
     const int programCode = readProblem(locusPath, pedigreePath);
+    if (options.results.any() && programCode != 5) {
+        std::fprintf(stderr, "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n");
+        return 1;
+    }
 
     const bool sexLinked = runParameters.isSexLinked == 1;
     const long t0 = processorMilliseconds();
@@ -46,15 +51,20 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     } else {
         createNetworkNodes(runParameters.pedigrees);
     }
-    if (programCode == 5) runLodScoreMode(runParameters.pedigrees, options.limits, EliminationSettings{.threads = options.threads});
+    LodCurve curve;
+    if (programCode == 5) {
+        curve = runLodScoreMode(runParameters.pedigrees, options.limits, EliminationSettings{.threads = options.threads},
+                                options.results.any());
+    }
     if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits);
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);
     std::printf("The time needed for calculating the likelihood of the pedigree is %lf sec.\n",
                 (t3 - t2) * 0.001);
+    const bool reported = !options.results.any() || reportResults(curve, options.results);
     releaseProblem();
-    return 0;
+    return reported ? 0 : 1;
 }
 
 }  // namespace pedlik

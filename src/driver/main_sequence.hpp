@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ordering/elimination_order.hpp"
+#include "results/result_request.hpp"
 
 namespace pedlik {
 
@@ -9,10 +10,14 @@ struct RunOptions {
     bool reportEstimates = false;  // the bucket-tree mode reports its iterations
     OrderLimits limits;            // the elimination orders' memory and search
     int threads = 1;               // LOD-score mode: pedigrees and conditioning branches side by side
+    ResultRequest results;         // LOD-score mode: summary, table and plot after the report
 };
 
 // One whole run: read both files, eliminate genotypes, build the network,
-// run the mode the program code selects, print the timings, release.
+// run the mode the program code selects, print the timings, report the
+// requested results, release. Returns the exit status: 1 when results are
+// requested of another mode than the LOD-score mode, or a results file
+// could not be made.
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options = {});
 
 }  // namespace pedlik

@@ -126,6 +126,10 @@ struct RunParameters {
     PedigreeList pedigrees;
     int currentPedigreeIndex = 0;
     double logLikelihood = 0.0;
+    // Each pedigree's own share of logLikelihood, in list order: its folded
+    // constants, its trimming and its elimination. Complete only where no
+    // pedigree's likelihood is 0, since the stages stop at the first such.
+    std::vector<double> pedigreeLogLikelihoods;
 };
 
 }  // namespace pedlik

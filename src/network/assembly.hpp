@@ -2,6 +2,7 @@
 
 #include "input/records.hpp"
 #include "product/product.hpp"
+#include "product/progress_text.hpp"
 
 namespace pedlik {
 
@@ -9,7 +10,7 @@ namespace pedlik {
 // than one entry to the product, children before parents; barren allele
 // nodes are released and one-entry tables folded into a log constant, which
 // is returned (minus infinity when one of them is 0). Prints the three
-// report lines.
-double buildPedigreeTables(Product& product, Pedigree& pedigree, int sexLinked);
+// report lines to `progress`.
+double buildPedigreeTables(Product& product, Pedigree& pedigree, int sexLinked, ProgressSink progress = {});
 
 }  // namespace pedlik

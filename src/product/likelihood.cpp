@@ -24,7 +24,11 @@ ProductArray buildProducts(int& failed, PedigreeList& pedigrees) {
     failed = 0;
     runParameters.logLikelihood = 0.0;
     ProductArray products;
-    allocateOrDie("Product Array", [&] { products.reserve(static_cast<size_t>(pedigrees.count)); });
+    std::vector<double>& shares = runParameters.pedigreeLogLikelihoods;
+    allocateOrDie("Product Array", [&] {
+        products.reserve(static_cast<size_t>(pedigrees.count));
+        shares.assign(static_cast<size_t>(pedigrees.count), 0.0);
+    });
     for (Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
         products.push_back(createProduct(pedigree->nodeCount + 1, pedigree->nodeCount + 1));
         const double constant = buildPedigreeTables(*products.back(), *pedigree, runParameters.isSexLinked);
@@ -34,6 +38,7 @@ ProductArray buildProducts(int& failed, PedigreeList& pedigrees) {
             return products;
         }
         runParameters.logLikelihood += constant;
+        shares[products.size() - 1] = constant;
     }
     return products;
 }
@@ -60,9 +65,10 @@ void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrd
         results[at] = eliminateAll(*products[at], walks[at], 1.0f, 0.0f, run, texts.start(i));
         texts.finish(i, !(results[at] >= impossibleLogLikelihood));
     });
-    for (const double result : results) {
-        runParameters.logLikelihood += result;
-        if (!(result >= impossibleLogLikelihood)) break;
+    for (size_t at = 0; at < results.size(); ++at) {
+        runParameters.logLikelihood += results[at];
+        runParameters.pedigreeLogLikelihoods[at] += results[at];
+        if (!(results[at] >= impossibleLogLikelihood)) break;
     }
     resetNodeLinks(pedigrees);
     products.clear();

@@ -13,12 +13,13 @@ namespace pedlik {
 using ProductArray = std::vector<std::unique_ptr<Product>>;
 
 // A product per pedigree, in list order, with its network tables; sets
-// logLikelihood to the sum of their folded constants. When a pedigree's
+// logLikelihood to the sum of their folded constants, and each pedigree's
+// share of it in pedigreeLogLikelihoods to its own. When a pedigree's
 // tables make its likelihood 0, `failed` is set and nothing is returned.
 ProductArray buildProducts(int& failed, PedigreeList& pedigrees);
 
 // Eliminates every product in its order and adds each pedigree's natural
-// log-likelihood to logLikelihood, in list order, stopping at the first
+// log-likelihood to logLikelihood and to its share, in list order, stopping at the first
 // impossible one; then resets the nodes' links and releases the products.
 // With several threads the pedigrees are eliminated side by side, and what
 // a single thread would print is printed, in its order.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/allocation.hpp"
+#include "input/process_state.hpp"
 #include "product/function_replacement.hpp"
 #include "product/original_values.hpp"
 #include "product/product_pool.hpp"
@@ -127,6 +128,7 @@ double trimProducts(std::vector<std::unique_ptr<Product>>& products, const Pedig
         const double trimmed = trimValues(*products[k], failed);
         if (failed) return sum;
         sum += trimmed;
+        runParameters.pedigreeLogLikelihoods[static_cast<size_t>(k)] += trimmed;
     }
     return sum;
 }

@@ -24,7 +24,9 @@ namespace pedlik {
 // Trims the product of every pedigree, in list order (products[k] belongs to
 // the k-th pedigree), and returns the sum of their results. At the first
 // pedigree whose data prove impossible it stops with `failed` 1 and returns
-// the sum of the pedigrees before it; otherwise `failed` is 0.
+// the sum of the pedigrees before it; otherwise `failed` is 0. Each
+// pedigree's result also joins its share of pedigreeLogLikelihoods, which
+// buildProducts sized.
 double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed);
 
 // Trims one product until nothing more can be removed, prints

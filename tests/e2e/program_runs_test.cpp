@@ -76,14 +76,23 @@ INSTANTIATE_TEST_SUITE_P(
         {"ThreadCountZeroIsRefused", {"--threads", "0", "--x"}, "", 1, "", "pedlik: invalid thread count '0'\nTry 'pedlik --help'.\n"},
         {"ThreadCountMustBeANumber", {"--threads=2x"}, "", 1, "", "pedlik: invalid thread count '2x'\nTry 'pedlik --help'.\n"},
         {"MemoryOfNoSizeIsRefused", {"--memory=2T", "d.dat"}, "", 1, "", "pedlik: invalid size '2T'\nTry 'pedlik --help'.\n"},
-        {"MemoryWithoutSizeIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: option --memory needs a size\nTry 'pedlik --help'.\n"}}),
+        {"MemoryWithoutSizeIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: option --memory needs a size\nTry 'pedlik --help'.\n"},
+        {"TableWithoutFileIsRefused", {"--table="}, "", 1, "", "pedlik: option --table needs a file name\nTry 'pedlik --help'.\n"},
+        {"PlotOfUnknownFormatStopsBeforeAnyFileIsOpened", {"--plot", "lod.pdf"}, "", 1, "",
+         "pedlik: cannot tell the plot's format from lod.pdf: its name must end in .png or .svg\n"},
+        {"UnwritableTableStopsBeforeAnyFileIsOpened", {"--summary", "--table", "absent/lod.tsv"}, "", 1, "",
+         "pedlik: cannot write absent/lod.tsv: No such file or directory\n"},
+        {"TableOverAFolderStopsBeforeAnyFileIsOpened", {"--table=."}, "", 1, "", "pedlik: cannot write .: Is a directory\n"},
+        {"ResultsNeedTheLodScoreMode", {"--summary"}, "", 1,
+         "Opening pedfile3.dat\nOpening datafile3.dat\n\nAUTOSOMAL DATA\nReopening pedfile3.dat\nClosing pedfile3.dat\nClosing datafile3.dat\n",
+         "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpAnywhereDescribesUsageModesOptionsAndExitStatusesAndRunsNothing) {
     const RunResult run = runOnFiles({"d.dat", "--help", "p.dat"});
     EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
     for (const char* part : {"Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n", "LOD-score mode", "--version",
-                             "bucket-tree mode", "--estimates", "--memory SIZE", "--help", "Opening",
+                             "bucket-tree mode", "--estimates", "--memory SIZE", "--help", "--summary", "--table FILE", "--plot FILE", "Opening",
                              "Exit status: 0 after a complete run, 1 after an input error"}) {
         EXPECT_EQ(run.out.find(part) == std::string::npos, part == std::string("Opening")) << part;
     }

@@ -1,7 +1,8 @@
 // pedlik against the enumerator on random tiny datasets: genotype
 // elimination removes only impossible alleles, fixes only certain selectors
 // and stops only on impossible data; the assembled product sums to the
-// likelihood; the LOD-score mode's every value is the likelihood, in both
+// likelihood; the LOD-score mode's every value is the likelihood, and each
+// pedigree's measured share its own (also where another's is 0), in both
 // ordering schemes, with conditioning and rescaling.
 #include <gtest/gtest.h>
 
@@ -104,6 +105,28 @@ struct Thresholds {
 
 class LodScoreMode : public ::testing::TestWithParam<Thresholds> {};
 
+// Each pedigree's ln likelihood at every value against the enumerator's,
+// also where another pedigree's is 0; the report's values are their sums.
+void expectPedigreeLikelihoods(const Dataset& data, const LodCurve& curve, const std::string& report) {
+    const std::vector<double> thetas = oracle::lodScoreThetas(data);
+    std::vector<double> totals;
+    for (size_t v = 0; v < thetas.size(); ++v) {
+        const Dataset at = oracle::withVariedTheta(data, thetas[v]);
+        double total = 0.0;
+        for (size_t p = 0; p < data.pedigrees.size(); ++p) {
+            const double expected = oracle::likelihood(at, static_cast<int>(p));
+            total = expected > 0.0 && total > impossibleLogLikelihood ? total + std::log(expected) : impossibleLogLikelihood;
+            if (v >= curve.thetas.size()) continue;
+            const double measured = curve.logLikelihoods[v].at(p);
+            EXPECT_TRUE(expected > 0.0 ? std::fabs(measured - std::log(expected)) <= 1e-6 : measured == impossibleLogLikelihood)
+                << "value " << v << " pedigree " << p << ": " << measured << " for " << expected;
+        }
+        totals.push_back(total);
+    }
+    EXPECT_EQ(curve.thetas.size(), totals[0] > impossibleLogLikelihood ? thetas.size() : 0u);
+    EXPECT_TRUE(reportMatches(parseLodReport(report), thetas, totals)) << report;
+}
+
 TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
     const Thresholds& t = GetParam();
     int runs = 0, conditioned = 0;
@@ -114,9 +137,11 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
         if (seed % 3 == 2) data = oracle::withRigidModel(data);
         if (!loadDataset(data)) continue;
         ++runs;
-        const std::string report = lodScoreReport(t.limits, t.settings);
-        EXPECT_TRUE(reportMatches(parseLodReport(report), oracle::lodScoreThetas(data), oracle::reportLogLikelihoods(data))) << report;
+        LodCurve curve;
+        const std::string report = lodScoreReport(t.limits, t.settings, &curve);
+        expectPedigreeLikelihoods(data, curve, report);
         conditioned += showsConditioning(report) ? 1 : 0;
+        // Measuring each pedigree leaves the report as it is.
         for (EliminationSettings threaded = t.settings; int threads : t.threadCounts) {
             threaded.threads = threads;
             EXPECT_TRUE(loadDataset(data) && lodScoreReport(t.limits, threaded) == report) << threads << " threads";

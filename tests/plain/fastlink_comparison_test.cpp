@@ -1,8 +1,10 @@
 // pedlik against FASTLINK on gene-dropped families of 3 to 60 persons (both
-// ordering schemes), and conditioning at the program's threshold on a large
+// ordering schemes; the totals and each family's share), and conditioning at the program's threshold on a large
 // family leaves every likelihood as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 
@@ -23,11 +25,37 @@ bool fastlinkTakes(const oracle::Dataset& data) {
     return true;
 }
 
+std::vector<oracle::FastlinkBlock> fastlinkBlocks(const oracle::Dataset& data) {
+    return oracle::runFastlink(oracle::toPedlikLocusFile(data), oracle::toLinkagePedigreeFile(data));
+}
+
 // Every block's printed values are those of FASTLINK's totals, or of another report's.
-::testing::AssertionResult matchesFastlink(const oracle::Dataset& data, const std::string& out) {
+::testing::AssertionResult matchesFastlink(const oracle::Dataset& data, const std::string& out,
+                                           const std::vector<oracle::FastlinkBlock>& blocks) {
     std::vector<double> totals;
-    for (const auto& block : oracle::runFastlink(oracle::toPedlikLocusFile(data), oracle::toLinkagePedigreeFile(data))) totals.push_back(block.lnLikelihood);
+    for (const auto& block : blocks) totals.push_back(block.lnLikelihood);
     return reportMatches(parseLodReport(out), oracle::lodScoreThetas(data), totals, 3e-5);
+}
+
+// Each pedigree's row of the --table file holds FASTLINK's ln likelihood of
+// the family, and their LOD scores add up to the total's.
+::testing::AssertionResult tableMatchesFastlink(const oracle::Dataset& data, const std::vector<TableRow>& rows,
+                                                const std::vector<oracle::FastlinkBlock>& blocks) {
+    const std::vector<double> thetas = oracle::lodScoreThetas(data);
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        auto row = std::find_if(rows.begin(), rows.end(), [&](const TableRow& r) { return std::fabs(r.theta - thetas[b]) < 1e-9; });
+        double lods = 0.0;
+        for (const double expected : blocks[b].pedigreeLnLikelihoods) {
+            if (row == rows.end() || !(std::fabs(row->logLikelihood - expected) <= 3e-5)) {
+                return ::testing::AssertionFailure() << "theta " << thetas[b] << ": a pedigree's ln likelihood is not " << expected;
+            }
+            lods += (row++)->lod;
+        }
+        if (row == rows.end() || row->pedigree != "total" || !(std::fabs(row->lod - lods) <= 1e-5)) {
+            return ::testing::AssertionFailure() << "theta " << thetas[b] << ": the pedigrees' LOD scores add up to " << lods;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult matchesReport(const oracle::Dataset& data, const std::string& out, const std::string& expected) {
@@ -36,15 +64,18 @@ bool fastlinkTakes(const oracle::Dataset& data) {
     return reportMatches(parseLodReport(out), oracle::lodScoreThetas(data), values, 1.5e-6);
 }
 
-TEST(AgainstFastlink, EveryBlockIsFastlinksTotal) {
+TEST(AgainstFastlink, EveryBlockIsFastlinksTotalAndEveryPedigreeItsFamilys) {
     SKIP_WITHOUT_FASTLINK();
     for (std::uint64_t seed = 1, cases = 0; cases < 40; ++seed) {
         const oracle::Dataset data = oracle::geneDroppedDataset(seed);
         if (!fastlinkTakes(data)) continue;
         ++cases;
-        const RunResult run = runOnDataset(data);
+        const ScratchDir out;
+        const RunResult run = runOnDataset(data, {"--table", (out.path() / "lod.tsv").string()});
         ASSERT_TRUE(endedNormally(run)) << run.out;
-        EXPECT_TRUE(matchesFastlink(data, run.out)) << "seed " << seed;
+        const std::vector<oracle::FastlinkBlock> blocks = fastlinkBlocks(data);
+        EXPECT_TRUE(matchesFastlink(data, run.out, blocks)) << "seed " << seed;
+        EXPECT_TRUE(tableMatchesFastlink(data, readResultsTable(readFile(out.path() / "lod.tsv")), blocks)) << "seed " << seed;
     }
 }
 
@@ -67,7 +98,7 @@ TEST(Conditioning, GreedyAndSearchedOrdersMatchFastlinkAndNoConditioning) {
     EXPECT_TRUE(matchesReport(data, run.out, unconditioned));
     EXPECT_TRUE(matchesReport(data, greedy, unconditioned));
     SKIP_WITHOUT_FASTLINK();
-    EXPECT_TRUE(matchesFastlink(data, run.out));
+    EXPECT_TRUE(matchesFastlink(data, run.out, fastlinkBlocks(data)));
 }
 
 }  // namespace

@@ -44,9 +44,10 @@ double logAssembledTotal(Pedigree& pedigree) {
     return logTotal + std::log(oracle::sumOfProduct(counts, std::move(factors)));
 }
 
-std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings) {
+std::string lodScoreReport(OrderLimits limits, const EliminationSettings& settings, LodCurve* curve) {
     ::testing::internal::CaptureStdout();
-    runLodScoreMode(runParameters.pedigrees, limits, settings);
+    LodCurve measured = runLodScoreMode(runParameters.pedigrees, limits, settings, curve != nullptr);
+    if (curve != nullptr) *curve = std::move(measured);
     std::fflush(stdout);
     return ::testing::internal::GetCapturedStdout();
 }

@@ -11,6 +11,7 @@
 #include "ordering/elimination_order.hpp"
 #include "product/elimination_settings.hpp"
 #include "product/product.hpp"
+#include "results/lod_curve.hpp"
 #include "support/problem_loading.hpp"
 #include "support/report_reading.hpp"
 #include "support/run_binary.hpp"
@@ -39,8 +40,9 @@ bool loadDataset(const oracle::Dataset& data);
 // over its live variables by the oracle's dense tables.
 double logAssembledTotal(Pedigree& pedigree);
 
-// The LOD-score mode's report, in-process.
-std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {});
+// The LOD-score mode's report, in-process; with `curve`, each pedigree's
+// log-likelihoods measured as for the results options.
+std::string lodScoreReport(OrderLimits limits = {}, const EliminationSettings& settings = {}, LodCurve* curve = nullptr);
 // Blocks for `thetas` with these ln likelihoods, each printed line within
 // `tolerance`; a 0 at 0.5 may end the report before or with its block.
 ::testing::AssertionResult reportMatches(const LodReport& report, const std::vector<double>& thetas, const std::vector<double>& logLikelihoods,

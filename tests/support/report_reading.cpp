@@ -1,6 +1,7 @@
 #include "support/report_reading.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -71,6 +72,29 @@ int estimatedIterations(const std::string& out) {
 std::string withoutEmLines(const std::string& out) {
     static const std::regex emLine("\nEM (ITERATION|ESTIMATES)[^\n]*\n");
     return std::regex_replace(out, emLine, "");
+}
+
+std::vector<TableRow> readResultsTable(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line != "theta\tpedigree\tln_likelihood\tlod\talpha") throw std::runtime_error("no header");
+    // What both readers take for a number without options: decimals, NA and -Inf.
+    const auto number = [](const std::string& field) -> double {
+        if (field == "NA" || field == "-Inf") return field == "NA" ? NAN : -INFINITY;
+        size_t used = 0;
+        const double value = std::stod(field, &used);
+        if (used != field.size() || field.find_first_not_of("0123456789.-e+") != std::string::npos) throw std::runtime_error("not a number: " + field);
+        return value;
+    };
+    std::vector<TableRow> rows;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');) fields.push_back(cell);
+        if (fields.size() != 5 || line.back() == '\t') throw std::runtime_error("not five fields: " + line);
+        rows.push_back({number(fields[0]), fields[1], number(fields[2]), number(fields[3]), number(fields[4])});
+    }
+    return rows;
 }
 
 std::string withProgramCode(const std::string& locusFile, int code) {

@@ -39,6 +39,14 @@ std::vector<EmIteration> emIterations(const std::string& out);
 int estimatedIterations(const std::string& out);
 // The report without its "EM" lines and the blank line before each.
 std::string withoutEmLines(const std::string& out);
+struct TableRow {
+    double theta = 0.0;
+    std::string pedigree;  // a number, "total", "max_lod" or "hlod"
+    double logLikelihood = 0.0, lod = 0.0, alpha = 0.0;  // NA is NaN
+};
+// A --table file's rows; std::runtime_error unless it has the header and
+// every row five fields, numeric ones numbers, NA or -Inf.
+std::vector<TableRow> readResultsTable(const std::string& text);
 // A locus data file with its program code (the fourth number of its first line) replaced.
 std::string withProgramCode(const std::string& locusFile, int code);
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "results/lod_curve.hpp"
+#include "results/result_request.hpp"
+
+namespace pedlik {
+
+// Why the requested files cannot be made, checked before any computation:
+// a plot file of another extension than .png or .svg, no gnuplot, or a
+// folder where no file can be created. Empty when they can.
+std::string resultFilesProblem(const ResultRequest& request);
+
+// After the report: the summary, the table and the plot that the request
+// asks for. Each file is written under a temporary name in its folder and
+// renamed when complete, so that none is left half-written under its name.
+// False, with a message on standard error, when a file could not be made.
+bool reportResults(const LodCurve& curve, const ResultRequest& request);
+
+}  // namespace pedlik
