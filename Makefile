@@ -2,13 +2,20 @@
 #   make run    build, then run pedlik on the bundled example
 #   make test   build every test (sanitized and plain) and run them all
 #   make bench  time the plain build against FASTLINK, then the sum-out kernel (not part of make test)
+#   make install PREFIX=DIR  install pedlik and its manual page under DIR (default /usr/local)
+#   make fuzz   run every fuzzing harness for FUZZ_SECONDS each (not part of make test)
 JOBS ?= $(shell nproc)
-FUZZ_SECONDS ?= 5
+PREFIX ?= /usr/local
+# make test's short run of each harness; make fuzz's longer one, and the
+# seconds one input may take before it counts as a hang.
+SMOKE_SECONDS ?= 5
+FUZZ_SECONDS ?= 600
+FUZZ_TIMEOUT ?= 10
 
 # The project's own builds stop on any warning; a plain CMake build does not.
 CMAKE_FLAGS = -DPEDLIK_WERROR=ON
 
-.PHONY: run test bench bench-buckettree configure build build-san build-tsan tsan-test fuzz-smoke deps test-deps oracle-deps clean
+.PHONY: run test bench bench-buckettree configure build build-san build-tsan tsan-test fuzz-smoke fuzz install deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -56,7 +63,14 @@ run: configure
 	cd examples && ../build/pedlik
 
 fuzz-smoke: build-san
-	@bash tests/fuzz/smoke.sh build-san $(FUZZ_SECONDS)
+	@bash tests/fuzz/smoke.sh build-san $(SMOKE_SECONDS)
+
+fuzz: build-san
+	@bash tests/fuzz/smoke.sh build-san $(FUZZ_SECONDS) $(FUZZ_TIMEOUT)
+
+install: configure
+	@cmake --build build -j $(JOBS) --target pedlik
+	cmake --install build --prefix "$(PREFIX)"
 
 test: oracle-deps build build-san build-tsan
 	cd build-san && ctest --output-on-failure -j $(JOBS)

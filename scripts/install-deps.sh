@@ -40,6 +40,9 @@ if [ -n "$with_tests" ]; then
   command -v clang++ >/dev/null 2>&1 || need+=(clang)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
+  # The installation test renders the manual page.
+  command -v man >/dev/null 2>&1 || need+=(man-db)
+  command -v groff >/dev/null 2>&1 || need+=(groff-base)
 fi
 # Without X: its PNG (cairo) and SVG terminals are all --plot uses.
 if [ -n "$with_plot" ]; then

@@ -1,5 +1,6 @@
 #include "driver/bucket_tree_mode.hpp"
 
+#include <cmath>
 #include <cstdio>
 
 #include "buckettree/bte_run.hpp"
@@ -48,7 +49,7 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
     return limits;
 }
 
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits) {
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits, const BteSettings& settings) {
     setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
     ProductArray products;
     if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
@@ -63,14 +64,16 @@ void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimit
     CountMeioses(pedigrees);
 
     bteLogLikelihood = 0.0;
-    for (std::unique_ptr<BucketTree>& tree : trees) RunBte(*tree);
+    for (std::unique_ptr<BucketTree>& tree : trees) RunBte(*tree, settings);
     int iterations = 1;
-    if (reportEstimates) printIteration(iterations, runParameters.logLikelihood + bteLogLikelihood, runParameters.thetaVals);
+    double logLikelihood = runParameters.logLikelihood + bteLogLikelihood;
+    if (reportEstimates) printIteration(iterations, logLikelihood, runParameters.thetaVals);
     double change = ExpectedValues(pedigrees);
-    while (change >= changeThreshold) {
+    // A likelihood that is not a number (probabilities outside 0..1 make
+    // one) gives estimates that never settle: the iteration stops.
+    while (change >= changeThreshold && !std::isnan(logLikelihood)) {
         const std::vector<ThetaPair> used = runParameters.thetaVals;
-        double logLikelihood = 0.0;
-        change = Reestimate(pedigrees, products, trees, runParameters.isSexLinked, logLikelihood);
+        change = Reestimate(pedigrees, products, trees, runParameters.isSexLinked, logLikelihood, settings);
         ++iterations;
         if (reportEstimates) printIteration(iterations, logLikelihood, used);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buckettree/bte_settings.hpp"
 #include "input/records.hpp"
 #include "ordering/elimination_order.hpp"
 
@@ -13,8 +14,10 @@ namespace pedlik {
 // reports; with `reportEstimates` also, after each elimination over all
 // pedigrees, the iteration's log-likelihood and fractions, and at the end
 // the estimates.
-// The orders are made within `limits` as bucketTreeOrderLimits adapts them.
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits = {});
+// The orders are made within `limits` as bucketTreeOrderLimits adapts them;
+// the eliminations run with `settings`.
+void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits = {},
+                       const BteSettings& settings = {});
 
 // The limits of a bucket tree's order: no conditioning, the memory bounding
 // every table the tree keeps, and a search paid for by the likely number of

@@ -13,51 +13,35 @@ namespace pedlik {
 
 namespace {
 
-constexpr const char* version = "pedlik 1.0.0";
+// The version is the project's, given by the build.
+constexpr const char* version = "pedlik " PEDLIK_VERSION;
 constexpr int maxThreads = 1024;
 
+// One screen (at most 24 lines of at most 80 columns); the manual page has
+// the file formats and the details.
 constexpr const char* usage =
     "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
+    "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
+    "The locus file's program code selects the computation: 5, LOD-score mode\n"
+    "(log-likelihoods and LOD scores over the varied recombination fraction);\n"
+    "4, bucket-tree mode (EM estimates of every recombination fraction); any\n"
+    "other, genotype elimination and network construction only.\n"
     "\n"
-    "Computes the exact likelihood of pedigree data under a multilocus genetic\n"
-    "model. LOCUS_FILE (default datafile3.dat) describes the loci; its program\n"
-    "code selects the computation:\n"
-    "  5  LOD-score mode: the log-likelihood and the LOD score of all pedigrees\n"
-    "     for a series of values of the varied recombination fraction;\n"
-    "  4  bucket-tree mode: re-estimates every recombination fraction by\n"
-    "     expectation-maximisation over bucket trees, until the mean relative\n"
-    "     change falls below 0.07;\n"
-    "     any other code stops after genotype elimination and network\n"
-    "     construction.\n"
-    "PEDIGREE_FILE (default pedfile3.dat) holds one line per person.\n"
-    "\n"
-    "Options may stand anywhere on the command line; \"--\" ends them.\n"
-    "  --estimates  bucket-tree mode: after each bucket-tree elimination over all\n"
-    "               pedigrees, also print the iteration number, the natural\n"
-    "               log-likelihood at the fractions it used and those fractions;\n"
-    "               at the end, the estimated fractions\n"
-    "  --threads N  LOD-score mode: eliminate pedigrees and conditioning branches\n"
-    "               on N threads (1 to 1024; default: one per processor core);\n"
-    "               the report is the same for any N\n"
-    "  --summary    LOD-score mode: after the report, each pedigree's LOD score\n"
-    "               at every value of the varied fraction with their total, the\n"
-    "               maximum LOD score and the heterogeneity LOD score (HLOD)\n"
-    "               with the proportion of linked families (alpha)\n"
-    "  --table FILE  LOD-score mode: the same numbers as tab-separated values\n"
-    "               with a header line (\"-\": standard output)\n"
-    "  --plot FILE  LOD-score mode: draw the LOD curves with gnuplot, as PNG or\n"
-    "               SVG by the file's extension (.png, .svg)\n"
-    "  --help       print this help and exit\n"
-    "  --memory SIZE  bytes of tables one branch of the elimination may hold at\n"
-    "               once, with a suffix K, M or G for powers of 1024 (default\n"
-    "               2G); beyond it the elimination conditions on variables;\n"
-    "               in the bucket-tree mode, bytes of tables one pedigree's\n"
-    "               bucket tree keeps\n"
-    "  --version    print the version and exit\n"
+    "Options may stand anywhere; \"--\" ends them.\n"
+    "  --estimates      bucket-tree mode: print each EM iteration and the estimates\n"
+    "  --threads N      LOD-score mode: N threads, 1 to 1024 (default: one per core)\n"
+    "  --memory SIZE    bytes of tables one elimination branch (bucket-tree mode:\n"
+    "                   one bucket tree) may hold; suffix K, M or G (default 2G)\n"
+    "  --summary        LOD-score mode: LOD scores by pedigree, maximum LOD, HLOD\n"
+    "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
+    "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
     "failure, an unknown option, an invalid thread count or size, or a results\n"
-    "file that cannot be made, 255 when an input file cannot be opened.\n";
+    "file that cannot be made, 255 when an input file cannot be opened.\n"
+    "File formats and troubleshooting: man pedlik.\n";
 
 // A whole decimal number from 1 to maxThreads.
 bool readThreadCount(const char* text, int& threads) {

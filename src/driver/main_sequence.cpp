@@ -53,10 +53,11 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     }
     LodCurve curve;
     if (programCode == 5) {
-        curve = runLodScoreMode(runParameters.pedigrees, options.limits, EliminationSettings{.threads = options.threads},
-                                options.results.any());
+        curve = runLodScoreMode(runParameters.pedigrees, options.limits, options.elimination, options.results.any());
     }
-    if (programCode == 4) runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits);
+    if (programCode == 4) {
+        runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits, options.bucketTree);
+    }
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);

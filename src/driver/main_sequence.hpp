@@ -1,6 +1,8 @@
 #pragma once
 
+#include "buckettree/bte_settings.hpp"
 #include "ordering/elimination_order.hpp"
+#include "product/elimination_settings.hpp"
 #include "results/result_request.hpp"
 
 namespace pedlik {
@@ -9,7 +11,8 @@ namespace pedlik {
 struct RunOptions {
     bool reportEstimates = false;  // the bucket-tree mode reports its iterations
     OrderLimits limits;            // the elimination orders' memory and search
-    int threads = 1;               // LOD-score mode: pedigrees and conditioning branches side by side
+    EliminationSettings elimination;  // LOD-score mode: its threads, and thresholds only the fuzzer lowers
+    BteSettings bucketTree;           // bucket-tree mode: thresholds only the fuzzer lowers
     ResultRequest results;         // LOD-score mode: summary, table and plot after the report
 };
 

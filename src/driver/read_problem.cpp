@@ -1,6 +1,7 @@
 #include "driver/read_problem.hpp"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "input/end_of_file.hpp"
 #include "input/input_files.hpp"
@@ -20,11 +21,27 @@ void promptIfEmpty(std::FILE* stream) {
     while (c != EOF && c != '\n') c = std::getchar();
 }
 
+// Streams a fatal error left open are closed when it unwinds (only a test
+// harness's handler unwinds; the program itself exits).
+struct InputStreams {
+    std::FILE* locus = nullptr;
+    std::FILE* pedigree = nullptr;
+    InputStreams() = default;
+    InputStreams(const InputStreams&) = delete;
+    InputStreams& operator=(const InputStreams&) = delete;
+    ~InputStreams() {
+        for (std::FILE* stream : {locus, pedigree}) {
+            if (stream != nullptr) std::fclose(stream);
+        }
+    }
+};
+
 }  // namespace
 
 int readProblem(const char* locusPath, const char* pedigreePath) {
-    std::FILE* locusStream = nullptr;
-    std::FILE* pedigreeStream = nullptr;
+    InputStreams streams;
+    std::FILE*& locusStream = streams.locus;
+    std::FILE*& pedigreeStream = streams.pedigree;
     // The pedigree file is opened first, so a missing one stops the run
     // before the locus data file is touched.
     openInputFile(pedigreeStream, pedigreePath);

@@ -8,4 +8,12 @@ double bteLogLikelihood = 0.0;
 int meiosisCount = 0;
 int mergeLimit = 0;
 
+void resetProcessState() {
+    runParameters = RunParameters{};
+    assembly = AssemblyCounters{};
+    bteLogLikelihood = 0.0;
+    meiosisCount = 0;
+    mergeLimit = 0;
+}
+
 }  // namespace pedlik

@@ -23,4 +23,8 @@ extern double bteLogLikelihood;          // ln likelihood of the pedigrees bucke
 extern int meiosisCount;                 // meioses of all pedigrees, the denominator of re-estimated fractions
 extern int mergeLimit;                   // bucket merges allowed per bucket tree
 
+// Puts every piece of the state above back as at the start of the process,
+// for a harness that runs the program many times in one process.
+void resetProcessState();
+
 }  // namespace pedlik

@@ -23,23 +23,42 @@ inline std::string writeScratchFile(const char* name, const uint8_t* data, size_
     return path;
 }
 
-// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error returns to the fuzzer. Counts
-// above 99999 only ask for more memory than a fuzzing run may use (allocation failure has its own test): skipped.
-template <typename Read>
-int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
-    for (size_t i = 0, digits = 0; i < size; ++i) {
-        digits = (data[i] >= '0' && data[i] <= '9') ? digits + 1 : 0;
-        if (digits > 5) return -1;
+// Counts above 99999 only ask for more memory than a fuzzing run may use (allocation failure has its own test);
+// the digits of a fraction count nothing.
+inline bool hasHugeCount(const uint8_t* data, size_t size) {
+    size_t digits = 0;
+    bool fraction = false;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] < '0' || data[i] > '9') {
+            digits = 0;
+            fraction = data[i] == '.';
+        } else if (!fraction && ++digits > 5) {
+            return true;
+        }
     }
-    const std::string path = writeScratchFile(name, data, size);
+    return false;
+}
+
+// Runs `run` with fatal errors unwinding back here instead of ending the process, then resets the process state.
+template <typename Run>
+void runUnwinding(Run run) {
     fatalExitHandler = [](int status) { throw status; };
-    std::FILE* stream = std::fopen(path.c_str(), "r");
     try {
-        read(stream, path.c_str());
+        run();
     } catch (int) {
     }
+    resetProcessState();
+}
+
+// Feeds `data` as the file `name` to `read`, which may reopen the stream; a fatal error returns to the fuzzer. Inputs
+// with huge counts are skipped.
+template <typename Read>
+int fuzzReader(const uint8_t* data, size_t size, const char* name, Read read) {
+    if (hasHugeCount(data, size)) return -1;
+    const std::string path = writeScratchFile(name, data, size);
+    std::FILE* stream = std::fopen(path.c_str(), "r");
+    runUnwinding([&] { read(stream, path.c_str()); });
     if (stream != nullptr) std::fclose(stream);
-    runParameters = RunParameters{};
     return 0;
 }
 
