@@ -7,5 +7,6 @@ AssemblyCounters assembly;
 double bteLogLikelihood = 0.0;
 int meiosisCount = 0;
 int mergeLimit = 0;
+InputPaths inputPaths;
 
 }  // namespace pedlik
