@@ -18,16 +18,19 @@ Person* nextSiblingThrough(const Person& child, const Person& parent) {
 
 void checkParents(const Pedigree& pedigree, const Person& person, int pedigreeIndex) {
     if ((person.father == nullptr) != (person.mother == nullptr)) {
-        inputErrorAt(personPlace(pedigree, person), formatMessage("Person %d of pedigree no. %d has a %s but no %s.\n", person.id, pedigreeIndex,
-                                 person.father ? "father" : "mother", person.father ? "mother" : "father"));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("Person %d of pedigree no. %d has a %s but no %s.\n", person.id, pedigreeIndex,
+                                   person.father ? "father" : "mother", person.father ? "mother" : "father"));
     }
     if (person.father != nullptr && person.father->isFemale) {
-        inputErrorAt(personPlace(pedigree, person), formatMessage("The father of person %d, pedigree no. %d, is person %d, who is not male.\n",
-                                 person.id, pedigreeIndex, person.father->id));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("The father of person %d, pedigree no. %d, is person %d, who is not male.\n",
+                                   person.id, pedigreeIndex, person.father->id));
     }
     if (person.mother != nullptr && !person.mother->isFemale) {
-        inputErrorAt(personPlace(pedigree, person), formatMessage("The mother of person %d, pedigree no. %d, is person %d, who is not female.\n",
-                                 person.id, pedigreeIndex, person.mother->id));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("The mother of person %d, pedigree no. %d, is person %d, who is not female.\n",
+                                   person.id, pedigreeIndex, person.mother->id));
     }
 }
 
@@ -37,14 +40,16 @@ void checkChildChain(const Pedigree& pedigree, const Person& parent, int pedigre
     int length = 0;
     for (const Person* child = parent.firstChild; child != nullptr; child = nextSiblingThrough(*child, parent)) {
         if (++length > pedigree.personCount) {
-            inputErrorAt(personPlace(pedigree, parent), formatMessage("The chain of children of person %d, pedigree no. %d, never ends.\n", parent.id,
-                                     pedigreeIndex));
+            inputErrorAt(personPlace(pedigree, parent),
+                         formatMessage("The chain of children of person %d, pedigree no. %d, never ends.\n", parent.id,
+                                       pedigreeIndex));
         }
         const Person* childsParent = parent.isFemale ? child->mother : child->father;
         if (childsParent != &parent) {
-            inputErrorAt(personPlace(pedigree, parent), formatMessage("Person %d is in the chain of children of person %d, pedigree no. %d, but is "
-                                     "not a child of that person.\n",
-                                     child->id, parent.id, pedigreeIndex));
+            inputErrorAt(personPlace(pedigree, parent),
+                         formatMessage("Person %d is in the chain of children of person %d, pedigree no. %d, but is "
+                                       "not a child of that person.\n",
+                                       child->id, parent.id, pedigreeIndex));
         }
     }
 }
@@ -67,8 +72,8 @@ void checkDistinctIds(const Pedigree& pedigree) {
     if (repeat == pedigree.personCount) return;
     const Person& person = pedigree.persons[repeat];
     inputErrorAt(personPlace(pedigree, person),
-                 formatMessage("The person number %d is given twice in one pedigree (first on line %d).\n",
-                               person.id, pedigree.persons[first].fileLine));
+                 formatMessage("The person number %d is given twice in one pedigree (first on line %d).\n", person.id,
+                               pedigree.persons[first].fileLine));
 }
 
 bool chainHolds(const Person& parent, const Person& person, Person* Person::*nextSibling) {
@@ -104,8 +109,9 @@ void checkNoAncestryLoop(Pedigree& pedigree, int pedigreeIndex) {
             Person* parent = top.parentsTried++ == 0 ? top.person->father : top.person->mother;
             if (parent == nullptr || state[indexOf(parent)] == finished) continue;
             if (state[indexOf(parent)] == onPath) {
-                inputErrorAt(personPlace(pedigree, *parent), formatMessage("Person %d of pedigree no. %d is his or her own ancestor.\n", parent->id,
-                                         pedigreeIndex));
+                inputErrorAt(personPlace(pedigree, *parent),
+                             formatMessage("Person %d of pedigree no. %d is his or her own ancestor.\n", parent->id,
+                                           pedigreeIndex));
             }
             state[indexOf(parent)] = onPath;
             allocateOrDie("people field", [&] { path.push_back({parent, 0}); });
@@ -122,14 +128,16 @@ void checkLinks(Pedigree& pedigree, int pedigreeIndex) {
     for (const Person& person : pedigree.persons) {
         if (person.father == nullptr) continue;
         if (!chainHolds(*person.father, person, &Person::nextPaternalSibling)) {
-            inputErrorAt(personPlace(pedigree, person), formatMessage("There is no correpondence between the father-child relation of person %d & "
-                                     "person %d",
-                                     person.id, person.father->id));
+            inputErrorAt(personPlace(pedigree, person),
+                         formatMessage("There is no correpondence between the father-child relation of person %d & "
+                                       "person %d",
+                                       person.id, person.father->id));
         }
         if (!chainHolds(*person.mother, person, &Person::nextMaternalSibling)) {
-            inputErrorAt(personPlace(pedigree, person), formatMessage("There is no correpondence between the mother-child relation of person %d & "
-                                     "person %d",
-                                     person.id, person.mother->id));
+            inputErrorAt(personPlace(pedigree, person),
+                         formatMessage("There is no correpondence between the mother-child relation of person %d & "
+                                       "person %d",
+                                       person.id, person.mother->id));
         }
     }
     checkNoAncestryLoop(pedigree, pedigreeIndex);

@@ -67,7 +67,8 @@ void readFirstLine(LocusText& stream) {
     run.traitLocusCount = 0;
     std::printf(run.isSexLinked ? "\nSEXLINKED DATA\n" : "\nAUTOSOMAL DATA\n");
     if (run.lociCount < 1) {
-        inputErrorAt(placeOf(stream), formatMessage("Invalid number of loci: %d (at least 1 is needed).\n", run.lociCount));
+        inputErrorAt(placeOf(stream),
+                     formatMessage("Invalid number of loci: %d (at least 1 is needed).\n", run.lociCount));
     }
 }
 
@@ -88,11 +89,13 @@ void readOrderLine(LocusText& stream) {
     for (int k = 0; k < run.lociCount; ++k) {
         const int entry = requireInt(stream, "an entry of the locus order");
         if (entry < 1 || entry > run.lociCount) {
-            inputErrorAt(placeOf(stream), formatMessage("Invalid locus order: entry %d is %d, but the loci are numbered 1 to %d.\n",
-                                     k + 1, entry, run.lociCount));
+            inputErrorAt(placeOf(stream),
+                         formatMessage("Invalid locus order: entry %d is %d, but the loci are numbered 1 to %d.\n",
+                                       k + 1, entry, run.lociCount));
         }
         if (seen[entry - 1]) {
-            inputErrorAt(placeOf(stream), formatMessage("Invalid locus order: locus %d appears more than once.\n", entry));
+            inputErrorAt(placeOf(stream),
+                         formatMessage("Invalid locus order: locus %d appears more than once.\n", entry));
         }
         seen[entry - 1] = true;
         run.lociOrder[k] = entry;
@@ -108,7 +111,9 @@ void readGeneFrequencies(LocusText& stream, Locus& locus, int r) {
     double sum = 0.0;
     for (double& frequency : locus.geneFrequencies) {
         frequency = requireReal(stream, what);
-        if (frequency == 0.0) inputErrorAt(placeOf(stream), formatMessage("Invalid gene frequency for locus no. %d \n", r));
+        if (frequency == 0.0) {
+            inputErrorAt(placeOf(stream), formatMessage("Invalid gene frequency for locus no. %d \n", r));
+        }
         checkProbability(stream, frequency, "gene frequency");
         sum += frequency;
     }
@@ -125,7 +130,7 @@ void readLiabilityClassCount(LocusText& stream, Locus& locus, int r) {
         requireInt(stream, formatMessage("the number of liability classes of locus no. %d", r));
     if (locus.liabilityClassCount < 1) {
         inputErrorAt(placeOf(stream), formatMessage("Invalid number of liability classes for locus no. %d: %d.\n", r,
-                                 locus.liabilityClassCount));
+                                                    locus.liabilityClassCount));
     }
     skipRestOfLine(stream);
 }
@@ -173,10 +178,12 @@ void readTwoLocusTrait(LocusText& stream, Locus& locus, int r) {
     // The trait's status and penetrances are read at its second locus, so
     // the table must be given there.
     if (run.traitTableOrdinal != 2) {
-        inputErrorAt(placeOf(stream), formatMessage(
-            "The trait table ordinal is %d, but the penetrance table of a two-locus trait must be given at "
-            "its second locus (ordinal 2).\n",
-            run.traitTableOrdinal));
+        inputErrorAt(
+            placeOf(stream),
+            formatMessage(
+                "The trait table ordinal is %d, but the penetrance table of a two-locus trait must be given at "
+                "its second locus (ordinal 2).\n",
+                run.traitTableOrdinal));
     }
     run.traitLoci[run.traitLocusCount] = r;
     readGeneFrequencies(stream, locus, r);
@@ -196,7 +203,8 @@ void readLocusDescription(LocusText& stream, int r) {
     }
     locus.alleleCount = requireInt(stream, formatMessage("the number of alleles of locus no. %d", r));
     if (locus.alleleCount < 1) {
-        inputErrorAt(placeOf(stream), formatMessage("Invalid number of alleles for locus no. %d: %d.\n", r, locus.alleleCount));
+        inputErrorAt(placeOf(stream),
+                     formatMessage("Invalid number of alleles for locus no. %d: %d.\n", r, locus.alleleCount));
     }
     skipRestOfLine(stream);
     if (typeCode == 4) {
@@ -224,7 +232,8 @@ void readRecombinationLines(LocusText& stream) {
         // Above 0.5 the loci would be negatively linked: computable, but
         // more likely a typing error.
         if (pair.theta > 0.5) {
-            inputWarningAt(placeOf(stream), formatMessage("the recombination fraction %.15g is above 0.5.", pair.theta));
+            inputWarningAt(placeOf(stream),
+                           formatMessage("the recombination fraction %.15g is above 0.5.", pair.theta));
         }
     }
     skipRestOfLine(stream);
@@ -237,19 +246,22 @@ void readModeLine(LocusText& stream) {
     run.thetaStop = requireReal(stream, "the stop value of the varied recombination fraction");
     const int fractions = static_cast<int>(run.thetaVals.size());
     if (run.variedThetaIndex < 1 || run.variedThetaIndex > fractions) {
-        inputErrorAt(placeOf(stream), formatMessage(
-            "Invalid index of the varied recombination fraction: %d (the file has %d recombination "
-            "fractions).\n",
-            run.variedThetaIndex, fractions));
+        inputErrorAt(
+            placeOf(stream),
+            formatMessage("Invalid index of the varied recombination fraction: %d (the file has %d recombination "
+                          "fractions).\n",
+                          run.variedThetaIndex, fractions));
     }
     // The LOD-score loop steps from the start value while it is below the
     // stop value; it could never end without a positive step.
     const double start = run.thetaVals[run.variedThetaIndex - 1].theta;
     if (run.programCode == 5 && start != 0.5 && start < run.thetaStop && !(run.thetaIncrement > 0.0)) {
-        inputErrorAt(placeOf(stream), formatMessage(
-            "Invalid increment of the varied recombination fraction: %lf (it must be positive when the start "
-            "value %lf is below the stop value %lf).\n",
-            run.thetaIncrement, start, run.thetaStop));
+        inputErrorAt(
+            placeOf(stream),
+            formatMessage(
+                "Invalid increment of the varied recombination fraction: %lf (it must be positive when the start "
+                "value %lf is below the stop value %lf).\n",
+                run.thetaIncrement, start, run.thetaStop));
     }
     checkProbability(stream, run.thetaIncrement, "increment of the varied recombination fraction");
     checkProbability(stream, run.thetaStop, "stop value of the varied recombination fraction");
@@ -272,16 +284,19 @@ int readLocusDataFile(std::FILE* file, const char* path) {
     }
     stream.locus = 0;
     if (run.traitLocusCount == 1) {
-        inputErrorAt(descriptionPlace(stream, run.traitLoci[0]), formatMessage("A two-locus trait needs two loci of type 4, but the file has only one (locus no. %d).\n",
-                                 run.traitLoci[0]));
+        inputErrorAt(
+            descriptionPlace(stream, run.traitLoci[0]),
+            formatMessage("A two-locus trait needs two loci of type 4, but the file has only one (locus no. %d).\n",
+                          run.traitLoci[0]));
     }
     // The network gives the second trait locus's phenotype the first trait
     // locus's allele nodes as parents, which needs the first to lie nearer
     // the start of the map.
     if (run.traitLocusCount == 2 && run.traitLoci[0] > run.traitLoci[1]) {
-        inputErrorAt(descriptionPlace(stream, run.traitLoci[0]), formatMessage("The first two-locus trait locus (locus no. %d) must precede the second (locus no. "
-                                 "%d) in the locus order.\n",
-                                 run.traitLoci[0], run.traitLoci[1]));
+        inputErrorAt(descriptionPlace(stream, run.traitLoci[0]),
+                     formatMessage("The first two-locus trait locus (locus no. %d) must precede the second (locus no. "
+                                   "%d) in the locus order.\n",
+                                   run.traitLoci[0], run.traitLoci[1]));
     }
     readRecombinationLines(stream);
     if (run.programCode == 4 || run.programCode == 5) readModeLine(stream);

@@ -18,8 +18,8 @@ namespace {
 struct PersonContext {
     TextStream& stream;
     Pedigree& pedigree;
-    int position;                  // 0-based line position inside the pedigree
-    int pedigreeIndex;             // 0-based
+    int position;                 // 0-based line position inside the pedigree
+    int pedigreeIndex;            // 0-based
     std::optional<int> personId;  // once read
 };
 
@@ -46,8 +46,8 @@ Person* resolveLink(const PersonContext& at, int value, const char* relation) {
                                                 relation, id, at.pedigreeIndex, value));
     }
     if (value > at.pedigree.personCount) {
-        inputErrorAt(placeOf(at), formatMessage("The %s of person no. %d, pedigree no. %d, doesn't exist. \n",
-                                                relation, id, at.pedigreeIndex));
+        inputErrorAt(placeOf(at), formatMessage("The %s of person no. %d, pedigree no. %d, doesn't exist. \n", relation,
+                                                id, at.pedigreeIndex));
     }
     return &at.pedigree.persons[value - 1];
 }
@@ -55,9 +55,10 @@ Person* resolveLink(const PersonContext& at, int value, const char* relation) {
 void readAffection(const PersonContext& at, PersonLocus& data, const Locus& locus, int r) {
     const int status = requireInt(at, "the affection status", r);
     if (status < 0 || status > 2) {
-        inputErrorAt(placeOf(at, r), formatMessage(
-            "Inappropriate value for affection status in locus no. %d of person no. %d, pedigree no. %d\n", r,
-            at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage(
+                         "Inappropriate value for affection status in locus no. %d of person no. %d, pedigree no. %d\n",
+                         r, at.position, at.pedigreeIndex));
     }
     data.isUnknown = status == 0 ? 1 : 0;
     data.affectionStatus = status;
@@ -65,17 +66,20 @@ void readAffection(const PersonContext& at, PersonLocus& data, const Locus& locu
     if (locus.liabilityClassCount <= 1) return;
     const int liabilityClass = requireInt(at, "the liability class", r);
     if (liabilityClass <= 0 || liabilityClass > locus.liabilityClassCount) {
-        inputErrorAt(placeOf(at, r), formatMessage(
-            "Inappropriate value for the liability class in locus no. %d of person no. %d, pedigree no. %d\n", r,
-            at.position, at.pedigreeIndex));
+        inputErrorAt(
+            placeOf(at, r),
+            formatMessage(
+                "Inappropriate value for the liability class in locus no. %d of person no. %d, pedigree no. %d\n", r,
+                at.position, at.pedigreeIndex));
     }
     data.liabilityClass = liabilityClass;
 }
 
 void checkAlleleRange(const PersonContext& at, int allele, int which, const Locus& locus, int r) {
     if (allele >= 0 && allele <= locus.alleleCount) return;
-    inputErrorAt(placeOf(at, r), formatMessage("There's an error in allele %d, locus no. %d of person no. %d, pedigree no. %d.\n",
-                             which, r, at.position, at.pedigreeIndex));
+    inputErrorAt(placeOf(at, r),
+                 formatMessage("There's an error in allele %d, locus no. %d of person no. %d, pedigree no. %d.\n",
+                               which, r, at.position, at.pedigreeIndex));
 }
 
 CandidateList singleCandidate(int allele) {
@@ -88,9 +92,10 @@ void readAllelePair(const PersonContext& at, PersonLocus& data, const Locus& loc
     checkAlleleRange(at, a1, 1, locus, r);
     checkAlleleRange(at, a2, 2, locus, r);
     if ((a1 == 0) != (a2 == 0)) {
-        inputErrorAt(placeOf(at, r), formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (1 allele is "
-                                 "known and the other unknown)\n",
-                                 r, at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (1 allele is "
+                                   "known and the other unknown)\n",
+                                   r, at.position, at.pedigreeIndex));
     }
     if (a1 == 0) {
         data.isUnknown = 1;
@@ -116,9 +121,10 @@ void readMaleAllele(const PersonContext& at, PersonLocus& data, const Locus& loc
     checkAlleleRange(at, a1, 1, locus, r);
     checkAlleleRange(at, a2, 2, locus, r);
     if (a2 != 0 && a2 != a1) {
-        inputErrorAt(placeOf(at, r), formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (males have a "
-                                 "single allele)\n",
-                                 r, at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (males have a "
+                                   "single allele)\n",
+                                   r, at.position, at.pedigreeIndex));
     }
     data.isUnknown = a1 == 0 ? 1 : 0;
     if (a1 != 0) data.maternalCandidates = singleCandidate(a1);
