@@ -31,11 +31,17 @@ void fatalAllocError(const char* label) {
     endRun(1);
 }
 
-void inputError(const std::string& message) {
+void inputError(const std::string& message, const std::string& place) {
     const std::lock_guard lock(reporting);
-    std::fprintf(stderr, "\nAn input error has been found:\n");
-    std::fprintf(stderr, "%s\n", message.c_str());
+    const size_t end = message.find_last_not_of('\n');
+    const std::string line = end == std::string::npos ? std::string() : message.substr(0, end + 1);
+    std::fprintf(stderr, "\nAn input error has been found:\n%s\n%s\n", line.c_str(), place.c_str());
     endRun(1);
+}
+
+void inputWarning(const std::string& message) {
+    const std::lock_guard lock(reporting);
+    std::fprintf(stderr, "Warning: %s\n", message.c_str());
 }
 
 void fileNotFound() {

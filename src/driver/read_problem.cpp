@@ -48,7 +48,7 @@ int readProblem(const char* locusPath, const char* pedigreePath) {
     openInputFile(locusStream, locusPath);
     promptIfEmpty(pedigreeStream);
     promptIfEmpty(locusStream);
-    const int programCode = readLocusDataFile(locusStream);
+    const int programCode = readLocusDataFile(locusStream, locusPath);
     readPedigreeFile(pedigreeStream, pedigreePath);
     closeInputFile(pedigreeStream, pedigreePath);
     closeInputFile(locusStream, locusPath);

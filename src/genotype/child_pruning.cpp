@@ -5,6 +5,7 @@
 #include "base/errors.hpp"
 #include "genotype/candidate_lists.hpp"
 #include "genotype/family_links.hpp"
+#include "input/input_place.hpp"
 #include "input/process_state.hpp"
 
 namespace pedlik {
@@ -24,8 +25,12 @@ void pruneHalf(Person& child, int locus, CandidateList& half, CandidateList& opp
         return !hasAllele(first, node.allele) && !hasAllele(second, node.allele);
     });
     if (half.empty()) {
-        inputError(formatMessage("Invalid value in locus no. %d of person no. %d, pedigree no. %d.\n", locus,
-                                 child.id, runParameters.currentPedigreeIndex));
+        const int index = runParameters.currentPedigreeIndex;
+        const Pedigree* pedigree = runParameters.pedigrees.head;
+        for (int i = 0; i < index; ++i) pedigree = pedigree->next;
+        inputErrorAt(personPlace(*pedigree, child, locus),
+                     formatMessage("Invalid value in locus no. %d of person no. %d, pedigree no. %d.\n", locus,
+                                   child.id, index));
     }
     markIfSingle(half);
     // A typed child's two halves hold its two observed alleles between them:

@@ -1,9 +1,12 @@
 #include "input/link_check.hpp"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/allocation.hpp"
 #include "base/errors.hpp"
+#include "input/input_place.hpp"
 
 namespace pedlik {
 
@@ -13,18 +16,21 @@ Person* nextSiblingThrough(const Person& child, const Person& parent) {
     return parent.isFemale ? child.nextMaternalSibling : child.nextPaternalSibling;
 }
 
-void checkParents(const Person& person, int pedigreeIndex) {
+void checkParents(const Pedigree& pedigree, const Person& person, int pedigreeIndex) {
     if ((person.father == nullptr) != (person.mother == nullptr)) {
-        inputError(formatMessage("Person %d of pedigree no. %d has a %s but no %s.\n", person.id, pedigreeIndex,
-                                 person.father ? "father" : "mother", person.father ? "mother" : "father"));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("Person %d of pedigree no. %d has a %s but no %s.\n", person.id, pedigreeIndex,
+                                   person.father ? "father" : "mother", person.father ? "mother" : "father"));
     }
     if (person.father != nullptr && person.father->isFemale) {
-        inputError(formatMessage("The father of person %d, pedigree no. %d, is person %d, who is not male.\n",
-                                 person.id, pedigreeIndex, person.father->id));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("The father of person %d, pedigree no. %d, is person %d, who is not male.\n",
+                                   person.id, pedigreeIndex, person.father->id));
     }
     if (person.mother != nullptr && !person.mother->isFemale) {
-        inputError(formatMessage("The mother of person %d, pedigree no. %d, is person %d, who is not female.\n",
-                                 person.id, pedigreeIndex, person.mother->id));
+        inputErrorAt(personPlace(pedigree, person),
+                     formatMessage("The mother of person %d, pedigree no. %d, is person %d, who is not female.\n",
+                                   person.id, pedigreeIndex, person.mother->id));
     }
 }
 
@@ -34,16 +40,40 @@ void checkChildChain(const Pedigree& pedigree, const Person& parent, int pedigre
     int length = 0;
     for (const Person* child = parent.firstChild; child != nullptr; child = nextSiblingThrough(*child, parent)) {
         if (++length > pedigree.personCount) {
-            inputError(formatMessage("The chain of children of person %d, pedigree no. %d, never ends.\n", parent.id,
-                                     pedigreeIndex));
+            inputErrorAt(personPlace(pedigree, parent),
+                         formatMessage("The chain of children of person %d, pedigree no. %d, never ends.\n", parent.id,
+                                       pedigreeIndex));
         }
         const Person* childsParent = parent.isFemale ? child->mother : child->father;
         if (childsParent != &parent) {
-            inputError(formatMessage("Person %d is in the chain of children of person %d, pedigree no. %d, but is "
-                                     "not a child of that person.\n",
-                                     child->id, parent.id, pedigreeIndex));
+            inputErrorAt(personPlace(pedigree, parent),
+                         formatMessage("Person %d is in the chain of children of person %d, pedigree no. %d, but is "
+                                       "not a child of that person.\n",
+                                       child->id, parent.id, pedigreeIndex));
         }
     }
+}
+
+// Person numbers name persons in messages and in the user's own records: a
+// repeated one is a typing error that would make both ambiguous.
+void checkDistinctIds(const Pedigree& pedigree) {
+    std::vector<std::pair<int, int>> byId;  // person number, line position
+    allocateOrDie("people field", [&] { byId.reserve(pedigree.persons.size()); });
+    for (int j = 0; j < pedigree.personCount; ++j) byId.emplace_back(pedigree.persons[j].id, j);
+    std::sort(byId.begin(), byId.end());
+    int repeat = pedigree.personCount;  // the first line that repeats a number, and the line it repeats
+    int first = 0;
+    for (size_t i = 1; i < byId.size(); ++i) {
+        if (byId[i].first == byId[i - 1].first && byId[i].second < repeat) {
+            repeat = byId[i].second;
+            first = byId[i - 1].second;
+        }
+    }
+    if (repeat == pedigree.personCount) return;
+    const Person& person = pedigree.persons[repeat];
+    inputErrorAt(personPlace(pedigree, person),
+                 formatMessage("The person number %d is given twice in one pedigree (first on line %d).\n", person.id,
+                               pedigree.persons[first].fileLine));
 }
 
 bool chainHolds(const Person& parent, const Person& person, Person* Person::*nextSibling) {
@@ -79,8 +109,9 @@ void checkNoAncestryLoop(Pedigree& pedigree, int pedigreeIndex) {
             Person* parent = top.parentsTried++ == 0 ? top.person->father : top.person->mother;
             if (parent == nullptr || state[indexOf(parent)] == finished) continue;
             if (state[indexOf(parent)] == onPath) {
-                inputError(formatMessage("Person %d of pedigree no. %d is his or her own ancestor.\n", parent->id,
-                                         pedigreeIndex));
+                inputErrorAt(personPlace(pedigree, *parent),
+                             formatMessage("Person %d of pedigree no. %d is his or her own ancestor.\n", parent->id,
+                                           pedigreeIndex));
             }
             state[indexOf(parent)] = onPath;
             allocateOrDie("people field", [&] { path.push_back({parent, 0}); });
@@ -91,19 +122,22 @@ void checkNoAncestryLoop(Pedigree& pedigree, int pedigreeIndex) {
 }  // namespace
 
 void checkLinks(Pedigree& pedigree, int pedigreeIndex) {
-    for (const Person& person : pedigree.persons) checkParents(person, pedigreeIndex);
+    checkDistinctIds(pedigree);
+    for (const Person& person : pedigree.persons) checkParents(pedigree, person, pedigreeIndex);
     for (const Person& person : pedigree.persons) checkChildChain(pedigree, person, pedigreeIndex);
     for (const Person& person : pedigree.persons) {
         if (person.father == nullptr) continue;
         if (!chainHolds(*person.father, person, &Person::nextPaternalSibling)) {
-            inputError(formatMessage("There is no correpondence between the father-child relation of person %d & "
-                                     "person %d",
-                                     person.id, person.father->id));
+            inputErrorAt(personPlace(pedigree, person),
+                         formatMessage("There is no correpondence between the father-child relation of person %d & "
+                                       "person %d",
+                                       person.id, person.father->id));
         }
         if (!chainHolds(*person.mother, person, &Person::nextMaternalSibling)) {
-            inputError(formatMessage("There is no correpondence between the mother-child relation of person %d & "
-                                     "person %d",
-                                     person.id, person.mother->id));
+            inputErrorAt(personPlace(pedigree, person),
+                         formatMessage("There is no correpondence between the mother-child relation of person %d & "
+                                       "person %d",
+                                       person.id, person.mother->id));
         }
     }
     checkNoAncestryLoop(pedigree, pedigreeIndex);

@@ -4,8 +4,9 @@
 
 namespace pedlik {
 
-// Reads the whole locus data file into the run parameters and loci, reports
-// the kind of data, and returns the program code.
-int readLocusDataFile(std::FILE* stream);
+// Reads the whole locus data file (open as `file`, from `path` as given)
+// into the run parameters and loci, reports the kind of data, and returns
+// the program code.
+int readLocusDataFile(std::FILE* file, const char* path);
 
 }  // namespace pedlik

@@ -6,6 +6,7 @@
 #include "input/end_of_file.hpp"
 #include "base/errors.hpp"
 #include "input/input_files.hpp"
+#include "input/input_place.hpp"
 #include "input/link_check.hpp"
 #include "input/person_reader.hpp"
 #include "input/process_state.hpp"
@@ -15,12 +16,14 @@ namespace pedlik {
 
 namespace {
 
-int requireLeadingNumber(std::FILE* stream, int lineNumber) {
+int requireLeadingNumber(TextStream& stream, int lineNumber) {
     int value = 0;
     if (readInt(stream, value)) return value;
-    inputError(formatMessage("Expected the pedigree number at the start of person line %d of the pedigree file, "
-                             "but found %s.\n",
-                             lineNumber, describeNextText(stream).c_str()));
+    const std::string found = describeNextText(stream);
+    inputErrorAt({stream.path, stream.tokenLine},
+                 formatMessage("Expected the pedigree number at the start of person line %d of the pedigree file, "
+                               "but found %s.\n",
+                               lineNumber, found.c_str()));
 }
 
 void appendPedigree(PedigreeList& list, int pedigreeId, int personCount) {
@@ -39,22 +42,22 @@ void appendPedigree(PedigreeList& list, int pedigreeId, int personCount) {
 }
 
 // A pedigree is a run of consecutive lines with the same first number.
-void countPedigrees(std::FILE* stream, PedigreeList& list) {
+void countPedigrees(TextStream& stream, PedigreeList& list) {
     list = PedigreeList{};
     int lineNumber = 1;
     int c = 0;
     if (!readInt(stream, c)) {
-        if (atEndOfFile(stream)) return;
+        if (atEndOfFile(stream.file)) return;
         requireLeadingNumber(stream, lineNumber);
     }
-    while (!atEndOfFile(stream)) {
+    while (!atEndOfFile(stream.file)) {
         const int id = c;
         int lineCount = 0;
-        while (!atEndOfFile(stream) && c == id) {
+        while (!atEndOfFile(stream.file) && c == id) {
             ++lineCount;
             ++lineNumber;
             skipLineAndBlankSpace(stream);
-            if (!atEndOfFile(stream)) c = requireLeadingNumber(stream, lineNumber);
+            if (!atEndOfFile(stream.file)) c = requireLeadingNumber(stream, lineNumber);
         }
         appendPedigree(list, id, lineCount);
     }
@@ -62,10 +65,13 @@ void countPedigrees(std::FILE* stream, PedigreeList& list) {
 
 }  // namespace
 
-void readPedigreeFile(std::FILE*& stream, const char* path) {
+void readPedigreeFile(std::FILE*& file, const char* path) {
     PedigreeList& list = runParameters.pedigrees;
-    countPedigrees(stream, list);
-    openInputFile(stream, path);
+    inputPaths.pedigreeFile = path;
+    TextStream counting{file, path};
+    countPedigrees(counting, list);
+    openInputFile(file, path);
+    TextStream stream{file, path};
     int pedigreeIndex = 0;
     for (Pedigree* pedigree = list.head; pedigree != nullptr; pedigree = pedigree->next, ++pedigreeIndex) {
         for (int j = 0; j < pedigree->personCount; ++j) readPerson(stream, *pedigree, j, pedigreeIndex);

@@ -1,10 +1,12 @@
 #include "input/person_reader.hpp"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "base/allocation.hpp"
 #include "base/errors.hpp"
+#include "input/input_place.hpp"
 #include "input/process_state.hpp"
 #include "input/text_reading.hpp"
 
@@ -14,39 +16,49 @@ namespace {
 
 // Where the reader stands, for the numbers of its messages.
 struct PersonContext {
-    std::FILE* stream;
-    int position;       // 0-based line position inside the pedigree
-    int pedigreeIndex;  // 0-based
+    TextStream& stream;
+    Pedigree& pedigree;
+    int position;                 // 0-based line position inside the pedigree
+    int pedigreeIndex;            // 0-based
+    std::optional<int> personId;  // once read
 };
+
+// At internal locus `r` (none: -1).
+InputPlace placeOf(const PersonContext& at, int r = -1) {
+    return {at.stream.path, at.stream.tokenLine, r < 0 ? 0 : locusPlace(r), at.pedigree.pedigreeId, at.personId};
+}
 
 int requireInt(const PersonContext& at, const char* what, int locus = -1) {
     int value = 0;
     if (readInt(at.stream, value)) return value;
     const std::string where = locus < 0 ? std::string(what) : formatMessage("%s at locus no. %d", what, locus);
-    inputError(formatMessage("Expected %s of person no. %d, pedigree no. %d, but found %s.\n", where.c_str(),
-                             at.position, at.pedigreeIndex, describeNextText(at.stream).c_str()));
+    const std::string found = describeNextText(at.stream);
+    inputErrorAt(placeOf(at, locus), formatMessage("Expected %s of person no. %d, pedigree no. %d, but found %s.\n",
+                                                   where.c_str(), at.position, at.pedigreeIndex, found.c_str()));
 }
 
-Person* resolveLink(Pedigree& pedigree, int value, int id, int pedigreeIndex, const char* relation) {
+Person* resolveLink(const PersonContext& at, int value, const char* relation) {
     if (value == 0) return nullptr;
+    const int id = *at.personId;
     if (value < 0) {
-        inputError(formatMessage("The %s of person no. %d, pedigree no. %d, is given as %d; links must not be "
-                                 "negative. \n",
-                                 relation, id, pedigreeIndex, value));
+        inputErrorAt(placeOf(at), formatMessage("The %s of person no. %d, pedigree no. %d, is given as %d; links must "
+                                                "not be negative. \n",
+                                                relation, id, at.pedigreeIndex, value));
     }
-    if (value > pedigree.personCount) {
-        inputError(formatMessage("The %s of person no. %d, pedigree no. %d, doesn't exist. \n", relation, id,
-                                 pedigreeIndex));
+    if (value > at.pedigree.personCount) {
+        inputErrorAt(placeOf(at), formatMessage("The %s of person no. %d, pedigree no. %d, doesn't exist. \n", relation,
+                                                id, at.pedigreeIndex));
     }
-    return &pedigree.persons[value - 1];
+    return &at.pedigree.persons[value - 1];
 }
 
 void readAffection(const PersonContext& at, PersonLocus& data, const Locus& locus, int r) {
     const int status = requireInt(at, "the affection status", r);
     if (status < 0 || status > 2) {
-        inputError(formatMessage(
-            "Inappropriate value for affection status in locus no. %d of person no. %d, pedigree no. %d\n", r,
-            at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage(
+                         "Inappropriate value for affection status in locus no. %d of person no. %d, pedigree no. %d\n",
+                         r, at.position, at.pedigreeIndex));
     }
     data.isUnknown = status == 0 ? 1 : 0;
     data.affectionStatus = status;
@@ -54,17 +66,20 @@ void readAffection(const PersonContext& at, PersonLocus& data, const Locus& locu
     if (locus.liabilityClassCount <= 1) return;
     const int liabilityClass = requireInt(at, "the liability class", r);
     if (liabilityClass <= 0 || liabilityClass > locus.liabilityClassCount) {
-        inputError(formatMessage(
-            "Inappropriate value for the liability class in locus no. %d of person no. %d, pedigree no. %d\n", r,
-            at.position, at.pedigreeIndex));
+        inputErrorAt(
+            placeOf(at, r),
+            formatMessage(
+                "Inappropriate value for the liability class in locus no. %d of person no. %d, pedigree no. %d\n", r,
+                at.position, at.pedigreeIndex));
     }
     data.liabilityClass = liabilityClass;
 }
 
 void checkAlleleRange(const PersonContext& at, int allele, int which, const Locus& locus, int r) {
     if (allele >= 0 && allele <= locus.alleleCount) return;
-    inputError(formatMessage("There's an error in allele %d, locus no. %d of person no. %d, pedigree no. %d.\n",
-                             which, r, at.position, at.pedigreeIndex));
+    inputErrorAt(placeOf(at, r),
+                 formatMessage("There's an error in allele %d, locus no. %d of person no. %d, pedigree no. %d.\n",
+                               which, r, at.position, at.pedigreeIndex));
 }
 
 CandidateList singleCandidate(int allele) {
@@ -77,9 +92,10 @@ void readAllelePair(const PersonContext& at, PersonLocus& data, const Locus& loc
     checkAlleleRange(at, a1, 1, locus, r);
     checkAlleleRange(at, a2, 2, locus, r);
     if ((a1 == 0) != (a2 == 0)) {
-        inputError(formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (1 allele is "
-                                 "known and the other unknown)\n",
-                                 r, at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (1 allele is "
+                                   "known and the other unknown)\n",
+                                   r, at.position, at.pedigreeIndex));
     }
     if (a1 == 0) {
         data.isUnknown = 1;
@@ -105,9 +121,10 @@ void readMaleAllele(const PersonContext& at, PersonLocus& data, const Locus& loc
     checkAlleleRange(at, a1, 1, locus, r);
     checkAlleleRange(at, a2, 2, locus, r);
     if (a2 != 0 && a2 != a1) {
-        inputError(formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (males have a "
-                                 "single allele)\n",
-                                 r, at.position, at.pedigreeIndex));
+        inputErrorAt(placeOf(at, r),
+                     formatMessage("There's an error in locus no. %d of person no. %d, pedigree no. %d. (males have a "
+                                   "single allele)\n",
+                                   r, at.position, at.pedigreeIndex));
     }
     data.isUnknown = a1 == 0 ? 1 : 0;
     if (a1 != 0) data.maternalCandidates = singleCandidate(a1);
@@ -151,11 +168,13 @@ void allocateNodeArrays(Person& person) {
 
 }  // namespace
 
-void readPerson(std::FILE* stream, Pedigree& pedigree, int position, int pedigreeIndex) {
-    const PersonContext at{stream, position, pedigreeIndex};
+void readPerson(TextStream& stream, Pedigree& pedigree, int position, int pedigreeIndex) {
+    PersonContext at{stream, pedigree, position, pedigreeIndex, std::nullopt};
     Person& person = pedigree.persons[position];
     requireInt(at, "the pedigree number");
+    person.fileLine = stream.tokenLine;
     person.id = requireInt(at, "the person number");
+    at.personId = person.id;
     const int father = requireInt(at, "the father");
     const int mother = requireInt(at, "the mother");
     const int firstChild = requireInt(at, "the first child");
@@ -164,11 +183,12 @@ void readPerson(std::FILE* stream, Pedigree& pedigree, int position, int pedigre
     const int sex = requireInt(at, "the sex");
     requireInt(at, "the ninth number");
 
-    person.father = resolveLink(pedigree, father, person.id, pedigreeIndex, "father");
-    person.mother = resolveLink(pedigree, mother, person.id, pedigreeIndex, "mother");
-    person.firstChild = resolveLink(pedigree, firstChild, person.id, pedigreeIndex, "first child");
-    person.nextPaternalSibling = resolveLink(pedigree, nextPaternal, person.id, pedigreeIndex, "next paternal sibling");
-    person.nextMaternalSibling = resolveLink(pedigree, nextMaternal, person.id, pedigreeIndex, "next maternal sibling");
+    person.father = resolveLink(at, father, "father");
+    person.mother = resolveLink(at, mother, "mother");
+    person.firstChild = resolveLink(at, firstChild, "first child");
+    person.nextPaternalSibling = resolveLink(at, nextPaternal, "next paternal sibling");
+    person.nextMaternalSibling = resolveLink(at, nextMaternal, "next maternal sibling");
+    if (sex != 1 && sex != 2) inputErrorAt(placeOf(at), formatMessage("Invalid sex: %d (1 is male, 2 female).\n", sex));
     person.isFemale = sex == 1 ? 0 : 1;
 
     if (pedigree.firstLeaf == nullptr && person.firstChild == nullptr) pedigree.firstLeaf = &person;

@@ -7,6 +7,7 @@ AssemblyCounters assembly;
 double bteLogLikelihood = 0.0;
 int meiosisCount = 0;
 int mergeLimit = 0;
+InputPaths inputPaths;
 
 void resetProcessState() {
     runParameters = RunParameters{};

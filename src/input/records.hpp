@@ -74,6 +74,7 @@ using NodeArray = std::vector<OwnedNode>;
 
 struct Person {
     int id = 0;
+    int fileLine = 0;  // 1-based line of the pedigree file that describes the person
     std::vector<PersonLocus> loci;  // indexed by internal locus index
     Person* firstChild = nullptr;
     Person* mother = nullptr;

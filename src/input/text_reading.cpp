@@ -13,30 +13,53 @@ bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || 
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
 bool startsNumber(int c) { return isDigit(c) || c == '+' || c == '-' || c == '.'; }
 
+// Every character passes through these two, which keep the line count.
+int next(TextStream& stream) {
+    const int c = std::getc(stream.file);
+    if (c == '\n') ++stream.line;
+    if (c != EOF) stream.previous = c;
+    return c;
+}
+
+void putBack(TextStream& stream, int c) {
+    if (c == EOF) return;
+    if (c == '\n') --stream.line;
+    std::ungetc(c, stream.file);
+}
+
+// Notes the line of what follows the whitespace just skipped. The end of a
+// file whose last line ends stands on that last line, not on one after it.
+void markToken(TextStream& stream) {
+    const int c = std::getc(stream.file);
+    const bool endAfterLine = c == EOF && stream.previous == '\n';
+    if (c != EOF) std::ungetc(c, stream.file);
+    stream.tokenLine = endAfterLine ? stream.line - 1 : stream.line;
+}
+
 // Appends the digits that follow to `text`; returns how many there were.
-int takeDigits(std::FILE* stream, std::string& text) {
+int takeDigits(TextStream& stream, std::string& text) {
     int count = 0;
-    int c = std::getc(stream);
-    for (; isDigit(c); c = std::getc(stream)) {
+    int c = next(stream);
+    for (; isDigit(c); c = next(stream)) {
         text.push_back(static_cast<char>(c));
         ++count;
     }
-    if (c != EOF) std::ungetc(c, stream);
+    putBack(stream, c);
     return count;
 }
 
-void takeSign(std::FILE* stream, std::string& text) {
-    const int c = std::getc(stream);
+void takeSign(TextStream& stream, std::string& text) {
+    const int c = next(stream);
     if (c == '+' || c == '-') {
         text.push_back(static_cast<char>(c));
-    } else if (c != EOF) {
-        std::ungetc(c, stream);
+    } else {
+        putBack(stream, c);
     }
 }
 
 // Takes one character when it is one of `wanted`.
-bool takeOneOf(std::FILE* stream, const char* wanted, std::string& text) {
-    const int c = std::getc(stream);
+bool takeOneOf(TextStream& stream, const char* wanted, std::string& text) {
+    const int c = next(stream);
     if (c == EOF) return false;
     for (const char* w = wanted; *w != '\0'; ++w) {
         if (c == *w) {
@@ -44,14 +67,15 @@ bool takeOneOf(std::FILE* stream, const char* wanted, std::string& text) {
             return true;
         }
     }
-    std::ungetc(c, stream);
+    putBack(stream, c);
     return false;
 }
 
 }  // namespace
 
-bool readInt(std::FILE* stream, int& value) {
+bool readInt(TextStream& stream, int& value) {
     skipWhitespace(stream);
+    markToken(stream);
     std::string text;
     takeSign(stream, text);
     if (takeDigits(stream, text) == 0) return false;
@@ -62,8 +86,9 @@ bool readInt(std::FILE* stream, int& value) {
     return true;
 }
 
-bool readReal(std::FILE* stream, double& value) {
+bool readReal(TextStream& stream, double& value) {
     skipWhitespace(stream);
+    markToken(stream);
     std::string text;
     takeSign(stream, text);
     int digits = takeDigits(stream, text);
@@ -77,10 +102,11 @@ bool readReal(std::FILE* stream, double& value) {
     return true;
 }
 
-std::string describeNextText(std::FILE* stream) {
+std::string describeNextText(TextStream& stream) {
     skipWhitespace(stream);
+    markToken(stream);
     std::string text;
-    for (int c = std::getc(stream); c != EOF && !std::isspace(c); c = std::getc(stream)) {
+    for (int c = next(stream); c != EOF && !std::isspace(c); c = next(stream)) {
         if (text.size() == 20) {
             text += "...";
             break;
@@ -91,31 +117,31 @@ std::string describeNextText(std::FILE* stream) {
     return "\"" + text + "\"";
 }
 
-void skipRestOfLine(std::FILE* stream) {
-    int c = std::getc(stream);
-    while (c != EOF && c != '\n') c = std::getc(stream);
+void skipRestOfLine(TextStream& stream) {
+    int c = next(stream);
+    while (c != EOF && c != '\n') c = next(stream);
 }
 
-void skipWhitespace(std::FILE* stream) {
-    int c = std::getc(stream);
-    while (c != EOF && std::isspace(c)) c = std::getc(stream);
-    if (c != EOF) std::ungetc(c, stream);
+void skipWhitespace(TextStream& stream) {
+    int c = next(stream);
+    while (c != EOF && std::isspace(c)) c = next(stream);
+    putBack(stream, c);
 }
 
-void skipLineAndBlankSpace(std::FILE* stream) {
+void skipLineAndBlankSpace(TextStream& stream) {
     skipRestOfLine(stream);
     skipWhitespace(stream);
 }
 
-bool numberFollowsOnLine(std::FILE* stream) {
-    int c = std::getc(stream);
-    while (isBlank(c)) c = std::getc(stream);
+bool numberFollowsOnLine(TextStream& stream) {
+    int c = next(stream);
+    while (isBlank(c)) c = next(stream);
     if (c == EOF) return false;
-    std::ungetc(c, stream);
+    putBack(stream, c);
     return startsNumber(c);
 }
 
-void endNumbersLine(std::FILE* stream) {
+void endNumbersLine(TextStream& stream) {
     if (!numberFollowsOnLine(stream)) skipRestOfLine(stream);
 }
 

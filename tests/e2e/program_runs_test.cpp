@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         {"EmptyLocusFileIsAnInputErrorAfterThePrompt", {"empty.dat", "pedfile3.dat"}, "\n", 1,
          "Opening pedfile3.dat\nOpening empty.dat\n" + prompt,
          "\nAn input error has been found:\nExpected the number of loci in the locus data file, but found the end of "
-         "the file.\n\n"},
+         "the file.\nIn empty.dat, line 1.\n"},
         {"FirstUnknownOptionIsRefusedBeforeAnyFileIsOpened", {"d.dat", "--estimate", "p.dat", "--x"}, "", 1, "",
          "pedlik: unknown option --estimate\nTry 'pedlik --help'.\n"},
         {"ThreadCountZeroIsRefused", {"--threads", "0", "--x"}, "", 1, "", "pedlik: invalid thread count '0'\nTry 'pedlik --help'.\n"},
@@ -160,8 +160,18 @@ Files pedigree(const std::string& from, const std::string& to) { return {goodLoc
 struct InputErrorCase {
     const char* name;
     Files files;
-    std::string message;
+    std::string message;  // the first line, as it always was
+    std::string place;    // the second line
 };
+
+// Where the second line must point: loci by the place of their description, persons by the numbers in the file.
+std::string inLocusFile(int line, int locus = 0) {
+    return "In d.dat, line " + std::to_string(line) + (locus > 0 ? ": locus " + std::to_string(locus) : "") + ".";
+}
+std::string inPedigreeFile(int line, int pedigree, int person, int locus = 0) {
+    return "In p.dat, line " + std::to_string(line) + ": pedigree " + std::to_string(pedigree) + ", person " +
+           std::to_string(person) + (locus > 0 ? ", locus " + std::to_string(locus) : "") + ".";
+}
 
 class InputErrorTest : public ::testing::TestWithParam<InputErrorCase> {};
 
@@ -169,7 +179,8 @@ TEST_P(InputErrorTest, ReportsTheErrorAndExitsWithStatusOne) {
     const InputErrorCase& c = GetParam();
     const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, {"d.dat", "p.dat"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "\nAn input error has been found:\n" + c.message + "\n");
+    const std::string firstLine = c.message.substr(0, c.message.find_last_not_of('\n') + 1);
+    EXPECT_EQ(run.err, "\nAn input error has been found:\n" + firstLine + "\n" + c.place + "\n");
     EXPECT_EQ(run.out.find("The time needed"), std::string::npos);
 }
 
@@ -182,102 +193,152 @@ const std::string increment =
 const std::string father = "There is no correpondence between the father-child relation of person ";
 const std::string missing = ", pedigree no. 0, doesn't exist. \n";
 const std::string ofPersonTwo = ", locus no. 1 of person no. 2, pedigree no. 0.\n";
+// The marker described first is internal locus 1, the second internal locus 0.
+const std::string reversedMarkers = "2 0 0 6\n0 0.0 0.0 0\n2 1\n3 3\n0.3 0.3 0.4\n3 4\n0.25 0.25 0.25 0.25\n0 0\n0.1\n";
+const std::string notAProbability = " (a probability must lie between 0 and 1).\n";
 const std::string badClass =
     "Inappropriate value for the liability class in locus no. 0 of person no. 1, pedigree no. 0\n";
 
 std::vector<InputErrorCase> cases() {
     return {
-        {"LocusType", locus("3 4 <<", "2 4 <<"), "Invalid locus type in locus no. 2.\n"},
-        {"ZeroGeneFrequency", locus("0.25 0.25 0.25", "0.25 0.0 0.25"), "Invalid gene frequency for locus no. 1 \n"},
-        {"TextForANumber", locus("0.99 0.01", "0.99 abc"), frequency + "\"abc\".\n"},
-        {"EndOfFileForANumber", {"2 0 0 5\n0 0.0 0.0 0\n1 2\n1 2\n0.99", trio}, frequency + "the end of the file.\n"},
+        {"LocusType", locus("3 4 <<", "2 4 <<"), "Invalid locus type in locus no. 2.\n", inLocusFile(9, 2)},
+        {"ZeroGeneFrequency", locus("0.25 0.25 0.25", "0.25 0.0 0.25"), "Invalid gene frequency for locus no. 1 \n", inLocusFile(10, 2)},
+        {"TextForANumber", locus("0.99 0.01", "0.99 abc"), frequency + "\"abc\".\n", inLocusFile(5, 1)},
+        {"EndOfFileForANumber", {"2 0 0 5\n0 0.0 0.0 0\n1 2\n1 2\n0.99", trio}, frequency + "the end of the file.\n", inLocusFile(5, 1)},
         {"MissingModeLine", locus("1 0.1 0.5\n", ""),
          "Expected the index of the varied recombination fraction in the locus data file, but found the end of the "
-         "file.\n"},
-        {"NoLoci", locus("2 0 0 5", "0 0 0 5"), "Invalid number of loci: 0 (at least 1 is needed).\n"},
-        {"OrderEntryOutOfRange", locus("1 2\n1 2", "1 3\n1 2"), "Invalid locus order: entry 2 is 3, but the loci are numbered 1 to 2.\n"},
-        {"OrderEntryRepeated", locus("1 2\n1 2", "2 2\n1 2"), "Invalid locus order: locus 2 appears more than once.\n"},
-        {"NoAlleles", locus("3 4 <<", "3 0 <<"), "Invalid number of alleles for locus no. 1: 0.\n"},
-        {"NoLiabilityClasses", locus("2 << c", "0 << c"), "Invalid number of liability classes for locus no. 0: 0.\n"},
-        {"VariedIndexTooLarge", locus("1 0.1", "2 0.1"), variedIndex + "2 (the file has 1 recombination fractions).\n"},
-        {"VariedIndexZero", locus("1 0.1", "0 0.1"), variedIndex + "0 (the file has 1 recombination fractions).\n"},
+         "file.\n", inLocusFile(12)},
+        {"NoLoci", locus("2 0 0 5", "0 0 0 5"), "Invalid number of loci: 0 (at least 1 is needed).\n", inLocusFile(1)},
+        {"OrderEntryOutOfRange", locus("1 2\n1 2", "1 3\n1 2"), "Invalid locus order: entry 2 is 3, but the loci are numbered 1 to 2.\n", inLocusFile(3)},
+        {"OrderEntryRepeated", locus("1 2\n1 2", "2 2\n1 2"), "Invalid locus order: locus 2 appears more than once.\n", inLocusFile(3)},
+        {"NoAlleles", locus("3 4 <<", "3 0 <<"), "Invalid number of alleles for locus no. 1: 0.\n", inLocusFile(9, 2)},
+        {"NoLiabilityClasses", locus("2 << c", "0 << c"), "Invalid number of liability classes for locus no. 0: 0.\n", inLocusFile(6, 1)},
+        {"VariedIndexTooLarge", locus("1 0.1", "2 0.1"), variedIndex + "2 (the file has 1 recombination fractions).\n", inLocusFile(13)},
+        {"VariedIndexZero", locus("1 0.1", "0 0.1"), variedIndex + "0 (the file has 1 recombination fractions).\n", inLocusFile(13)},
         {"OneLocusInBucketTreeMode", {"1 0 0 4\n" + oneMarker, "1 1 0 0 0 0 0 1 0  1 2\n"},
-         variedIndex + "1 (the file has 0 recombination fractions).\n"},
+         variedIndex + "1 (the file has 0 recombination fractions).\n", inLocusFile(8)},
         {"IncrementThatNeverReachesTheStop", locus("1 0.1 0.5", "1 0.0 0.5"),
-         "Invalid increment of the varied recombination fraction: 0.000000" + increment},
-        {"NegativeIncrement", locus("1 0.1 0.5", "1 -0.1 0.5"), "Invalid increment of the varied recombination fraction: -0.100000" + increment},
+         "Invalid increment of the varied recombination fraction: 0.000000" + increment, inLocusFile(13)},
+        {"NegativeIncrement", locus("1 0.1 0.5", "1 -0.1 0.5"), "Invalid increment of the varied recombination fraction: -0.100000" + increment, inLocusFile(13)},
         {"OneTwoLocusTraitLocus",
          {replaceOnce(locus("3 4 << marker\n0.25 0.25 0.25 0.25\n", trait).first, "2 0 0 5", "2 0 0 5 2"),
           trio},
-         "A two-locus trait needs two loci of type 4, but the file has only one (locus no. 1).\n"},
+         "A two-locus trait needs two loci of type 4, but the file has only one (locus no. 1).\n", inLocusFile(9, 2)},
         {"ThreeTwoLocusTraitLoci", {"3 0 0 6 2\n0 0.0 0.0 0\n1 2 3\n" + trait + trait + traitTable + trait + "0 0\n0.1 0.1\n", trio},
-         "Too many two-locus trait loci: locus no. 2 is the third.\n"},
+         "Too many two-locus trait loci: locus no. 2 is the third.\n", inLocusFile(12, 3)},
         {"TraitLociInReverseMapOrder", {"2 0 0 6 2\n0 0.0 0.0 0\n2 1\n" + trait + trait + traitTable + "0 0\n0.1\n", "1 1 0 0 0 0 0 1 0  1\n"},
-         "The first two-locus trait locus (locus no. 1) must precede the second (locus no. 0) in the locus order.\n"},
+         "The first two-locus trait locus (locus no. 1) must precede the second (locus no. 0) in the locus order.\n", inLocusFile(4, 1)},
         {"TraitTableAtTheFirstTraitLocus", {"2 0 0 6 1\n0 0.0 0.0 0\n1 2\n" + trait + traitTable + trait + "0 0\n0.1\n", trio},
          "The trait table ordinal is 1, but the penetrance table of a two-locus trait must be given at its second "
-         "locus (ordinal 2).\n"},
-        {"FatherOutOfRange", pedigree("1 3 1 2", "1 3 4 2"), "The father of person no. 3" + missing},
-        {"MotherOutOfRange", pedigree("1 3 1 2", "1 3 1 9"), "The mother of person no. 3" + missing},
-        {"FirstChildOutOfRange", pedigree("1 1 0 0 3", "1 1 0 0 4"), "The first child of person no. 1" + missing},
-        {"NextPaternalSiblingOutOfRange", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 5 0"), "The next paternal sibling of person no. 3" + missing},
-        {"NextMaternalSiblingOutOfRange", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 0 5"), "The next maternal sibling of person no. 3" + missing},
+         "locus (ordinal 2).\n", inLocusFile(4, 1)},
+        {"FatherOutOfRange", pedigree("1 3 1 2", "1 3 4 2"), "The father of person no. 3" + missing, inPedigreeFile(3, 1, 3)},
+        {"MotherOutOfRange", pedigree("1 3 1 2", "1 3 1 9"), "The mother of person no. 3" + missing, inPedigreeFile(3, 1, 3)},
+        {"FirstChildOutOfRange", pedigree("1 1 0 0 3", "1 1 0 0 4"), "The first child of person no. 1" + missing, inPedigreeFile(1, 1, 1)},
+        {"NextPaternalSiblingOutOfRange", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 5 0"), "The next paternal sibling of person no. 3" + missing, inPedigreeFile(3, 1, 3)},
+        {"NextMaternalSiblingOutOfRange", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 0 5"), "The next maternal sibling of person no. 3" + missing, inPedigreeFile(3, 1, 3)},
         {"AffectionStatus", pedigree("2 0  2 2", "2 0  3 2"),
-         "Inappropriate value for affection status in locus no. 0 of person no. 1, pedigree no. 0\n"},
-        {"LiabilityClass", pedigree("2 0  2 2", "2 0  0 3"), badClass},
-        {"LiabilityClassZero", pedigree("2 0  2 2", "2 0  2 0"), badClass},
-        {"Allele1", pedigree("1 1  1 3", "1 1  5 3"), "There's an error in allele 1" + ofPersonTwo},
-        {"Allele2", pedigree("1 1  1 3", "1 1  1 -1"), "There's an error in allele 2" + ofPersonTwo},
+         "Inappropriate value for affection status in locus no. 0 of person no. 1, pedigree no. 0\n", inPedigreeFile(2, 1, 2, 1)},
+        {"LiabilityClass", pedigree("2 0  2 2", "2 0  0 3"), badClass, inPedigreeFile(2, 1, 2, 1)},
+        {"LiabilityClassZero", pedigree("2 0  2 2", "2 0  2 0"), badClass, inPedigreeFile(2, 1, 2, 1)},
+        {"Allele1", pedigree("1 1  1 3", "1 1  5 3"), "There's an error in allele 1" + ofPersonTwo, inPedigreeFile(3, 1, 3, 2)},
+        {"Allele2", pedigree("1 1  1 3", "1 1  1 -1"), "There's an error in allele 2" + ofPersonTwo, inPedigreeFile(3, 1, 3, 2)},
         {"OneAlleleUnknown", pedigree("1 1  1 3", "1 1  0 3"),
          "There's an error in locus no. 1 of person no. 2, pedigree no. 0. (1 allele is known and the other "
-         "unknown)\n"},
-        {"FatherChildRelation", pedigree("1 1 0 0 3", "1 1 0 0 0"), father + "3 & person 1"},
+         "unknown)\n", inPedigreeFile(3, 1, 3, 2)},
+        {"FatherChildRelation", pedigree("1 1 0 0 3", "1 1 0 0 0"), father + "3 & person 1", inPedigreeFile(3, 1, 3)},
         {"MotherChildRelation", pedigree("1 2 0 0 3", "1 2 0 0 0"),
-         "There is no correpondence between the mother-child relation of person 3 & person 2"},
-        {"TextInAPersonLine", pedigree("0 1 0  1 1  1 3", "0 M 0  1 1  1 3"), "Expected the sex of person no. 2, pedigree no. 0, but found \"M\".\n"},
+         "There is no correpondence between the mother-child relation of person 3 & person 2", inPedigreeFile(3, 1, 3)},
+        {"TextInAPersonLine", pedigree("0 1 0  1 1  1 3", "0 M 0  1 1  1 3"), "Expected the sex of person no. 2, pedigree no. 0, but found \"M\".\n", inPedigreeFile(3, 1, 3)},
         {"TruncatedPersonLine", pedigree("1 1  1 3\n", "1 1  1\n"),
-         "Expected allele 2 at locus no. 1 of person no. 2, pedigree no. 0, but found the end of the file.\n"},
+         "Expected allele 2 at locus no. 1 of person no. 2, pedigree no. 0, but found the end of the file.\n", inPedigreeFile(3, 1, 3, 2)},
         {"TextForThePedigreeNumber", {goodLocus, trio + "x 4 0 0 0 0 0 1 0 1 1 1 2\n"},
-         "Expected the pedigree number at the start of person line 4 of the pedigree file, but found \"x\".\n"},
+         "Expected the pedigree number at the start of person line 4 of the pedigree file, but found \"x\".\n", "In p.dat, line 4."},
         {"NegativeLink", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 -2 0"),
-         "The next paternal sibling of person no. 3, pedigree no. 0, is given as -2; links must not be negative. \n"},
-        {"FatherWithoutMother", pedigree("3 1 2", "3 1 0"), "Person 3 of pedigree no. 0 has a father but no mother.\n"},
-        {"MotherWithoutFather", pedigree("3 1 2", "3 0 2"), "Person 3 of pedigree no. 0 has a mother but no father.\n"},
-        {"FemaleFather", pedigree("1 1 0 0 3 0 0 1", "1 1 0 0 3 0 0 2"), "The father of person 3, pedigree no. 0, is person 1, who is not male.\n"},
-        {"ChildChainThatNeverEnds", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 3 0"), "The chain of children of person 1, pedigree no. 0, never ends.\n"},
+         "The next paternal sibling of person no. 3, pedigree no. 0, is given as -2; links must not be negative. \n", inPedigreeFile(3, 1, 3)},
+        {"FatherWithoutMother", pedigree("3 1 2", "3 1 0"), "Person 3 of pedigree no. 0 has a father but no mother.\n", inPedigreeFile(3, 1, 3)},
+        {"MotherWithoutFather", pedigree("3 1 2", "3 0 2"), "Person 3 of pedigree no. 0 has a mother but no father.\n", inPedigreeFile(3, 1, 3)},
+        {"FemaleFather", pedigree("1 1 0 0 3 0 0 1", "1 1 0 0 3 0 0 2"), "The father of person 3, pedigree no. 0, is person 1, who is not male.\n", inPedigreeFile(3, 1, 3)},
+        {"ChildChainThatNeverEnds", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 3 0"), "The chain of children of person 1, pedigree no. 0, never ends.\n", inPedigreeFile(1, 1, 1)},
         {"ChildChainHoldingAStranger", pedigree("1 3 1 2 0 0 0", "1 3 1 2 0 2 0"),
-         "Person 2 is in the chain of children of person 1, pedigree no. 0, but is not a child of that person.\n"},
+         "Person 2 is in the chain of children of person 1, pedigree no. 0, but is not a child of that person.\n", inPedigreeFile(1, 1, 1)},
         {"OwnAncestor",
          {goodLocus, "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 3 4 3 0 0 2 0  2 2  3 4\n1 3 1 2 2 0 0 1 0  1 1  1 3\n"
                          "1 4 0 0 2 0 0 2 0  1 1  1 3\n"},
-         "Person 2 of pedigree no. 0 is his or her own ancestor.\n"},
+         "Person 2 of pedigree no. 0 is his or her own ancestor.\n", inPedigreeFile(2, 1, 2)},
         {"SexLinkedMaleWithTwoDifferentAlleles", {"1 0 1 6\n0 0.0 0.0 0\n1\n3 5\n0.2 0.2 0.2 0.2 0.2\n0 0\n\n", "1 1 0 0 0 0 0 1 0  0 5\n"},
-         "There's an error in locus no. 0 of person no. 0, pedigree no. 0. (males have a single allele)\n"},
+         "There's an error in locus no. 0 of person no. 0, pedigree no. 0. (males have a single allele)\n", inPedigreeFile(1, 1, 1, 1)},
         {"LargePersonNumbersInAMessage",
          {goodLocus, "7 2147483647 0 0 3 0 0 1 0  1 1  1 2\n7 -2147483647 0 0 3 0 0 2 0  2 2  3 4\n"
                          "7 2147483646 1 2 0 0 0 1 0  1 1  1 3\n8 1 0 0 0 0 0 1 0  1 1  1 3\n"
                          "8 2 0 0 0 0 0 2 0  1 1  1 3\n8 1000000000 1 2 0 0 0 1 0  1 1  1 3\n"},
-         father + "1000000000 & person 1"},
+         father + "1000000000 & person 1", inPedigreeFile(6, 8, 1000000000)},
         // Genotype elimination's stops: a child whose genotype neither parent pair allows. The first marker described
         // is internal locus 1; the child is person 17 of the second pedigree.
         {"AutosomalMarkerOfTheSecondPedigree",
-         {"2 0 0 6\n0 0.0 0.0 0\n2 1\n3 3\n0.3 0.3 0.4\n3 4\n0.25 0.25 0.25 0.25\n0 0\n0.1\n",
+         {reversedMarkers,
           "1 1 0 0 3 0 0 1 0  1 2  1 2\n1 2 0 0 3 0 0 2 0  1 2  1 2\n1 3 1 2 0 0 0 1 0  1 2  1 2\n"
           "2 1 0 0 3 0 0 1 0  1 2  4 4\n2 2 0 0 3 0 0 2 0  1 2  1 2\n2 17 1 2 0 0 0 2 0  1 2  1 2\n"},
-         "Invalid value in locus no. 0 of person no. 17, pedigree no. 1.\n"},
+         "Invalid value in locus no. 0 of person no. 17, pedigree no. 1.\n", inPedigreeFile(6, 2, 17, 2)},
         {"SexLinkedDaughter", {"1 0 1 6\n" + oneMarker, "5 1 0 0 3 0 0 1 0  3 0\n5 2 0 0 3 0 0 2 0  0 0\n5 3 1 2 0 0 0 2 0  1 2\n"},
-         "Invalid value in locus no. 0 of person no. 3, pedigree no. 0.\n"},
+         "Invalid value in locus no. 0 of person no. 3, pedigree no. 0.\n", inPedigreeFile(3, 5, 3, 1)},
         // The father passes three different alleles: only once the upward pass has narrowed him to two does the
         // second downward pass find the third.
         {"FoundOnlyAfterTheUpwardPass",
          {"1 0 0 6\n" + oneMarker, "1 1 0 0 3 0 0 1 0  0 0\n1 2 0 0 3 0 0 2 0  1 1\n1 3 1 2 0 4 4 1 0  1 1\n"
                                    "1 4 1 2 0 5 5 1 0  1 2\n1 15 1 2 0 0 0 1 0  1 3\n"},
-         "Invalid value in locus no. 0 of person no. 15, pedigree no. 0.\n"},
+         "Invalid value in locus no. 0 of person no. 15, pedigree no. 0.\n", inPedigreeFile(5, 1, 15, 1)},
+        // Values that cannot be right.
+        {"NegativeGeneFrequency", locus("0.25 0.25 0.25", "0.25 -0.25 0.25"), "Invalid gene frequency: -0.25" + notAProbability, inLocusFile(10, 2)},
+        {"HugeGeneFrequency", locus("0.99 0.01", "1e308 0.01"), "Invalid gene frequency: 1e+308" + notAProbability, inLocusFile(5, 1)},
+        {"PenetranceAboveOne", locus("0.0 0.5 1.0", "0.0 1.5 1.0"), "Invalid penetrance: 1.5" + notAProbability, inLocusFile(7, 1)},
+        {"NegativePenetrance", locus("0.1 0.5 0.9", "0.1 -0.9 0.9"), "Invalid penetrance: -0.9" + notAProbability, inLocusFile(8, 1)},
+        {"NegativeRecombinationFraction", locus("0 0\n0.1", "0 0\n-0.1"), "Invalid recombination fraction: -0.1" + notAProbability, inLocusFile(12)},
+        {"RecombinationFractionAboveOne", locus("0 0\n0.1", "0 0\n1.2"), "Invalid recombination fraction: 1.2" + notAProbability, inLocusFile(12)},
+        {"IncrementAboveOne", locus("1 0.1 0.5", "1 1.5 0.5"), "Invalid increment of the varied recombination fraction: 1.5" + notAProbability, inLocusFile(13)},
+        {"StopValueAboveOne", locus("1 0.1 0.5", "1 0.1 1.01"), "Invalid stop value of the varied recombination fraction: 1.01" + notAProbability, inLocusFile(13)},
+        {"SexThree", pedigree("0 0 0 1 0  1 1  1 3", "0 0 0 3 0  1 1  1 3"), "Invalid sex: 3 (1 is male, 2 female).\n", inPedigreeFile(3, 1, 3)},
+        {"SexZero", pedigree("1 1 0 0 3 0 0 1", "1 1 0 0 3 0 0 0"), "Invalid sex: 0 (1 is male, 2 female).\n", inPedigreeFile(1, 1, 1)},
+        {"RepeatedPersonNumber", pedigree("1 3 1 2", "1 2 1 2"), "The person number 2 is given twice in one pedigree (first on line 2).\n", inPedigreeFile(3, 1, 2)},
+        // Lines counted across blank lines; loci by their place in the locus file, whatever the map order.
+        {"AfterBlankLines", pedigree("3 4\n1 3 1 2 0 0 0 1 0  1 1  1", "3 4\n\n  \n1 3 1 2 0 0 0 1 0  1 1  5"), "There's an error in allele 1" + ofPersonTwo, inPedigreeFile(5, 1, 3, 2)},
+        {"LocusDescribedSecondInTheMapFirst", {reversedMarkers, "4 9 0 0 0 0 0 1 0  1 2  5 1\n"},
+         "There's an error in allele 1, locus no. 0 of person no. 0, pedigree no. 0.\n", inPedigreeFile(1, 4, 9, 2)},
     };
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, InputErrorTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct WarningCase {
+    const char* name;
+    Files files;
+    std::string err;
+};
+
+class InputWarningTest : public ::testing::TestWithParam<WarningCase> {};
+
+// Odd but computable values: one line each on standard error, in file order, and the run goes on to its report.
+TEST_P(InputWarningTest, WarnsAndRunsOn) {
+    const WarningCase& c = GetParam();
+    const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, {"d.dat", "p.dat"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_NE(run.out.find("LOD_SCORE"), std::string::npos) << run.out;
+}
+
+const std::string sumTo = "Warning: the gene frequencies sum to ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, InputWarningTest,
+    ::testing::ValuesIn(std::vector<WarningCase>{
+        {"FrequenciesThatDoNotSumToOne", locus("0.25 0.25", "0.25 0.2"), sumTo + "0.95, not 1. In d.dat, line 10: locus 2.\n"},
+        {"FrequenciesJustPastTheTolerance", locus("0.25 0.25 0.25 0.25", "0.25 0.25 0.25 0.2498"), sumTo + "0.9998, not 1. In d.dat, line 10: locus 2.\n"},
+        {"FrequenciesWithinTheTolerance", locus("0.25 0.25 0.25 0.25", "0.25 0.25 0.25 0.24995"), ""},
+        {"RecombinationFractionAboveOneHalf", locus("0 0\n0.1", "0 0\n0.7"), "Warning: the recombination fraction 0.7 is above 0.5. In d.dat, line 12.\n"},
+        {"RecombinationFractionOneHalf", locus("0 0\n0.1", "0 0\n0.5"), ""},
+        {"BothInFileOrder", {replaceOnce(locus("0.99 0.01", "0.9 0.01").first, "0 0\n0.1", "0 0\n0.6"), trio},
+         sumTo + "0.91, not 1. In d.dat, line 5: locus 1.\nWarning: the recombination fraction 0.6 is above 0.5. In d.dat, line 12.\n"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pedlik::testing

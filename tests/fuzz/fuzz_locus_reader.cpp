@@ -4,5 +4,5 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return pedlik::fuzzing::fuzzReader(data, size, "datafile.dat",
-                                       [](std::FILE*& stream, const char*) { pedlik::readLocusDataFile(stream); });
+                                       [](std::FILE*& stream, const char* path) { pedlik::readLocusDataFile(stream, path); });
 }

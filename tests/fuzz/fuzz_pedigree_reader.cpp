@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string modelPath =
             fuzzing::writeScratchFile("datafile.dat", reinterpret_cast<const uint8_t*>(model), std::strlen(model));
         std::FILE* modelStream = std::fopen(modelPath.c_str(), "r");
-        readLocusDataFile(modelStream);
+        readLocusDataFile(modelStream, modelPath.c_str());
         std::fclose(modelStream);
         readPedigreeFile(stream, path);
     });
