@@ -192,7 +192,7 @@ std::string reals(const std::vector<double>& values, size_t begin, size_t end) {
     return text;
 }
 
-std::string pedigreeFile(const Dataset& d, bool linkage) {
+std::string pedigreeFile(const Dataset& d, bool linkage, bool preMakeped = false) {
     const auto trait = findTraitLoci(d);
     std::string text;
     for (const PedigreeRecord& pedigree : d.pedigrees) {
@@ -205,11 +205,15 @@ std::string pedigreeFile(const Dataset& d, bool linkage) {
         };
         for (int j = 0; j < n; ++j) {
             const PersonRecord& p = pedigree.persons[j];
-            const int links[] = {j + 1, p.father + 1, p.mother + 1,
-                                 next(-1, [j](const PersonRecord& c) { return c.father == j || c.mother == j; }),
-                                 p.father < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.father == p.father; }),
-                                 p.mother < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.mother == p.mother; }),
-                                 p.isMale ? 1 : 2, 0};
+            // Pre-makeped numbers run down from 1000 + 7n, so neither equal nor ordered as the line positions.
+            const auto id = [n](int at) { return at < 0 ? 0 : 1000 + 7 * (n - at); };
+            const std::vector<int> links =
+                preMakeped ? std::vector<int>{id(j), id(p.father), id(p.mother), p.isMale ? 1 : 2}
+                           : std::vector<int>{j + 1, p.father + 1, p.mother + 1,
+                                              next(-1, [j](const PersonRecord& c) { return c.father == j || c.mother == j; }),
+                                              p.father < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.father == p.father; }),
+                                              p.mother < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.mother == p.mother; }),
+                                              p.isMale ? 1 : 2, 0};
             text += std::to_string(pedigree.id);
             for (int link : links) text.append(" ").append(std::to_string(link));
             for (int k : d.order) {
@@ -396,5 +400,7 @@ std::string toPedlikLocusFile(const Dataset& d) {
 std::string toPedlikPedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, false); }
 
 std::string toLinkagePedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, true); }
+
+std::string toPreMakepedPedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, false, true); }
 
 }  // namespace pedlik::oracle

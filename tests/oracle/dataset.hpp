@@ -107,6 +107,8 @@ Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options = 
 std::string toPedlikLocusFile(const Dataset& dataset);
 std::string toPedlikPedigreeFile(const Dataset& dataset);
 std::string toLinkagePedigreeFile(const Dataset& dataset);
+// Pedigree, person, father, mother, sex, phenotypes; person numbers that are not line positions.
+std::string toPreMakepedPedigreeFile(const Dataset& dataset);
 
 // Short spellings for datasets written by hand.
 namespace hand {
