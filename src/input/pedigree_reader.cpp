@@ -9,6 +9,7 @@
 #include "input/input_files.hpp"
 #include "input/input_place.hpp"
 #include "input/link_check.hpp"
+#include "input/loop_breakers.hpp"
 #include "input/person_reader.hpp"
 #include "input/premakeped_links.hpp"
 #include "input/process_state.hpp"
@@ -93,6 +94,10 @@ void readPedigreeFile(std::FILE*& file, const char* path, PedigreeFormat format)
         if (format == PedigreeFormat::PreMakeped) linkByParentIds(*pedigree, lines, pedigreeIndex);
         markFirstLeafAndFounder(*pedigree);
         checkLinks(*pedigree, pedigreeIndex);
+        if (format == PedigreeFormat::PostMakeped && mergeLoopBreakers(*pedigree, lines, pedigreeIndex)) {
+            markFirstLeafAndFounder(*pedigree);
+            checkLinks(*pedigree, pedigreeIndex);
+        }
     }
 }
 

@@ -159,6 +159,11 @@ Files pedigree(const std::string& from, const std::string& to) { return {goodLoc
 // The trio before linking, under person numbers 11, 12, 13.
 const std::string preTrio = "1 11 0 0 1  1 1  1 2\n1 12 0 0 2  2 2  3 4\n1 13 11 12 1  1 1  1 3\n";
 Files preMakeped(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(preTrio, from, to)}; }
+// Three generations, the middle man written twice with loop-breaker code 2: as person 3 with his parents and as
+// person 6 with his son.
+const std::string broken = "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 0 0 3 0 0 2 0  2 2  3 4\n1 3 1 2 0 0 0 1 2  1 1  1 3\n"
+                           "1 4 0 0 5 0 0 2 0  1 2  2 2\n1 5 6 4 0 0 0 1 0  1 1  2 3\n1 6 0 0 5 0 0 1 2  1 1  1 3\n";
+Files loopBroken(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(broken, from, to)}; }
 
 struct InputErrorCase {
     const char* name;
@@ -316,6 +321,18 @@ std::vector<InputErrorCase> cases() {
          "Person 11 of pedigree no. 0 is his or her own ancestor.\n", inPedigreeFile(1, 1, 11), {"--pre-makeped"}},
         {"PreMakepedOneParent", preMakeped("13 11 12", "13 11 0"),
          "Person 13 of pedigree no. 0 has a father but no mother.\n", inPedigreeFile(3, 1, 13), {"--pre-makeped"}},
+        // Loop-breaker copies.
+        {"LoopBreakerCodeOnOnePerson", loopBroken("1 6 0 0 5 0 0 1 2", "1 6 0 0 5 0 0 1 0"),
+         "The loop-breaker code 2 is carried by 1 person of pedigree no. 0, not by the two copies of one person.\n", inPedigreeFile(3, 1, 3)},
+        {"LoopBreakerCodeOnThreePersons", {goodLocus, broken + "1 7 0 0 0 0 0 2 2  1 1  1 3\n"},
+         "The loop-breaker code 2 is carried by 3 persons of pedigree no. 0, not by the two copies of one person.\n", inPedigreeFile(7, 1, 7)},
+        {"LoopBreakerCopiesWithOtherPhenotypes", loopBroken("1 2  1 1  1 3", "1 2  1 1  1 4"),
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but their phenotypes differ.\n", inPedigreeFile(6, 1, 6, 2)},
+        {"LoopBreakerCopiesOfEitherSex", loopBroken("1 3 1 2 0 0 0 1 2", "1 3 1 2 0 0 0 2 2"),
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but their sexes differ.\n", inPedigreeFile(6, 1, 6)},
+        {"LoopBreakerCopiesBothWithParents", 
+         Files{goodLocus, replaceOnce(replaceOnce(broken, "1 3 1 2 0 0 0", "1 3 1 2 0 6 6"), "1 6 0 0", "1 6 1 2")},
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but both have parents.\n", inPedigreeFile(6, 1, 6)},
         // Lines counted across blank lines; loci by their place in the locus file, whatever the map order.
         {"AfterBlankLines", pedigree("3 4\n1 3 1 2 0 0 0 1 0  1 1  1", "3 4\n\n  \n1 3 1 2 0 0 0 1 0  1 1  5"), "There's an error in allele 1" + ofPersonTwo, inPedigreeFile(5, 1, 3, 2)},
         {"LocusDescribedSecondInTheMapFirst", {reversedMarkers, "4 9 0 0 0 0 0 1 0  1 2  5 1\n"},
@@ -325,6 +342,18 @@ std::vector<InputErrorCase> cases() {
 
 INSTANTIATE_TEST_SUITE_P(Files, InputErrorTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The copies merged, the run is the unbroken pedigree's, after a line naming the pair.
+TEST(LoopBreakers, MergedCopiesPrintTheirPairThenTheUnbrokenPedigreesReport) {
+    const std::string unbroken = "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 0 0 3 0 0 2 0  2 2  3 4\n1 3 1 2 5 0 0 1 0  1 1  1 3\n"
+                                 "1 4 0 0 5 0 0 2 0  1 2  2 2\n1 5 3 4 0 0 0 1 0  1 1  2 3\n";
+    const RunResult merged = runWithFiles({{"d.dat", goodLocus}, {"p.dat", broken}}, {"d.dat", "p.dat"});
+    const RunResult whole = runWithFiles({{"d.dat", goodLocus}, {"p.dat", unbroken}}, {"d.dat", "p.dat"});
+    ASSERT_TRUE(endedNormally(whole)) << whole.out;
+    EXPECT_EQ(merged.err, "");
+    EXPECT_EQ(maskTimings(merged.out), replaceOnce(maskTimings(whole.out), "Reopening p.dat\n",
+                                                   "Reopening p.dat\nMerged loop-breaker copies: person 3 = person 6\n"));
+}
 
 struct WarningCase {
     const char* name;

@@ -213,7 +213,7 @@ std::string pedigreeFile(const Dataset& d, bool linkage, bool preMakeped = false
                                               next(-1, [j](const PersonRecord& c) { return c.father == j || c.mother == j; }),
                                               p.father < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.father == p.father; }),
                                               p.mother < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.mother == p.mother; }),
-                                              p.isMale ? 1 : 2, 0};
+                                              p.isMale ? 1 : 2, p.loopBreaker};
             text += std::to_string(pedigree.id);
             for (int link : links) text.append(" ").append(std::to_string(link));
             for (int k : d.order) {
@@ -337,6 +337,30 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options) {
         pedigree.id = static_cast<int>(d.pedigrees.size());
         pedigree.persons = tinyFamily(d, random, random.between(1, options.maxPersons));
         dropGenes(d, pedigree, random, false, options.geneDropped);
+    }
+    return d;
+}
+
+Dataset withLoopsBroken(Dataset d) {
+    for (PedigreeRecord& pedigree : d.pedigrees) {
+        const int n = static_cast<int>(pedigree.persons.size());
+        for (int j = 0, code = 2; j < n && code <= 3; ++j) {
+            PersonRecord& person = pedigree.persons[j];
+            const auto isChild = [j](const PersonRecord& c) { return c.father == j || c.mother == j; };
+            if (person.father < 0 || std::none_of(pedigree.persons.begin(), pedigree.persons.end(), isChild)) continue;
+            // The first loop's copy is a founder with the children; the second's keeps the parents instead.
+            const bool copyTakesChildren = code == 2;
+            person.loopBreaker = code++;
+            PersonRecord copy = person;
+            PersonRecord& founder = copyTakesChildren ? copy : person;
+            founder.father = founder.mother = -1;
+            const int at = static_cast<int>(pedigree.persons.size());
+            for (PersonRecord& child : pedigree.persons) {
+                if (copyTakesChildren && child.father == j) child.father = at;
+                if (copyTakesChildren && child.mother == j) child.mother = at;
+            }
+            pedigree.persons.push_back(copy);
+        }
     }
     return d;
 }
