@@ -46,7 +46,9 @@ std::vector<std::pair<int, int>> copyPairs(const Pedigree& pedigree, const std::
         }
     });
     std::vector<std::pair<int, int>> pairs;
-    for (const auto& [code, positions] : byCode) {
+    for (const auto& entry : byCode) {
+        const int code = entry.first;
+        const std::vector<int>& positions = entry.second;  // clang 14 lambdas cannot capture structured bindings
         if (positions.size() != 2) {
             const Person& person = pedigree.persons[positions[positions.size() == 1 ? 0 : 2]];
             const int count = static_cast<int>(positions.size());
