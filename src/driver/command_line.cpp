@@ -35,6 +35,7 @@ constexpr const char* usage =
     "  --summary        LOD-score mode: LOD scores by pedigree, maximum LOD, HLOD\n"
     "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
+    "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
@@ -101,6 +102,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "--estimates") == 0) {
             line.estimates = true;
+        } else if (std::strcmp(argument, "--pre-makeped") == 0) {
+            line.preMakeped = true;
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {

@@ -38,7 +38,7 @@ struct InputStreams {
 
 }  // namespace
 
-int readProblem(const char* locusPath, const char* pedigreePath) {
+int readProblem(const char* locusPath, const char* pedigreePath, PedigreeFormat format) {
     InputStreams streams;
     std::FILE*& locusStream = streams.locus;
     std::FILE*& pedigreeStream = streams.pedigree;
@@ -49,7 +49,7 @@ int readProblem(const char* locusPath, const char* pedigreePath) {
     promptIfEmpty(pedigreeStream);
     promptIfEmpty(locusStream);
     const int programCode = readLocusDataFile(locusStream, locusPath);
-    readPedigreeFile(pedigreeStream, pedigreePath);
+    readPedigreeFile(pedigreeStream, pedigreePath, format);
     closeInputFile(pedigreeStream, pedigreePath);
     closeInputFile(locusStream, locusPath);
     return programCode;

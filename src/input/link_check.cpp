@@ -54,28 +54,6 @@ void checkChildChain(const Pedigree& pedigree, const Person& parent, int pedigre
     }
 }
 
-// Person numbers name persons in messages and in the user's own records: a
-// repeated one is a typing error that would make both ambiguous.
-void checkDistinctIds(const Pedigree& pedigree) {
-    std::vector<std::pair<int, int>> byId;  // person number, line position
-    allocateOrDie("people field", [&] { byId.reserve(pedigree.persons.size()); });
-    for (int j = 0; j < pedigree.personCount; ++j) byId.emplace_back(pedigree.persons[j].id, j);
-    std::sort(byId.begin(), byId.end());
-    int repeat = pedigree.personCount;  // the first line that repeats a number, and the line it repeats
-    int first = 0;
-    for (size_t i = 1; i < byId.size(); ++i) {
-        if (byId[i].first == byId[i - 1].first && byId[i].second < repeat) {
-            repeat = byId[i].second;
-            first = byId[i - 1].second;
-        }
-    }
-    if (repeat == pedigree.personCount) return;
-    const Person& person = pedigree.persons[repeat];
-    inputErrorAt(personPlace(pedigree, person),
-                 formatMessage("The person number %d is given twice in one pedigree (first on line %d).\n", person.id,
-                               pedigree.persons[first].fileLine));
-}
-
 bool chainHolds(const Person& parent, const Person& person, Person* Person::*nextSibling) {
     for (const Person* child = parent.firstChild; child != nullptr; child = child->*nextSibling) {
         if (child == &person) return true;
@@ -120,6 +98,28 @@ void checkNoAncestryLoop(Pedigree& pedigree, int pedigreeIndex) {
 }
 
 }  // namespace
+
+// Person numbers name persons in messages and in the user's own records: a
+// repeated one is a typing error that would make both ambiguous.
+void checkDistinctIds(const Pedigree& pedigree) {
+    std::vector<std::pair<int, int>> byId;  // person number, line position
+    allocateOrDie("people field", [&] { byId.reserve(pedigree.persons.size()); });
+    for (int j = 0; j < pedigree.personCount; ++j) byId.emplace_back(pedigree.persons[j].id, j);
+    std::sort(byId.begin(), byId.end());
+    int repeat = pedigree.personCount;  // the first line that repeats a number, and the line it repeats
+    int first = 0;
+    for (size_t i = 1; i < byId.size(); ++i) {
+        if (byId[i].first == byId[i - 1].first && byId[i].second < repeat) {
+            repeat = byId[i].second;
+            first = byId[i - 1].second;
+        }
+    }
+    if (repeat == pedigree.personCount) return;
+    const Person& person = pedigree.persons[repeat];
+    inputErrorAt(personPlace(pedigree, person),
+                 formatMessage("The person number %d is given twice in one pedigree (first on line %d).\n", person.id,
+                               pedigree.persons[first].fileLine));
+}
 
 void checkLinks(Pedigree& pedigree, int pedigreeIndex) {
     checkDistinctIds(pedigree);

@@ -10,4 +10,7 @@ namespace pedlik {
 // hold only children of their parent, and nobody his or her own ancestor.
 void checkLinks(Pedigree& pedigree, int pedigreeIndex);
 
+// A person number given twice in the pedigree is an input error.
+void checkDistinctIds(const Pedigree& pedigree);
+
 }  // namespace pedlik

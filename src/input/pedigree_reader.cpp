@@ -1,6 +1,7 @@
 #include "input/pedigree_reader.hpp"
 
 #include <memory>
+#include <vector>
 
 #include "base/allocation.hpp"
 #include "input/end_of_file.hpp"
@@ -8,7 +9,9 @@
 #include "input/input_files.hpp"
 #include "input/input_place.hpp"
 #include "input/link_check.hpp"
+#include "input/loop_breakers.hpp"
 #include "input/person_reader.hpp"
+#include "input/premakeped_links.hpp"
 #include "input/process_state.hpp"
 #include "input/text_reading.hpp"
 
@@ -63,9 +66,20 @@ void countPedigrees(TextStream& stream, PedigreeList& list) {
     }
 }
 
+// The first person in line order without children, and the first without
+// parents: where later stages start their walks.
+void markFirstLeafAndFounder(Pedigree& pedigree) {
+    for (Person& person : pedigree.persons) {
+        if (pedigree.firstLeaf == nullptr && person.firstChild == nullptr) pedigree.firstLeaf = &person;
+        if (pedigree.firstFounder == nullptr && person.father == nullptr && person.mother == nullptr) {
+            pedigree.firstFounder = &person;
+        }
+    }
+}
+
 }  // namespace
 
-void readPedigreeFile(std::FILE*& file, const char* path) {
+void readPedigreeFile(std::FILE*& file, const char* path, PedigreeFormat format) {
     PedigreeList& list = runParameters.pedigrees;
     inputPaths.pedigreeFile = path;
     TextStream counting{file, path};
@@ -74,8 +88,16 @@ void readPedigreeFile(std::FILE*& file, const char* path) {
     TextStream stream{file, path};
     int pedigreeIndex = 0;
     for (Pedigree* pedigree = list.head; pedigree != nullptr; pedigree = pedigree->next, ++pedigreeIndex) {
-        for (int j = 0; j < pedigree->personCount; ++j) readPerson(stream, *pedigree, j, pedigreeIndex);
+        std::vector<PersonLine> lines;
+        allocateOrDie("people field", [&] { lines.resize(pedigree->personCount); });
+        for (int j = 0; j < pedigree->personCount; ++j) lines[j] = readPerson(stream, *pedigree, j, pedigreeIndex, format);
+        if (format == PedigreeFormat::PreMakeped) linkByParentIds(*pedigree, lines, pedigreeIndex);
+        markFirstLeafAndFounder(*pedigree);
         checkLinks(*pedigree, pedigreeIndex);
+        if (format == PedigreeFormat::PostMakeped && mergeLoopBreakers(*pedigree, lines, pedigreeIndex)) {
+            markFirstLeafAndFounder(*pedigree);
+            checkLinks(*pedigree, pedigreeIndex);
+        }
     }
 }
 

@@ -168,33 +168,35 @@ void allocateNodeArrays(Person& person) {
 
 }  // namespace
 
-void readPerson(TextStream& stream, Pedigree& pedigree, int position, int pedigreeIndex) {
+PersonLine readPerson(TextStream& stream, Pedigree& pedigree, int position, int pedigreeIndex, PedigreeFormat format) {
     PersonContext at{stream, pedigree, position, pedigreeIndex, std::nullopt};
     Person& person = pedigree.persons[position];
     requireInt(at, "the pedigree number");
     person.fileLine = stream.tokenLine;
     person.id = requireInt(at, "the person number");
     at.personId = person.id;
-    const int father = requireInt(at, "the father");
-    const int mother = requireInt(at, "the mother");
-    const int firstChild = requireInt(at, "the first child");
-    const int nextPaternal = requireInt(at, "the next paternal sibling");
-    const int nextMaternal = requireInt(at, "the next maternal sibling");
-    const int sex = requireInt(at, "the sex");
-    requireInt(at, "the ninth number");
-
-    person.father = resolveLink(at, father, "father");
-    person.mother = resolveLink(at, mother, "mother");
-    person.firstChild = resolveLink(at, firstChild, "first child");
-    person.nextPaternalSibling = resolveLink(at, nextPaternal, "next paternal sibling");
-    person.nextMaternalSibling = resolveLink(at, nextMaternal, "next maternal sibling");
+    PersonLine line;
+    int sex = 0;
+    if (format == PedigreeFormat::PreMakeped) {
+        line.fatherId = requireInt(at, "the father");
+        line.motherId = requireInt(at, "the mother");
+        sex = requireInt(at, "the sex");
+    } else {
+        const int father = requireInt(at, "the father");
+        const int mother = requireInt(at, "the mother");
+        const int firstChild = requireInt(at, "the first child");
+        const int nextPaternal = requireInt(at, "the next paternal sibling");
+        const int nextMaternal = requireInt(at, "the next maternal sibling");
+        sex = requireInt(at, "the sex");
+        line.proband = requireInt(at, "the ninth number");
+        person.father = resolveLink(at, father, "father");
+        person.mother = resolveLink(at, mother, "mother");
+        person.firstChild = resolveLink(at, firstChild, "first child");
+        person.nextPaternalSibling = resolveLink(at, nextPaternal, "next paternal sibling");
+        person.nextMaternalSibling = resolveLink(at, nextMaternal, "next maternal sibling");
+    }
     if (sex != 1 && sex != 2) inputErrorAt(placeOf(at), formatMessage("Invalid sex: %d (1 is male, 2 female).\n", sex));
     person.isFemale = sex == 1 ? 0 : 1;
-
-    if (pedigree.firstLeaf == nullptr && person.firstChild == nullptr) pedigree.firstLeaf = &person;
-    if (pedigree.firstFounder == nullptr && person.father == nullptr && person.mother == nullptr) {
-        pedigree.firstFounder = &person;
-    }
 
     allocateOrDie("person's loci array", [&] { person.loci.assign(runParameters.lociCount, PersonLocus{}); });
     for (int k = 0; k < runParameters.lociCount; ++k) readPhenotypeGroup(at, person, runParameters.lociOrder[k] - 1);
@@ -203,6 +205,7 @@ void readPerson(TextStream& stream, Pedigree& pedigree, int position, int pedigr
     person.done = 0;
     allocateNodeArrays(person);
     skipRestOfLine(stream);
+    return line;
 }
 
 }  // namespace pedlik

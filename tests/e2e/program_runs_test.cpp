@@ -156,12 +156,21 @@ std::string replaceOnce(std::string text, const std::string& from, const std::st
 }
 Files locus(const std::string& from, const std::string& to) { return {replaceOnce(goodLocus, from, to), trio}; }
 Files pedigree(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(trio, from, to)}; }
+// The trio before linking, under person numbers 11, 12, 13.
+const std::string preTrio = "1 11 0 0 1  1 1  1 2\n1 12 0 0 2  2 2  3 4\n1 13 11 12 1  1 1  1 3\n";
+Files preMakeped(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(preTrio, from, to)}; }
+// Three generations, the middle man written twice with loop-breaker code 2: as person 3 with his parents and as
+// person 6 with his son.
+const std::string broken = "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 0 0 3 0 0 2 0  2 2  3 4\n1 3 1 2 0 0 0 1 2  1 1  1 3\n"
+                           "1 4 0 0 5 0 0 2 0  1 2  2 2\n1 5 6 4 0 0 0 1 0  1 1  2 3\n1 6 0 0 5 0 0 1 2  1 1  1 3\n";
+Files loopBroken(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(broken, from, to)}; }
 
 struct InputErrorCase {
     const char* name;
     Files files;
     std::string message;  // the first line, as it always was
     std::string place;    // the second line
+    std::vector<std::string> options = {};
 };
 
 // Where the second line must point: loci by the place of their description, persons by the numbers in the file.
@@ -177,7 +186,9 @@ class InputErrorTest : public ::testing::TestWithParam<InputErrorCase> {};
 
 TEST_P(InputErrorTest, ReportsTheErrorAndExitsWithStatusOne) {
     const InputErrorCase& c = GetParam();
-    const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, {"d.dat", "p.dat"});
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"d.dat", "p.dat"});
+    const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, args);
     EXPECT_EQ(run.status, 1);
     const std::string firstLine = c.message.substr(0, c.message.find_last_not_of('\n') + 1);
     EXPECT_EQ(run.err, "\nAn input error has been found:\n" + firstLine + "\n" + c.place + "\n");
@@ -299,6 +310,29 @@ std::vector<InputErrorCase> cases() {
         {"SexThree", pedigree("0 0 0 1 0  1 1  1 3", "0 0 0 3 0  1 1  1 3"), "Invalid sex: 3 (1 is male, 2 female).\n", inPedigreeFile(3, 1, 3)},
         {"SexZero", pedigree("1 1 0 0 3 0 0 1", "1 1 0 0 3 0 0 0"), "Invalid sex: 0 (1 is male, 2 female).\n", inPedigreeFile(1, 1, 1)},
         {"RepeatedPersonNumber", pedigree("1 3 1 2", "1 2 1 2"), "The person number 2 is given twice in one pedigree (first on line 2).\n", inPedigreeFile(3, 1, 2)},
+        // Pre-makeped files: parents by person number.
+        {"PreMakepedParentNotInThePedigree", preMakeped("13 11 12", "13 11 19"),
+         "The mother of person 13, pedigree no. 0, is person 19, who is not in the pedigree.\n", inPedigreeFile(3, 1, 13), {"--pre-makeped"}},
+        {"PreMakepedFemaleFather", preMakeped("13 11 12", "13 12 11"),
+         "The father of person 13, pedigree no. 0, is person 12, who is not male.\n", inPedigreeFile(3, 1, 13), {"--pre-makeped"}},
+        {"PreMakepedPersonTwice", preMakeped("1 13 11 12", "1 12 11 12"),
+         "The person number 12 is given twice in one pedigree (first on line 2).\n", inPedigreeFile(3, 1, 12), {"--pre-makeped"}},
+        {"PreMakepedCycle", preMakeped("1 11 0 0", "1 11 13 12"),
+         "Person 11 of pedigree no. 0 is his or her own ancestor.\n", inPedigreeFile(1, 1, 11), {"--pre-makeped"}},
+        {"PreMakepedOneParent", preMakeped("13 11 12", "13 11 0"),
+         "Person 13 of pedigree no. 0 has a father but no mother.\n", inPedigreeFile(3, 1, 13), {"--pre-makeped"}},
+        // Loop-breaker copies.
+        {"LoopBreakerCodeOnOnePerson", loopBroken("1 6 0 0 5 0 0 1 2", "1 6 0 0 5 0 0 1 0"),
+         "The loop-breaker code 2 is carried by 1 person of pedigree no. 0, not by the two copies of one person.\n", inPedigreeFile(3, 1, 3)},
+        {"LoopBreakerCodeOnThreePersons", {goodLocus, broken + "1 7 0 0 0 0 0 2 2  1 1  1 3\n"},
+         "The loop-breaker code 2 is carried by 3 persons of pedigree no. 0, not by the two copies of one person.\n", inPedigreeFile(7, 1, 7)},
+        {"LoopBreakerCopiesWithOtherPhenotypes", loopBroken("1 2  1 1  1 3", "1 2  1 1  1 4"),
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but their phenotypes differ.\n", inPedigreeFile(6, 1, 6, 2)},
+        {"LoopBreakerCopiesOfEitherSex", loopBroken("1 3 1 2 0 0 0 1 2", "1 3 1 2 0 0 0 2 2"),
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but their sexes differ.\n", inPedigreeFile(6, 1, 6)},
+        {"LoopBreakerCopiesBothWithParents", 
+         Files{goodLocus, replaceOnce(replaceOnce(broken, "1 3 1 2 0 0 0", "1 3 1 2 0 6 6"), "1 6 0 0", "1 6 1 2")},
+         "Person 3 and person 6 of pedigree no. 0 are copies of one loop breaker, but both have parents.\n", inPedigreeFile(6, 1, 6)},
         // Lines counted across blank lines; loci by their place in the locus file, whatever the map order.
         {"AfterBlankLines", pedigree("3 4\n1 3 1 2 0 0 0 1 0  1 1  1", "3 4\n\n  \n1 3 1 2 0 0 0 1 0  1 1  5"), "There's an error in allele 1" + ofPersonTwo, inPedigreeFile(5, 1, 3, 2)},
         {"LocusDescribedSecondInTheMapFirst", {reversedMarkers, "4 9 0 0 0 0 0 1 0  1 2  5 1\n"},
@@ -308,6 +342,18 @@ std::vector<InputErrorCase> cases() {
 
 INSTANTIATE_TEST_SUITE_P(Files, InputErrorTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The copies merged, the run is the unbroken pedigree's, after a line naming the pair.
+TEST(LoopBreakers, MergedCopiesPrintTheirPairThenTheUnbrokenPedigreesReport) {
+    const std::string unbroken = "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 0 0 3 0 0 2 0  2 2  3 4\n1 3 1 2 5 0 0 1 0  1 1  1 3\n"
+                                 "1 4 0 0 5 0 0 2 0  1 2  2 2\n1 5 3 4 0 0 0 1 0  1 1  2 3\n";
+    const RunResult merged = runWithFiles({{"d.dat", goodLocus}, {"p.dat", broken}}, {"d.dat", "p.dat"});
+    const RunResult whole = runWithFiles({{"d.dat", goodLocus}, {"p.dat", unbroken}}, {"d.dat", "p.dat"});
+    ASSERT_TRUE(endedNormally(whole)) << whole.out;
+    EXPECT_EQ(merged.err, "");
+    EXPECT_EQ(maskTimings(merged.out), replaceOnce(maskTimings(whole.out), "Reopening p.dat\n",
+                                                   "Reopening p.dat\nMerged loop-breaker copies: person 3 = person 6\n"));
+}
 
 struct WarningCase {
     const char* name;

@@ -192,7 +192,7 @@ std::string reals(const std::vector<double>& values, size_t begin, size_t end) {
     return text;
 }
 
-std::string pedigreeFile(const Dataset& d, bool linkage) {
+std::string pedigreeFile(const Dataset& d, bool linkage, bool preMakeped = false) {
     const auto trait = findTraitLoci(d);
     std::string text;
     for (const PedigreeRecord& pedigree : d.pedigrees) {
@@ -205,11 +205,15 @@ std::string pedigreeFile(const Dataset& d, bool linkage) {
         };
         for (int j = 0; j < n; ++j) {
             const PersonRecord& p = pedigree.persons[j];
-            const int links[] = {j + 1, p.father + 1, p.mother + 1,
-                                 next(-1, [j](const PersonRecord& c) { return c.father == j || c.mother == j; }),
-                                 p.father < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.father == p.father; }),
-                                 p.mother < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.mother == p.mother; }),
-                                 p.isMale ? 1 : 2, 0};
+            // Pre-makeped numbers run down from 1000 + 7n, so neither equal nor ordered as the line positions.
+            const auto id = [n](int at) { return at < 0 ? 0 : 1000 + 7 * (n - at); };
+            const std::vector<int> links =
+                preMakeped ? std::vector<int>{id(j), id(p.father), id(p.mother), p.isMale ? 1 : 2}
+                           : std::vector<int>{j + 1, p.father + 1, p.mother + 1,
+                                              next(-1, [j](const PersonRecord& c) { return c.father == j || c.mother == j; }),
+                                              p.father < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.father == p.father; }),
+                                              p.mother < 0 ? 0 : next(j, [&](const PersonRecord& c) { return c.mother == p.mother; }),
+                                              p.isMale ? 1 : 2, p.loopBreaker};
             text += std::to_string(pedigree.id);
             for (int link : links) text.append(" ").append(std::to_string(link));
             for (int k : d.order) {
@@ -337,6 +341,30 @@ Dataset randomTinyDataset(std::uint64_t seed, const TinyOptions& options) {
     return d;
 }
 
+Dataset withLoopsBroken(Dataset d) {
+    for (PedigreeRecord& pedigree : d.pedigrees) {
+        const int n = static_cast<int>(pedigree.persons.size());
+        for (int j = 0, code = 2; j < n && code <= 3; ++j) {
+            PersonRecord& person = pedigree.persons[j];
+            const auto isChild = [j](const PersonRecord& c) { return c.father == j || c.mother == j; };
+            if (person.father < 0 || std::none_of(pedigree.persons.begin(), pedigree.persons.end(), isChild)) continue;
+            // The first loop's copy is a founder with the children; the second's keeps the parents instead.
+            const bool copyTakesChildren = code == 2;
+            person.loopBreaker = code++;
+            PersonRecord copy = person;
+            PersonRecord& founder = copyTakesChildren ? copy : person;
+            founder.father = founder.mother = -1;
+            const int at = static_cast<int>(pedigree.persons.size());
+            for (PersonRecord& child : pedigree.persons) {
+                if (copyTakesChildren && child.father == j) child.father = at;
+                if (copyTakesChildren && child.mother == j) child.mother = at;
+            }
+            pedigree.persons.push_back(copy);
+        }
+    }
+    return d;
+}
+
 Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options) {
     Random random{std::mt19937_64(seed)};
     Dataset d;
@@ -396,5 +424,7 @@ std::string toPedlikLocusFile(const Dataset& d) {
 std::string toPedlikPedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, false); }
 
 std::string toLinkagePedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, true); }
+
+std::string toPreMakepedPedigreeFile(const Dataset& dataset) { return pedigreeFile(dataset, false, true); }
 
 }  // namespace pedlik::oracle

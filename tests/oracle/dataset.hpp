@@ -34,6 +34,7 @@ struct PersonRecord {
     int father = -1, mother = -1;  // 0-based line positions
     bool isMale = false;
     std::vector<Phenotype> phenotypes;  // by internal locus
+    int loopBreaker = 0;  // the ninth column: 2 or more on both copies of a person written twice
 };
 
 struct PedigreeRecord {
@@ -61,6 +62,9 @@ Dataset withVariedTheta(Dataset dataset, double theta);
 // Complete linkage and penetrances rounded to 0 or 1: data dropped under the
 // original model then often have likelihood 0 at some values only.
 Dataset withRigidModel(Dataset dataset);
+// Each pedigree's first two persons with parents and children written twice
+// as makeped breaks a loop: the copy, appended, a founder with the children.
+Dataset withLoopsBroken(Dataset dataset);
 // Internal locus `locus` alone, program code 6.
 Dataset onlyLocus(const Dataset& dataset, int locus);
 
@@ -107,6 +111,8 @@ Dataset geneDroppedDataset(std::uint64_t seed, const GeneDropOptions& options = 
 std::string toPedlikLocusFile(const Dataset& dataset);
 std::string toPedlikPedigreeFile(const Dataset& dataset);
 std::string toLinkagePedigreeFile(const Dataset& dataset);
+// Pedigree, person, father, mother, sex, phenotypes; person numbers that are not line positions.
+std::string toPreMakepedPedigreeFile(const Dataset& dataset);
 
 // Short spellings for datasets written by hand.
 namespace hand {

@@ -156,6 +156,24 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
     }
 }
 
+// A loop broken the makeped way (a person written twice, both copies
+// carrying the loop's code) is merged back: every value is the enumerator's
+// likelihood of the unbroken pedigrees.
+TEST(LoopBreakers, MergedCopiesGiveTheUnbrokenPedigreesLikelihoods) {
+    int merged = 0;
+    for (std::uint64_t seed = 1; seed <= 150; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const Dataset data = oracle::randomTinyDataset(seed, {.minLoci = 2});
+        const Dataset broken = oracle::withLoopsBroken(data);
+        if (!loadDataset(broken)) continue;
+        for (size_t p = 0; p < data.pedigrees.size(); ++p) merged += broken.pedigrees[p].persons.size() != data.pedigrees[p].persons.size();
+        LodCurve curve;
+        expectPedigreeLikelihoods(data, curve, lodScoreReport({}, {}, &curve));
+        if (HasFailure()) return;
+    }
+    EXPECT_GE(merged, 50);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Thresholds, LodScoreMode,
     ::testing::Values(

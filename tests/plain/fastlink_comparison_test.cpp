@@ -79,6 +79,23 @@ TEST(AgainstFastlink, EveryBlockIsFastlinksTotalAndEveryPedigreeItsFamilys) {
     }
 }
 
+// Loops broken the makeped way: FASTLINK's ln likelihoods are shifted there by a constant, their differences are not.
+TEST(AgainstFastlink, LoopBreakerCopiesMergedGiveFastlinksDifferencesBetweenBlocks) {
+    SKIP_WITHOUT_FASTLINK();
+    for (std::uint64_t seed = 1; seed <= 10; ++seed) {
+        const oracle::Dataset data = oracle::withLoopsBroken(oracle::geneDroppedDataset(seed, {.maxPersons = 20}));
+        const RunResult run = runOnDataset(data);
+        ASSERT_TRUE(endedNormally(run)) << run.out;
+        const std::vector<oracle::FastlinkBlock> blocks = fastlinkBlocks(data);
+        const LodReport report = parseLodReport(run.out);
+        ASSERT_EQ(report.blocks.size(), blocks.size()) << "seed " << seed << report.fault;
+        for (size_t b = 1; b < blocks.size(); ++b) {
+            EXPECT_NEAR(report.blocks[b].values.at(0) - report.blocks[0].values.at(0), blocks[b].lnLikelihood - blocks[0].lnLikelihood, 5e-5)
+                << "seed " << seed;
+        }
+    }
+}
+
 constexpr double never = std::numeric_limits<double>::infinity();
 
 // 45 to 60 persons and six loci: the greedy order conditions at the
