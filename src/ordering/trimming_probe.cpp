@@ -26,9 +26,11 @@ ConditioningProbe probe(const Product& product, const Variable& variable) {
     std::vector<double> keptValues;
     allocateOrDie("copyProduct data-structures", [&] { keptValues.assign(product.variables.size(), 0.0); });
     int live = 0;
+    // Every copy starts with the source's live tables, which its trimming walks.
+    const double entriesPerCopy = liveEntries(product);
     for (int value = 0; value < variable.valueCount; ++value) {
         ProductCopy copy = copyProduct(product, variable, {}, 0);
-        made.entriesWalked += liveEntries(*copy.product);
+        made.entriesWalked += entriesPerCopy;
         double constants = fixVariable(*copy.product, *copy.variable, value);
         int failed = 0;
         std::string unread;  // the branch's progress lines: a probe prints none
