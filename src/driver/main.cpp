@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     pedlik::RunOptions options;
     options.results = line.results;
     options.reportEstimates = line.estimates;
+    options.ml = line.ml;
     if (line.preMakeped) options.pedigreeFormat = pedlik::PedigreeFormat::PreMakeped;
     options.elimination.threads = line.threads;
     if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);

@@ -3,26 +3,55 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/report_reading.hpp"
 #include "support/run_binary.hpp"
 
 namespace pedlik::oracle {
 
 bool fastlinkAvailable() {
-    return std::system("command -v unknown >/dev/null 2>&1 && command -v mlink >/dev/null 2>&1") == 0;
+    return std::system("command -v unknown >/dev/null 2>&1 && command -v mlink >/dev/null 2>&1 && command -v ilink >/dev/null 2>&1") == 0;
 }
 
-std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText) {
+namespace {
+
+// `unknown`, then `program`, on the two files; the report `program` leaves.
+std::string runProgram(const std::string& locusText, const std::string& pedigreeText, const std::string& program,
+                       const std::string& report) {
     const testing::ScratchDir folder;
     folder.write("datafile.dat", locusText);
     folder.write("pedfile.dat", pedigreeText);
     const std::string command = "cd '" + folder.path().string() +
-                                "' && timeout -k 5 120 unknown </dev/null >log 2>&1 && timeout -k 5 120 mlink "
-                                "</dev/null >>log 2>&1";
+                                "' && timeout -k 5 120 unknown </dev/null >log 2>&1 && timeout -k 5 300 " + program +
+                                " </dev/null >>log 2>&1";
     if (std::system(command.c_str()) != 0) {
         throw std::runtime_error("FASTLINK failed: " + testing::readFile(folder.path() / "log"));
     }
+    return testing::readFile(folder.path() / report);
+}
+
+}  // namespace
+
+IlinkEstimate runIlink(const Dataset& data) {
+    Dataset withoutVaried = data;
+    withoutVaried.programCode = 6;
+    std::string locusText = testing::withProgramCode(toPedlikLocusFile(withoutVaried), 4) + "0\n";
+    for (size_t i = 0; i < data.thetas.size(); ++i) locusText += i == 0 ? "1" : " 1";
+    std::istringstream lines(runProgram(locusText + "\n", toLinkagePedigreeFile(data), "ilink", "final.dat"));
+    IlinkEstimate estimate;
+    for (std::string text; std::getline(lines, text);) {
+        if (text.starts_with("THETAS:") && std::getline(lines, text)) {
+            std::istringstream thetas(text);
+            for (double theta; thetas >> theta;) estimate.thetas.push_back(theta);
+        }
+        if (text.starts_with("-2 LN(LIKE) =")) estimate.logLikelihood = -std::stod(text.substr(13)) / 2.0;
+    }
+    if (estimate.thetas.size() != data.thetas.size()) throw std::runtime_error("no THETAS in final.dat");
+    return estimate;
+}
+
+std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText) {
     std::vector<FastlinkBlock> blocks;
-    std::istringstream lines(testing::readFile(folder.path() / "outfile.dat"));
+    std::istringstream lines(runProgram(locusText, pedigreeText, "mlink", "outfile.dat"));
     bool inBlock = false;
     for (std::string text; std::getline(lines, text);) {
         std::istringstream line(text);

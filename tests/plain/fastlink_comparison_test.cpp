@@ -96,6 +96,32 @@ TEST(AgainstFastlink, LoopBreakerCopiesMergedGiveFastlinksDifferencesBetweenBloc
     }
 }
 
+// Where ilink's estimates lie in [0, 0.5], pedlik's maximum is at least as
+// high (ilink prints -2 ln L to six figures); where both found the same one,
+// each estimate is ilink's within 0.01, or moving it to ilink's changes ln L
+// by less than 0.01: the likelihood is flat there.
+TEST(AgainstIlink, MaximumIsIlinksOrHigherAndSoAreTheEstimates) {
+    SKIP_WITHOUT_FASTLINK();
+    int compared = 0, sexLinked = 0;
+    for (std::uint64_t seed = 1; compared < 20 || sexLinked < 5; ++seed) {
+        oracle::Dataset data = oracle::geneDroppedDataset(seed, {.maxPersons = 24, .maxPedigrees = 3, .minMarkers = 2, .maxAlleles = 4});
+        if (!fastlinkTakes(data)) continue;
+        const oracle::IlinkEstimate ilink = oracle::runIlink(data);
+        if (std::any_of(ilink.thetas.begin(), ilink.thetas.end(), [](double theta) { return theta > 0.5; })) continue;
+        data.programCode = 4;
+        const MlLines ml = mlLines(runOnDataset(data, {"--ml"}).out);
+        ASSERT_EQ(ml.thetas.size(), ilink.thetas.size()) << "seed " << seed;
+        ++compared, sexLinked += data.sexLinked;
+        EXPECT_GE(ml.values[0], ilink.logLikelihood - 1e-3) << "seed " << seed;
+        for (size_t i = 0; i < ml.thetas.size() && ml.values[0] < ilink.logLikelihood + 1e-3; ++i) {
+            if (std::fabs(ml.thetas[i] - ilink.thetas[i]) <= 0.01) continue;
+            data.programCode = 5, data.thetas = ml.thetas, data.variedThetaIndex = static_cast<int>(i) + 1;
+            data.thetas[i] = data.thetaStop = ilink.thetas[i];
+            EXPECT_LT(ml.values[0] - parseLodReport(runOnDataset(data).out).blocks.back().values.at(0), 0.01) << "seed " << seed << " fraction " << i + 1;
+        }
+    }
+}
+
 constexpr double never = std::numeric_limits<double>::infinity();
 
 // 45 to 60 persons and six loci: the greedy order conditions at the
