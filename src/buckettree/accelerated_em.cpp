@@ -67,7 +67,11 @@ Extrapolation extrapolated(const std::vector<double>& x0, const std::vector<doub
     const double alpha = result.alpha;
     result.moved = alpha > 1.0;
     for (std::size_t i = 0; i < x0.size(); ++i) {
-        const double x = x0[i] + 2.0 * alpha * (x1[i] - x0[i]) + alpha * alpha * (x2[i] - 2.0 * x1[i] + x0[i]);
+        const double r = x1[i] - x0[i], v = x2[i] - 2.0 * x1[i] + x0[i];
+        // A fraction that settles faster than the others takes its own,
+        // shorter step: the common one would magnify its error by alpha^2.
+        const double own = std::fabs(v) > 0.0 ? std::max(1.0, std::min(alpha, std::fabs(r / v))) : alpha;
+        const double x = x0[i] + 2.0 * own * r + own * own * v;
         double& to = result.point[i];
         if (free[i] && alpha > 1.0) {
             to = x < 0.0 ? x2[i] * shareToBound : x > upper ? upper - (upper - x2[i]) * shareToBound : x;
