@@ -63,6 +63,11 @@ std::string checkBucketTreeRun(oracle::Dataset data, const std::string& where, b
     if (!ml || report.thetas.size() != data.thetas.size() || report.thetas.size() > 2) return run.out;
     data.thetas = report.thetas;
     EXPECT_NEAR(report.values[0], oracle::logLikelihood(data), 1e-4) << where;
+    for (const int interval : report.notInformative) {
+        oracle::Dataset moved = data;
+        moved.thetas[interval - 1] = data.thetas[interval - 1] == 0.5 ? 0.05 : 0.5;
+        EXPECT_NEAR(report.values[0], oracle::logLikelihood(moved), 1e-4) << where << " interval " << interval << " not informative";
+    }
     EXPECT_LE(gridMaximum(data, 0, report.thetas.size() == 1 ? 0.025 : 0.1), report.values[0] + 2e-6) << where;
     std::fill(data.thetas.begin(), data.thetas.end(), 0.5);
     EXPECT_NEAR(report.values[1], oracle::logLikelihood(data), 2e-6) << where;
@@ -115,7 +120,9 @@ TEST(BucketTreeMode, IterationsAreTheEnumeratorsLikelihoodsAndNeverFall) {
         // Either start alone, one pass each, still reports; to the maximum, past the plain EM's end within [0, 0.5].
         EXPECT_EQ(mlLines(run(4, {"--ml-max-iterations=1"})).iterations, 2) << locus;
         const bool bounded = std::ranges::all_of(plain.back().thetas, [](double theta) { return theta <= 0.5; });
-        EXPECT_GE(mlLines(run(4, {"--ml"})).values.at(0), bounded ? values.back() - 1e-6 : -INFINITY) << locus;
+        const MlLines ml = mlLines(run(4, {"--ml"}));
+        EXPECT_GE(ml.values.at(0), bounded ? values.back() - 1e-6 : -INFINITY) << locus;
+        EXPECT_EQ(ml.notInformative, emExample ? std::vector<int>{3} : std::vector<int>{}) << locus;
     }
 }
 

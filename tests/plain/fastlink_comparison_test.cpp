@@ -104,7 +104,7 @@ TEST(AgainstIlink, MaximumIsIlinksOrHigherAndSoAreTheEstimates) {
     SKIP_WITHOUT_FASTLINK();
     int compared = 0, sexLinked = 0;
     for (std::uint64_t seed = 1; compared < 20 || sexLinked < 5; ++seed) {
-        oracle::Dataset data = oracle::geneDroppedDataset(seed, {.maxPersons = 24, .maxPedigrees = 3, .minMarkers = 2, .maxAlleles = 4});
+        oracle::Dataset data = oracle::geneDroppedDataset(seed, {.maxPersons = 16, .maxPedigrees = 3, .minMarkers = 2, .maxAlleles = 3});
         if (!fastlinkTakes(data)) continue;
         const oracle::IlinkEstimate ilink = oracle::runIlink(data);
         if (std::any_of(ilink.thetas.begin(), ilink.thetas.end(), [](double theta) { return theta > 0.5; })) continue;
