@@ -40,20 +40,20 @@ bool settled(double gain, double before, double tolerance) {
     return gain < tolerance && rest < tolerance;
 }
 
-// The squared extrapolation x0 + 2 alpha r + alpha^2 v, r = x1 - x0 and
-// v = x2 - 2 x1 + x0, over the fractions away from the bounds (see
-// nearBound for the others), with the step length alpha = sqrt(|r|^2 / |v|^2) of those
-// within [1, cap]; alpha 1 gives x2. Both bounds
-// are fixed points of the EM map (at 0 nothing recombines; at 0.5 data of
-// unknown phase favour neither phase), so an extrapolation that crosses one
-// must not land on it, or it would stay there: it stops short, and the EM
-// steps go on to the bound when the maximum is there.
 struct Extrapolation {
     std::vector<double> point;
     double alpha = 1.0;
     bool moved = false;  // the point is not x2
 };
 
+// The squared extrapolation x0 + 2 alpha r + alpha^2 v, r = x1 - x0 and
+// v = x2 - 2 x1 + x0, over the fractions away from the bounds (see
+// nearBound for the others), with the step length alpha = |r| / |v| of
+// those kept within [1, cap]; alpha 1 gives x2. Both bounds are fixed
+// points of the EM map (at 0 nothing recombines; at 0.5 data of unknown
+// phase favour neither phase), so an extrapolation that crosses one must
+// not land on it, or it would stay there: it stops short, and the EM steps
+// go on to the bound when the maximum is there.
 Extrapolation extrapolated(const std::vector<double>& x0, const std::vector<double>& x1, const std::vector<double>& x2,
                            double cap, double upper) {
     std::vector<bool> free(x0.size());

@@ -1,5 +1,8 @@
 #include "oracle/fastlink.hpp"
 
+#include <sys/wait.h>
+
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -14,29 +17,31 @@ bool fastlinkAvailable() {
 
 namespace {
 
-// `unknown`, then `program`, on the two files; the report `program` leaves.
-std::string runProgram(const std::string& locusText, const std::string& pedigreeText, const std::string& program,
-                       const std::string& report) {
+// `unknown`, then `program` within `seconds`, on the two files; the report
+// `program` leaves, none when it ran out of time.
+std::optional<std::string> runProgram(const std::string& locusText, const std::string& pedigreeText,
+                                      const std::string& program, const std::string& report, int seconds) {
     const testing::ScratchDir folder;
     folder.write("datafile.dat", locusText);
     folder.write("pedfile.dat", pedigreeText);
-    const std::string command = "cd '" + folder.path().string() +
-                                "' && timeout -k 5 120 unknown </dev/null >log 2>&1 && timeout -k 5 300 " + program +
-                                " </dev/null >>log 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        throw std::runtime_error("FASTLINK failed: " + testing::readFile(folder.path() / "log"));
-    }
+    const std::string command = "cd '" + folder.path().string() + "' && timeout -k 5 120 unknown </dev/null >log 2>&1 && timeout -k 5 " +
+                                std::to_string(seconds) + " " + program + " </dev/null >>log 2>&1";
+    const int status = std::system(command.c_str());
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 124) return std::nullopt;
+    if (status != 0) throw std::runtime_error("FASTLINK failed: " + testing::readFile(folder.path() / "log"));
     return testing::readFile(folder.path() / report);
 }
 
 }  // namespace
 
-IlinkEstimate runIlink(const Dataset& data) {
+std::optional<IlinkEstimate> runIlink(const Dataset& data, int seconds) {
     Dataset withoutVaried = data;
     withoutVaried.programCode = 6;
     std::string locusText = testing::withProgramCode(toPedlikLocusFile(withoutVaried), 4) + "0\n";
     for (size_t i = 0; i < data.thetas.size(); ++i) locusText += i == 0 ? "1" : " 1";
-    std::istringstream lines(runProgram(locusText + "\n", toLinkagePedigreeFile(data), "ilink", "final.dat"));
+    const std::optional<std::string> report = runProgram(locusText + "\n", toLinkagePedigreeFile(data), "ilink", "final.dat", seconds);
+    if (!report) return std::nullopt;
+    std::istringstream lines(*report);
     IlinkEstimate estimate;
     for (std::string text; std::getline(lines, text);) {
         if (text.starts_with("THETAS:") && std::getline(lines, text)) {
@@ -51,7 +56,9 @@ IlinkEstimate runIlink(const Dataset& data) {
 
 std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText) {
     std::vector<FastlinkBlock> blocks;
-    std::istringstream lines(runProgram(locusText, pedigreeText, "mlink", "outfile.dat"));
+    const std::optional<std::string> report = runProgram(locusText, pedigreeText, "mlink", "outfile.dat", 300);
+    if (!report) throw std::runtime_error("mlink ran out of time");
+    std::istringstream lines(*report);
     bool inBlock = false;
     for (std::string text; std::getline(lines, text);) {
         std::istringstream line(text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ struct IlinkEstimate {
 };
 
 bool fastlinkAvailable();
-IlinkEstimate runIlink(const Dataset& data);
+// None when ilink takes more than `seconds`.
+std::optional<IlinkEstimate> runIlink(const Dataset& data, int seconds);
 // The blocks in report order; std::runtime_error with the program's output
 // when a program fails or leaves no report.
 std::vector<FastlinkBlock> runFastlink(const std::string& locusText, const std::string& pedigreeText);
