@@ -36,6 +36,7 @@ constexpr const char* usage =
     "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
+    "  --linkage-order  the locus order line gives the map's loci by file place\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
@@ -104,6 +105,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.estimates = true;
         } else if (std::strcmp(argument, "--pre-makeped") == 0) {
             line.preMakeped = true;
+        } else if (std::strcmp(argument, "--linkage-order") == 0) {
+            line.linkageOrder = true;
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
