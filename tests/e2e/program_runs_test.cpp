@@ -362,16 +362,6 @@ TEST(LoopBreakers, MergedCopiesPrintTheirPairThenTheUnbrokenPedigreesReport) {
                                                    "Reopening p.dat\nMerged loop-breaker copies: person 3 = person 6\n"));
 }
 
-// Read as LINKAGE programs read it, an order is its inverse read by default.
-TEST(LocusOrder, LinkageReadingIsTheDefaultReadingOfTheInverse) {
-    const RunResult linkage = runOn(threeLoci("2 3 1"), {"--linkage-order"});
-    const RunResult inverse = runOn(threeLoci("3 1 2"));
-    EXPECT_EQ(linkage.status, 0);
-    EXPECT_EQ(linkage.err, "");
-    EXPECT_NE(maskTimings(linkage.out), maskTimings(runOn(threeLoci("2 3 1")).out));
-    EXPECT_EQ(maskTimings(linkage.out), maskTimings(inverse.out));
-}
-
 struct WarningCase {
     const char* name;
     Files files;
