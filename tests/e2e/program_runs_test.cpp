@@ -362,11 +362,7 @@ TEST(LoopBreakers, MergedCopiesPrintTheirPairThenTheUnbrokenPedigreesReport) {
                                                    "Reopening p.dat\nMerged loop-breaker copies: person 3 = person 6\n"));
 }
 
-struct WarningCase {
-    const char* name;
-    Files files;
-    std::string err;
-};
+struct WarningCase { const char* name; Files files; std::string err; };
 
 class InputWarningTest : public ::testing::TestWithParam<WarningCase> {};
 
