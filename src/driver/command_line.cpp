@@ -38,8 +38,8 @@ constexpr const char* usage =
     "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
-    "  --help           print this help and exit\n"
-    "  --version        print the version and exit\n"
+    "  --linkage-order  the locus order line gives the map's loci by file place\n"
+    "  --help, --version  print this help, or the version, and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
     "failure, an unknown option or invalid value, an option of the other mode, or\n"
@@ -116,6 +116,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.estimates = true;
         } else if (std::strcmp(argument, "--pre-makeped") == 0) {
             line.preMakeped = true;
+        } else if (std::strcmp(argument, "--linkage-order") == 0) {
+            line.linkageOrder = true;
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {

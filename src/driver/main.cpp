@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     options.results = line.results;
     options.reportEstimates = line.estimates;
     options.ml = line.ml;
-    if (line.preMakeped) options.pedigreeFormat = pedlik::PedigreeFormat::PreMakeped;
+    if (line.preMakeped) options.fileForms.pedigree = pedlik::PedigreeFormat::PreMakeped;
+    if (line.linkageOrder) options.fileForms.locusOrder = pedlik::LocusOrderReading::MapToDescription;
     options.elimination.threads = line.threads;
     if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);
     return pedlik::runMainSequence(line.locusPath, line.pedigreePath, options);

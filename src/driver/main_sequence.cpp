@@ -30,7 +30,7 @@ void releaseProblem() {
 }  // namespace
 
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options) {
-    const int programCode = readProblem(locusPath, pedigreePath, options.pedigreeFormat);
+    const int programCode = readProblem(locusPath, pedigreePath, options.fileForms);
     if (options.results.any() && programCode != 5) {
         std::fprintf(stderr, "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n");
         return 1;
