@@ -2,6 +2,7 @@
 #   make run    build, then run pedlik on the bundled example
 #   make test   build every test (sanitized and plain) and run them all
 #   make bench  time the plain build against FASTLINK, then the sum-out kernel (not part of make test)
+#   make bench-ml  time pedlik --ml against FASTLINK's ilink
 #   make install PREFIX=DIR  install pedlik and its manual page under DIR (default /usr/local)
 #   make fuzz   run every fuzzing harness for FUZZ_SECONDS each (not part of make test)
 JOBS ?= $(shell nproc)
@@ -15,7 +16,7 @@ FUZZ_TIMEOUT ?= 10
 # The project's own builds stop on any warning; a plain CMake build does not.
 CMAKE_FLAGS = -DPEDLIK_WERROR=ON
 
-.PHONY: run test bench bench-buckettree configure build build-san build-tsan tsan-test fuzz-smoke fuzz install deps test-deps oracle-deps clean
+.PHONY: run test bench bench-buckettree bench-ml configure build build-san build-tsan tsan-test fuzz-smoke fuzz install deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -90,6 +91,12 @@ bench: oracle-deps configure
 bench-buckettree: configure
 	@cmake --build build -j $(JOBS) --target pedlik_bench_buckettree
 	@build/pedlik_bench_buckettree $(BENCH_CASES)
+
+# pedlik --ml against ilink on the cases of make bench: passes, time to
+# converge and per pass, ln likelihood reached (BENCH_ML_CASES: names to run).
+bench-ml: oracle-deps configure
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets
+	@BENCH_ML_CASES="$(BENCH_ML_CASES)" bash bench/ml.sh build
 
 clean:
 	rm -rf build build-san build-tsan

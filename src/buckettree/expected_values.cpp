@@ -72,20 +72,27 @@ double RecombinationProbability(const Person& person, Node* s, Node* t, int inte
     return sValue != tValue ? 1.0 : 0.0;
 }
 
-double ExpectedValues(const PedigreeList& pedigrees) {
+double ExpectedValues(const PedigreeList& pedigrees, std::vector<bool>* informed) {
     const int intervals = runParameters.lociCount - 1;
     const bool sexLinked = runParameters.isSexLinked == 1;
     std::vector<double> expextvals;
     allocateOrDie("expextvals", [&] { expextvals.assign(static_cast<std::size_t>(std::max(intervals, 0)), 0.0); });
+    // A posterior equal to the prior, the fraction itself, is what a meiosis
+    // the data say nothing about gives; a few ulps of rounding are not news.
+    const auto note = [&](double posterior, int i) {
+        const double prior = runParameters.thetaVals[static_cast<std::size_t>(i)].theta;
+        if (informed != nullptr && std::fabs(posterior - prior) > 1e-12) (*informed)[static_cast<std::size_t>(i)] = true;
+        return posterior;
+    };
     for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
         for (const Person& person : pedigree->persons) {
             if (person.mother == nullptr) continue;
             for (int i = 0; i < intervals; ++i) {
-                double expected = RecombinationProbability(person, nodeAt(person.maternalSelectorNodes, i),
-                                                           nodeAt(person.maternalSelectorNodes, i + 1), i);
+                double expected = note(RecombinationProbability(person, nodeAt(person.maternalSelectorNodes, i),
+                                                                nodeAt(person.maternalSelectorNodes, i + 1), i), i);
                 if (!sexLinked) {
-                    expected += RecombinationProbability(person, nodeAt(person.paternalSelectorNodes, i),
-                                                         nodeAt(person.paternalSelectorNodes, i + 1), i);
+                    expected += note(RecombinationProbability(person, nodeAt(person.paternalSelectorNodes, i),
+                                                              nodeAt(person.paternalSelectorNodes, i + 1), i), i);
                 }
                 expextvals[static_cast<std::size_t>(i)] += expected;
             }

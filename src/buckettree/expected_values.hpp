@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "input/records.hpp"
 
 namespace pedlik {
@@ -15,8 +17,10 @@ void CountMeioses(const PedigreeList& pedigrees);
 // Reads and releases the selector beliefs. Returns the mean, over the
 // intervals, of |(old - new) / old|: not a number when an old fraction and
 // its new one are both 0, or when there is no interval. Without any meiosis
-// the fractions stay as they are and the result is 0.
-double ExpectedValues(const PedigreeList& pedigrees);
+// the fractions stay as they are and the result is 0. With `informed` (one
+// entry per interval), an interval's entry is set when some meiosis's
+// posterior recombination probability there differs from the fraction.
+double ExpectedValues(const PedigreeList& pedigrees, std::vector<bool>* informed = nullptr);
 
 // The posterior probability that the meiosis whose selectors at loci
 // `interval` and `interval` + 1 are `s` and `t` is recombinant there. A

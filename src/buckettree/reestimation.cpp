@@ -42,15 +42,20 @@ double RebuildAndRun(Pedigree& pedigree, Product& product, BucketTree& tree, int
     return constants;
 }
 
-double Reestimate(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
-                  double& logLikelihood, const BteSettings& settings) {
+double RebuildAndRunAll(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
+                        const BteSettings& settings) {
     bteLogLikelihood = 0.0;
     double constants = 0.0;
     std::size_t k = 0;
     for (Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
         constants += RebuildAndRun(*pedigree, *products[k], *trees[k], isSexLinked, settings);
     }
-    logLikelihood = constants + bteLogLikelihood;
+    return constants + bteLogLikelihood;
+}
+
+double Reestimate(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
+                  double& logLikelihood, const BteSettings& settings) {
+    logLikelihood = RebuildAndRunAll(pedigrees, products, trees, isSexLinked, settings);
     return ExpectedValues(pedigrees);
 }
 

@@ -16,6 +16,12 @@ namespace pedlik {
 double Reestimate(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
                   double& logLikelihood, const BteSettings& settings = {});
 
+// RebuildAndRun over every pedigree in list order, the beliefs left on the
+// nodes: the natural log-likelihood of all pedigrees at the current
+// fractions, the constants of their tables included.
+double RebuildAndRunAll(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
+                        const BteSettings& settings = {});
+
 // Rebuilds one pedigree's tables inside its product and runs RunBte on its
 // tree. The variables the tree eliminates keep their slots, also those
 // that the last trimming released, so that the tree's records stay valid.

@@ -8,6 +8,7 @@
 #include "buckettree/merging.hpp"
 #include "buckettree/reestimation.hpp"
 #include "buckettree/tree_construction.hpp"
+#include "driver/ml_estimation.hpp"
 #include "driver/trimmed_products.hpp"
 #include "input/process_state.hpp"
 #include "ordering/elimination_order.hpp"
@@ -26,19 +27,20 @@ constexpr int mergesPerTree = 85;
 constexpr double expectedIterations = 5.0;
 constexpr double bucketTreeRunPerElimination = 3.0;
 
-void printFractions(const std::vector<ThetaPair>& fractions) {
-    for (const ThetaPair& pair : fractions) std::printf(" %lf", pair.theta);
-    std::printf("\n");
+std::vector<double> fractions(const std::vector<ThetaPair>& pairs) {
+    std::vector<double> thetas;
+    for (const ThetaPair& pair : pairs) thetas.push_back(pair.theta);
+    return thetas;
 }
 
-void printIteration(int iteration, double logLikelihood, const std::vector<ThetaPair>& fractions) {
-    std::printf("\nEM ITERATION %d: LN(LIKE) = %lf  THETAS =", iteration, logLikelihood);
-    printFractions(fractions);
+void printIteration(int iteration, double logLikelihood, const std::vector<ThetaPair>& pairs) {
+    printEmIteration(iteration, logLikelihood, fractions(pairs));
 }
 
 void printEstimates(int iterations) {
     std::printf("\nEM ESTIMATES AFTER %d ITERATIONS: THETAS =", iterations);
-    printFractions(runParameters.thetaVals);
+    for (const ThetaPair& pair : runParameters.thetaVals) std::printf(" %lf", pair.theta);
+    std::printf("\n");
 }
 
 }  // namespace
@@ -49,10 +51,14 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
     return limits;
 }
 
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits, const BteSettings& settings) {
+MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits, const BteSettings& settings,
+                           const MlSettings& ml) {
     setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
     ProductArray products;
-    if (!buildTrimmedProducts(pedigrees, products)) return printZeroLikelihood();
+    if (!buildTrimmedProducts(pedigrees, products)) {
+        printZeroLikelihood();
+        return {};
+    }
     const std::vector<EliminationOrder> orders =
         makeEliminationOrders(products, pedigrees, runParameters.lociCount, bucketTreeOrderLimits(limits));
     // Declared after the products, so released before them: the trees hold
@@ -67,6 +73,7 @@ void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimit
     for (std::unique_ptr<BucketTree>& tree : trees) RunBte(*tree, settings);
     int iterations = 1;
     double logLikelihood = runParameters.logLikelihood + bteLogLikelihood;
+    if (ml.requested) return estimateMaximumLikelihood({pedigrees, products, trees, settings, logLikelihood}, ml, reportEstimates);
     if (reportEstimates) printIteration(iterations, logLikelihood, runParameters.thetaVals);
     double change = ExpectedValues(pedigrees);
     // A likelihood that is not a number (probabilities outside 0..1 make
@@ -78,6 +85,7 @@ void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimit
         if (reportEstimates) printIteration(iterations, logLikelihood, used);
     }
     if (reportEstimates) printEstimates(iterations);
+    return {};
 }
 
 }  // namespace pedlik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buckettree/bte_settings.hpp"
+#include "driver/em_report.hpp"
 #include "input/records.hpp"
 #include "ordering/elimination_order.hpp"
 
@@ -15,9 +16,11 @@ namespace pedlik {
 // pedigrees, the iteration's log-likelihood and fractions, and at the end
 // the estimates.
 // The orders are made within `limits` as bucketTreeOrderLimits adapts them;
-// the eliminations run with `settings`.
-void runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits = {},
-                       const BteSettings& settings = {});
+// the eliminations run with `settings`. With `ml` requested, EM runs to the
+// maximum of the likelihood instead (estimateMaximumLikelihood), whose
+// report is returned for the caller to print; otherwise it is not made.
+MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits = {},
+                           const BteSettings& settings = {}, const MlSettings& ml = {});
 
 // The limits of a bucket tree's order: no conditioning, the memory bounding
 // every table the tree keeps, and a search paid for by the likely number of

@@ -16,19 +16,21 @@ namespace {
 // The version is the project's, given by the build.
 constexpr const char* version = "pedlik " PEDLIK_VERSION;
 constexpr int maxThreads = 1024;
+constexpr int maxMlIterations = 1'000'000;
 
 // One screen (at most 24 lines of at most 80 columns); the manual page has
 // the file formats and the details.
 constexpr const char* usage =
     "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
     "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
-    "The locus file's program code selects the computation: 5, LOD-score mode\n"
-    "(log-likelihoods and LOD scores over the varied recombination fraction);\n"
-    "4, bucket-tree mode (EM estimates of every recombination fraction); any\n"
-    "other, genotype elimination and network construction only.\n"
+    "The locus file's program code selects the computation: 5, LOD-score mode (ln\n"
+    "likelihoods and LOD scores over the varied fraction); 4, bucket-tree mode (EM\n"
+    "estimates of every recombination fraction); other, genotypes and network only.\n"
     "\n"
     "Options may stand anywhere; \"--\" ends them.\n"
     "  --estimates      bucket-tree mode: print each EM iteration and the estimates\n"
+    "  --ml             bucket-tree mode: EM to the maximum likelihood, then the LOD\n"
+    "  --ml-tolerance X, --ml-max-iterations N  ln L gain X (1e-6), passes N (1000)\n"
     "  --threads N      LOD-score mode: N threads, 1 to 1024 (default: one per core)\n"
     "  --memory SIZE    bytes of tables one elimination branch (bucket-tree mode:\n"
     "                   one bucket tree) may hold; suffix K, M or G (default 2G)\n"
@@ -37,23 +39,32 @@ constexpr const char* usage =
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
     "  --linkage-order  the locus order line gives the map's loci by file place\n"
-    "  --help           print this help and exit\n"
-    "  --version        print the version and exit\n"
+    "  --help, --version  print this help, or the version, and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
-    "failure, an unknown option, an invalid thread count or size, or a results\n"
-    "file that cannot be made, 255 when an input file cannot be opened.\n"
+    "failure, an unknown option or invalid value, an option of the other mode, or\n"
+    "a results file that cannot be made, 255 when an input file cannot be opened.\n"
     "File formats and troubleshooting: man pedlik.\n";
 
-// A whole decimal number from 1 to maxThreads.
-bool readThreadCount(const char* text, int& threads) {
-    if (text == nullptr || *text < '1' || *text > '9' || std::strlen(text) > 4) return false;
+// A whole decimal number from 1 to `most` (at most 9 digits).
+bool readCount(const char* text, int most, int& count) {
+    if (text == nullptr || *text < '1' || *text > '9' || std::strlen(text) > 9) return false;
     for (const char* digit = text; *digit != '\0'; ++digit) {
         if (*digit < '0' || *digit > '9') return false;
     }
-    const int count = std::atoi(text);
-    if (count > maxThreads) return false;
-    threads = count;
+    const int value = std::atoi(text);
+    if (value > most) return false;
+    count = value;
+    return true;
+}
+
+// A finite number above 0.
+bool readPositive(const char* text, double& value) {
+    if (text == nullptr) return false;
+    char* end = nullptr;
+    const double read = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(read > 0.0) || !std::isfinite(read)) return false;
+    value = read;
     return true;
 }
 
@@ -130,9 +141,25 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             }
         } else if (isOptionNamed(argument, "--threads")) {
             const char* count = optionValue(argument, 9, argc, argv, k);
-            if (!readThreadCount(count, line.threads) && line.refusal.empty()) {
+            if (!readCount(count, maxThreads, line.threads) && line.refusal.empty()) {
                 line.refusal = count == nullptr ? "option --threads needs a number"
                                                 : formatMessage("invalid thread count '%s'", count);
+            }
+        } else if (std::strcmp(argument, "--ml") == 0) {
+            line.ml.requested = true;
+        } else if (isOptionNamed(argument, "--ml-tolerance")) {
+            const char* tolerance = optionValue(argument, 14, argc, argv, k);
+            line.ml.requested = true;
+            if (!readPositive(tolerance, line.ml.tolerance) && line.refusal.empty()) {
+                line.refusal = tolerance == nullptr ? "option --ml-tolerance needs a number"
+                                                    : formatMessage("invalid tolerance '%s'", tolerance);
+            }
+        } else if (isOptionNamed(argument, "--ml-max-iterations")) {
+            const char* count = optionValue(argument, 19, argc, argv, k);
+            line.ml.requested = true;
+            if (!readCount(count, maxMlIterations, line.ml.maxIterations) && line.refusal.empty()) {
+                line.refusal = count == nullptr ? "option --ml-max-iterations needs a number"
+                                                : formatMessage("invalid iteration count '%s'", count);
             }
         } else if (line.refusal.empty()) {
             line.refusal = formatMessage("unknown option %s", argument);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/em_report.hpp"
 #include "results/result_request.hpp"
 
 namespace pedlik {
@@ -20,9 +21,11 @@ struct CommandLine {
     int threads = 1;         // --threads N (default: one per core)
     double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch (or bucket tree) may hold; 0 keeps the default
     ResultRequest results;     // --summary, --table FILE, --plot FILE
+    MlSettings ml;             // --ml, --ml-tolerance X, --ml-max-iterations N (either of the last two implies --ml)
     // Why the command line is refused: its first argument that looks like an
-    // option but is none, a thread count that is not a positive number, a
-    // size that is none, or a file option without a file.
+    // option but is none, a thread count, iteration count or tolerance that
+    // is not a positive number, a size that is none, or a file option
+    // without a file.
     std::string refusal;
 };
 

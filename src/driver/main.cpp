@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     pedlik::RunOptions options;
     options.results = line.results;
     options.reportEstimates = line.estimates;
+    options.ml = line.ml;
     if (line.preMakeped) options.fileForms.pedigree = pedlik::PedigreeFormat::PreMakeped;
     if (line.linkageOrder) options.fileForms.locusOrder = pedlik::LocusOrderReading::MapToDescription;
     options.elimination.threads = line.threads;

@@ -35,6 +35,10 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
         std::fprintf(stderr, "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n");
         return 1;
     }
+    if (options.ml.requested && programCode != 4) {
+        std::fprintf(stderr, "pedlik: --ml, --ml-tolerance and --ml-max-iterations need the bucket-tree mode (program code 4)\n");
+        return 1;
+    }
 
     const bool sexLinked = runParameters.isSexLinked == 1;
     const long t0 = processorMilliseconds();
@@ -55,14 +59,17 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     if (programCode == 5) {
         curve = runLodScoreMode(runParameters.pedigrees, options.limits, options.elimination, options.results.any());
     }
+    MlReport estimates;
     if (programCode == 4) {
-        runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits, options.bucketTree);
+        estimates = runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits, options.bucketTree,
+                                      options.ml);
     }
     const long t3 = processorMilliseconds();
 
     std::printf("\nThe time needed for value-elimination is %lf sec.\n", (t1 - t0) * 0.001);
     std::printf("The time needed for calculating the likelihood of the pedigree is %lf sec.\n",
                 (t3 - t2) * 0.001);
+    printMlReport(estimates);
     const bool reported = !options.results.any() || reportResults(curve, options.results);
     releaseProblem();
     return reported ? 0 : 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buckettree/bte_settings.hpp"
+#include "driver/em_report.hpp"
 #include "driver/read_problem.hpp"
 #include "ordering/elimination_order.hpp"
 #include "product/elimination_settings.hpp"
@@ -16,13 +17,15 @@ struct RunOptions {
     EliminationSettings elimination;  // LOD-score mode: its threads, and thresholds only the fuzzer lowers
     BteSettings bucketTree;           // bucket-tree mode: thresholds only the fuzzer lowers
     ResultRequest results;         // LOD-score mode: summary, table and plot after the report
+    MlSettings ml;                 // bucket-tree mode: maximum-likelihood estimates after the report
 };
 
 // One whole run: read both files, eliminate genotypes, build the network,
 // run the mode the program code selects, print the timings, report the
 // requested results, release. Returns the exit status: 1 when results are
-// requested of another mode than the LOD-score mode, or a results file
-// could not be made.
+// requested of another mode than the LOD-score mode, maximum-likelihood
+// estimates of another than the bucket-tree mode, or a results file could
+// not be made.
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options = {});
 
 }  // namespace pedlik

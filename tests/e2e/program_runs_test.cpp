@@ -76,6 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"ThreadCountMustBeANumber", {"--threads=2x"}, "", 1, "", "pedlik: invalid thread count '2x'\nTry 'pedlik --help'.\n"},
         {"MemoryOfNoSizeIsRefused", {"--memory=2T", "d.dat"}, "", 1, "", "pedlik: invalid size '2T'\nTry 'pedlik --help'.\n"},
         {"MemoryWithoutSizeIsRefused", {"d.dat", "--memory"}, "", 1, "", "pedlik: option --memory needs a size\nTry 'pedlik --help'.\n"},
+        {"MlToleranceMustBePositive", {"--ml-tolerance=0"}, "", 1, "", "pedlik: invalid tolerance '0'\nTry 'pedlik --help'.\n"},
+        {"MlIterationsMustBeAWholeNumber", {"--ml-max-iterations", "1.5"}, "", 1, "", "pedlik: invalid iteration count '1.5'\nTry 'pedlik --help'.\n"},
         {"TableWithoutFileIsRefused", {"--table="}, "", 1, "", "pedlik: option --table needs a file name\nTry 'pedlik --help'.\n"},
         {"PlotOfUnknownFormatStopsBeforeAnyFileIsOpened", {"--plot", "lod.pdf"}, "", 1, "",
          "pedlik: cannot tell the plot's format from lod.pdf: its name must end in .png or .svg\n"},
@@ -84,14 +86,17 @@ INSTANTIATE_TEST_SUITE_P(
         {"TableOverAFolderStopsBeforeAnyFileIsOpened", {"--table=."}, "", 1, "", "pedlik: cannot write .: Is a directory\n"},
         {"ResultsNeedTheLodScoreMode", {"--summary"}, "", 1,
          "Opening pedfile3.dat\nOpening datafile3.dat\n\nAUTOSOMAL DATA\nReopening pedfile3.dat\nClosing pedfile3.dat\nClosing datafile3.dat\n",
-         "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n"}}),
+         "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n"},
+        {"MlNeedsTheBucketTreeMode", {"--ml"}, "", 1,
+         "Opening pedfile3.dat\nOpening datafile3.dat\n\nAUTOSOMAL DATA\nReopening pedfile3.dat\nClosing pedfile3.dat\nClosing datafile3.dat\n",
+         "pedlik: --ml, --ml-tolerance and --ml-max-iterations need the bucket-tree mode (program code 4)\n"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpAnywhereDescribesUsageModesOptionsAndExitStatusesAndRunsNothing) {
     const RunResult run = runOnFiles({"d.dat", "--help", "p.dat"});
     EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
     for (const char* part : {"Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n", "LOD-score mode", "--version",
-                             "bucket-tree mode", "--estimates", "--memory SIZE", "--threads N", "--help", "--summary", "--table FILE", "--plot FILE", "Opening",
+                             "bucket-tree mode", "--estimates", "--memory SIZE", "--threads N", "--help", "--summary", "--table FILE", "--plot FILE", "--ml", "Opening",
                              "Exit status: 0 after a complete run, 1 after an input error"}) {
         EXPECT_EQ(run.out.find(part) == std::string::npos, part == std::string("Opening")) << part;
     }

@@ -97,6 +97,34 @@ TEST(AgainstFastlink, LoopBreakerCopiesMergedGiveFastlinksDifferencesBetweenBloc
     }
 }
 
+// Where ilink's estimates lie in [0, 0.5], pedlik's maximum is at least as
+// high (ilink prints -2 ln L to six figures); where both found the same one,
+// each estimate is ilink's within 0.01, or moving it to ilink's changes ln L
+// by less than 0.01: the likelihood is flat there.
+TEST(AgainstIlink, MaximumIsIlinksOrHigherAndSoAreTheEstimates) {
+    SKIP_WITHOUT_FASTLINK();
+    int compared = 0, sexLinked = 0;
+    for (std::uint64_t seed = 1; (compared < 20 || sexLinked < 5) && seed <= 150; ++seed) {
+        oracle::Dataset data = oracle::geneDroppedDataset(seed, {.maxPersons = 16, .maxPedigrees = 3, .minMarkers = 2, .maxAlleles = 3});
+        if (!fastlinkTakes(data)) continue;
+        const std::optional<oracle::IlinkEstimate> estimate = oracle::runIlink(data, 20);  // ilink's time grows fast with loci
+        if (!estimate || std::ranges::any_of(estimate->thetas, [](double theta) { return theta > 0.5; })) continue;
+        const oracle::IlinkEstimate& ilink = *estimate;
+        data.programCode = 4;
+        const MlLines ml = mlLines(runOnDataset(data, {"--ml"}).out);
+        ASSERT_EQ(ml.thetas.size(), ilink.thetas.size()) << "seed " << seed;
+        ++compared, sexLinked += data.sexLinked;
+        EXPECT_GE(ml.values[0], ilink.logLikelihood - 1e-3) << "seed " << seed;
+        for (size_t i = 0; i < ml.thetas.size() && ml.values[0] < ilink.logLikelihood + 1e-3; ++i) {
+            if (std::fabs(ml.thetas[i] - ilink.thetas[i]) <= 0.01) continue;
+            data.programCode = 5, data.thetas = ml.thetas, data.variedThetaIndex = static_cast<int>(i) + 1;
+            data.thetas[i] = data.thetaStop = ilink.thetas[i];
+            EXPECT_LT(ml.values[0] - parseLodReport(runOnDataset(data).out).blocks.back().values.at(0), 0.01) << "seed " << seed << " fraction " << i + 1;
+        }
+    }
+    EXPECT_TRUE(compared >= 20 && sexLinked >= 5) << compared << " compared, " << sexLinked << " sex-linked";
+}
+
 // mlink on 3- and 4-locus files whose loci stand in another order than the map's, the order line its way round.
 TEST(AgainstFastlink, LinkageOrderReadingIsMlinks) {
     SKIP_WITHOUT_FASTLINK();

@@ -16,7 +16,7 @@ std::string maskTimings(const std::string& out) {
 ::testing::AssertionResult endedNormally(const RunResult& run) {
     static const std::regex timings(
         "\nThe time needed for value-elimination is [0-9]+\\.[0-9]{6} sec\\.\n"
-        "The time needed for calculating the likelihood of the pedigree is [0-9]+\\.[0-9]{6} sec\\.\n$");
+        "The time needed for calculating the likelihood of the pedigree is [0-9]+\\.[0-9]{6} sec\\.\n(\nML [^\n]*\n([A-Z][^\n]*\n)*)?$");
     // Random datasets write their loci in any order, which draws a warning where LINKAGE programs read it otherwise.
     if (run.status != 0 || !std::regex_replace(run.err, std::regex("Warning: the locus order [^\n]*\n"), "").empty()) return ::testing::AssertionFailure() << run.status << ": " << run.err;
     if (!std::regex_search(run.out, timings)) return ::testing::AssertionFailure() << "no timing lines at the end";
@@ -53,11 +53,11 @@ LodReport parseLodReport(const std::string& out) {
 }
 
 std::vector<EmIteration> emIterations(const std::string& out) {
-    static const std::regex iteration("EM ITERATION ([0-9]+): LN\\(LIKE\\) = (-?[0-9.]+)  THETAS =((?: [0-9.]+)+)\n");
+    static const std::regex iteration("EM ITERATION ([0-9]+): LN\\(LIKE\\) = (-?[0-9.]+)  THETAS =((?: [0-9.]+)*)(?:  \\(([a-z0-9. ]+)\\))?\n");
     std::vector<EmIteration> iterations;
     for (auto it = std::sregex_iterator(out.begin(), out.end(), iteration); it != std::sregex_iterator(); ++it) {
         if (std::stoi((*it)[1]) != static_cast<int>(iterations.size()) + 1) throw std::runtime_error("iterations out of order");
-        EmIteration& added = iterations.emplace_back(EmIteration{std::stod((*it)[2]), {}});
+        EmIteration& added = iterations.emplace_back(EmIteration{std::stod((*it)[2]), {}, (*it)[4]});
         std::istringstream thetas((*it)[3].str());
         for (double theta; thetas >> theta;) added.thetas.push_back(theta);
     }
@@ -68,6 +68,22 @@ int estimatedIterations(const std::string& out) {
     static const std::regex estimates("\nEM ESTIMATES AFTER ([0-9]+) ITERATIONS: THETAS =( [0-9.]+)+\n");
     std::smatch match;
     return std::regex_search(out, match, estimates) ? std::stoi(match[1]) : -1;
+}
+
+MlLines mlLines(const std::string& out) {
+    static const std::regex lines("\nML ESTIMATES AFTER ([0-9]+) ITERATIONS: THETAS =((?: [0-9]\\.[0-9]{6})*)\n"
+                                  "LN\\(LIKE\\) AT ESTIMATES = (-?[0-9]+\\.[0-9]{6})\nLN\\(LIKE\\) WITH ALL THETAS 0\\.5 = (-?[0-9]+\\.[0-9]{6})\n"
+                                  "LOD = (-?[0-9]+\\.[0-9]{6})\n(?:NOT INFORMATIVE:((?: [0-9]+)+)\n)?(LOCAL MAXIMA: LN\\(LIKE\\) = [^\n]*\n)?$");
+    std::smatch match;
+    MlLines ml;
+    if (!std::regex_search(out, match, lines)) return ml;
+    ml.iterations = std::stoi(match[1]);
+    std::istringstream thetas(match[2].str()), intervals(match[6].str());
+    for (double theta; thetas >> theta;) ml.thetas.push_back(theta);
+    for (int interval; intervals >> interval;) ml.notInformative.push_back(interval);
+    ml.values = {std::stod(match[3]), std::stod(match[4]), std::stod(match[5])};
+    ml.localMaxima = match[7].matched;
+    return ml;
 }
 
 std::string withoutEmLines(const std::string& out) {

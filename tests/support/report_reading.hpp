@@ -32,11 +32,20 @@ LodReport parseLodReport(const std::string& out);
 struct EmIteration {
     double logLikelihood = 0.0;
     std::vector<double> thetas;
+    std::string note;  // "rejected", "start 0.1", "all 0.5", or none
 };
 // The "EM ITERATION" lines in order; std::runtime_error unless numbered 1, 2, ...
 std::vector<EmIteration> emIterations(const std::string& out);
 // The iteration count of the closing "EM ESTIMATES" line with its numeric fractions; -1 without one.
 int estimatedIterations(const std::string& out);
+struct MlLines {
+    int iterations = -1;  // -1: no well-formed ML lines end the report
+    std::vector<double> thetas;
+    std::vector<double> values;  // ln L at the estimates, ln L at 0.5, LOD
+    std::vector<int> notInformative;
+    bool localMaxima = false;
+};
+MlLines mlLines(const std::string& out);
 // The report without its "EM" lines and the blank line before each.
 std::string withoutEmLines(const std::string& out);
 struct TableRow {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+namespace pedlik {
+
+// One evaluation of the EM map at a point: the natural log-likelihood there
+// and the map's image, the next EM estimate.
+struct EmPass {
+    double logLikelihood = 0.0;
+    std::vector<double> next;
+};
+
+enum class PassVerdict { Kept, Rejected };
+
+struct EmSearch {
+    // Ends the search once a step gains less than this in ln L.
+    double tolerance = 1e-6;
+    // Evaluations of the map the search may make.
+    int maxPasses = 1000;
+    // Upper bound of every fraction; the lower bound is 0.
+    double upperBound = 0.5;
+    // The map itself: one bucket-tree pass over all pedigrees.
+    std::function<EmPass(const std::vector<double>&)> map;
+    // Told of every pass in order: the point, its ln L, and whether the
+    // search keeps it. A rejected point is an extrapolation with a lower
+    // ln L than the EM step before it.
+    std::function<void(const std::vector<double>&, double, PassVerdict)> observe;
+};
+
+struct EmMaximum {
+    std::vector<double> point;  // the best point evaluated
+    double logLikelihood = 0.0;
+    int passes = 0;
+};
+
+// Maximises ln L over [0, upperBound]^n from `start` by the squared
+// extrapolation of the EM map (step length sqrt(|r|^2 / |v|^2), r the first
+// EM step, v the change between the first two steps), falling back to the
+// plain EM steps whenever the extrapolated point has a lower ln L than the
+// first of them, so the kept points' ln L never falls. `first`, when given,
+// is the map already evaluated at `start`.
+EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first = nullptr);
+
+}  // namespace pedlik
