@@ -26,7 +26,9 @@ void printMlReport(const MlReport& report) {
     printFractions(" %.6f", report.thetas);
     std::printf("\nLN(LIKE) AT ESTIMATES = %.6f\n", report.logLikelihood);
     std::printf("LN(LIKE) WITH ALL THETAS 0.5 = %.6f\n", report.unlinkedLogLikelihood);
-    std::printf("LOD = %.6f\n", (report.logLikelihood - report.unlinkedLogLikelihood) / std::log(10.0));
+    // Equal likelihoods print as 0, not as a rounded-away negative.
+    const double lod = (report.logLikelihood - report.unlinkedLogLikelihood) / std::log(10.0);
+    std::printf("LOD = %.6f\n", std::fabs(lod) < 5e-7 ? 0.0 : lod);
     if (!report.notInformative.empty()) {
         std::printf("NOT INFORMATIVE:");
         for (const int interval : report.notInformative) std::printf(" %d", interval);
