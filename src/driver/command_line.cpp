@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/allocation.hpp"
 #include "base/errors.hpp"
 
 namespace pedlik {
@@ -16,17 +17,15 @@ namespace {
 // The version is the project's, given by the build.
 constexpr const char* version = "pedlik " PEDLIK_VERSION;
 constexpr int maxThreads = 1024;
+constexpr int maxParts = 1000000;
 
 // One screen (at most 24 lines of at most 80 columns); the manual page has
 // the file formats and the details.
 constexpr const char* usage =
-    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
+    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]   or   pedlik --merge PART...\n"
     "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
-    "The locus file's program code selects the computation: 5, LOD-score mode\n"
-    "(log-likelihoods and LOD scores over the varied recombination fraction);\n"
-    "4, bucket-tree mode (EM estimates of every recombination fraction); any\n"
-    "other, genotype elimination and network construction only.\n"
-    "\n"
+    "Program code 5: LOD scores over the varied recombination fraction; 4: EM\n"
+    "estimates of every fraction (bucket tree); other: genotype elimination only.\n"
     "Options may stand anywhere; \"--\" ends them.\n"
     "  --estimates      bucket-tree mode: print each EM iteration and the estimates\n"
     "  --threads N      LOD-score mode: N threads, 1 to 1024 (default: one per core)\n"
@@ -36,6 +35,8 @@ constexpr const char* usage =
     "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
+    "  --parts N --part K [--out FILE]  LOD-score mode: compute share K of N, write\n"
+    "                   it to FILE; --merge PART... prints the whole run's report\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
@@ -44,16 +45,28 @@ constexpr const char* usage =
     "file that cannot be made, 255 when an input file cannot be opened.\n"
     "File formats and troubleshooting: man pedlik.\n";
 
-// A whole decimal number from 1 to maxThreads.
-bool readThreadCount(const char* text, int& threads) {
-    if (text == nullptr || *text < '1' || *text > '9' || std::strlen(text) > 4) return false;
+// A whole decimal number from 1 to `most`.
+bool readCount(const char* text, int most, int& count) {
+    if (text == nullptr || *text < '1' || *text > '9' || std::strlen(text) > 9) return false;
     for (const char* digit = text; *digit != '\0'; ++digit) {
         if (*digit < '0' || *digit > '9') return false;
     }
-    const int count = std::atoi(text);
-    if (count > maxThreads) return false;
-    threads = count;
+    const long value = std::atol(text);
+    if (value > most) return false;
+    count = static_cast<int>(value);
     return true;
+}
+
+// The split options that do not go together, or empty.
+std::string splitRefusal(const CommandLine& line) {
+    const bool split = line.parts > 0 || line.part > 0 || !line.partPath.empty();
+    if (line.merge && split) return "--merge does not go with --parts, --part or --out";
+    if (line.merge && line.arguments.empty()) return "--merge needs part files";
+    if (!split) return "";
+    if (line.parts == 0 || line.part == 0) return "--parts N and --part K go together";
+    if (line.part > line.parts) return formatMessage("part %d of %d: K must be from 1 to N", line.part, line.parts);
+    if (line.results.any()) return "--summary, --table and --plot go with --merge, not with --parts";
+    return "";
 }
 
 // "512M", "2G", "1000000": bytes, the suffixes in powers of 1024; 0 when
@@ -95,6 +108,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         const char* argument = argv[k];
         const bool isOption = !optionsEnded && std::strncmp(argument, "--", 2) == 0;
         if (!isOption) {
+            allocateOrDie("command line", [&] { line.arguments.emplace_back(argument); });
             if (positional == 0) line.locusPath = argument;
             if (positional == 1) line.pedigreePath = argument;
             ++positional;
@@ -108,6 +122,19 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
             line.version = true;
+        } else if (std::strcmp(argument, "--merge") == 0) {
+            line.merge = true;
+        } else if (isOptionNamed(argument, "--parts") || isOptionNamed(argument, "--part")) {
+            const bool parts = isOptionNamed(argument, "--parts");
+            const char* count = optionValue(argument, parts ? 7 : 6, argc, argv, k);
+            if (!readCount(count, maxParts, parts ? line.parts : line.part) && line.refusal.empty()) {
+                line.refusal = formatMessage("invalid %s '%s' (a number from 1 to %d)", parts ? "part count" : "part number",
+                                             count == nullptr ? "" : count, maxParts);
+            }
+        } else if (isOptionNamed(argument, "--out")) {
+            const char* path = optionValue(argument, 5, argc, argv, k);
+            line.partPath = path == nullptr ? "" : path;
+            if (line.partPath.empty() && line.refusal.empty()) line.refusal = "option --out needs a file name";
         } else if (std::strcmp(argument, "--summary") == 0) {
             line.results.summary = true;
         } else if (isOptionNamed(argument, "--table") || isOptionNamed(argument, "--plot")) {
@@ -127,7 +154,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             }
         } else if (isOptionNamed(argument, "--threads")) {
             const char* count = optionValue(argument, 9, argc, argv, k);
-            if (!readThreadCount(count, line.threads) && line.refusal.empty()) {
+            if (!readCount(count, maxThreads, line.threads) && line.refusal.empty()) {
                 line.refusal = count == nullptr ? "option --threads needs a number"
                                                 : formatMessage("invalid thread count '%s'", count);
             }
@@ -135,12 +162,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.refusal = formatMessage("unknown option %s", argument);
         }
     }
+    if (line.refusal.empty()) line.refusal = splitRefusal(line);
     return line;
 }
 
 void printUsage() { std::fputs(usage, stdout); }
 
 void printVersion() { std::printf("%s\n", version); }
+
+const char* programVersion() { return version; }
 
 void printRefusal(const std::string& refusal) {
     std::fprintf(stderr, "pedlik: %s\nTry 'pedlik --help'.\n", refusal.c_str());

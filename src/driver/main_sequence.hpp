@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "buckettree/bte_settings.hpp"
 #include "input/person_reader.hpp"
 #include "ordering/elimination_order.hpp"
@@ -16,13 +18,15 @@ struct RunOptions {
     EliminationSettings elimination;  // LOD-score mode: its threads, and thresholds only the fuzzer lowers
     BteSettings bucketTree;           // bucket-tree mode: thresholds only the fuzzer lowers
     ResultRequest results;         // LOD-score mode: summary, table and plot after the report
+    int parts = 0, part = 0;       // LOD-score mode: compute share `part` of `parts` (0: the whole run)
+    std::string partPath;          // and write it here
 };
 
 // One whole run: read both files, eliminate genotypes, build the network,
 // run the mode the program code selects, print the timings, report the
 // requested results, release. Returns the exit status: 1 when results are
 // requested of another mode than the LOD-score mode, or a results file
-// could not be made.
+// could not be made. A part run writes its part file instead of the report.
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options = {});
 
 }  // namespace pedlik
