@@ -165,7 +165,7 @@ MergedRun mergeParts(const std::vector<PartRecord>& records, const std::vector<s
         }
         listNames(merged.problem, "unexpected", found.misplaced);
         if (!merged.problem.empty()) return merged;
-        if (likelihoodIsZero(merged.curve.totals.front())) merged.curve = LodCurve{first.pedigreeIds, {}, {}, {}};
+        if (merged.builtAtHalf && likelihoodIsZero(merged.curve.totals.front())) merged.curve = LodCurve{first.pedigreeIds, {}, {}, {}};
         return merged;
     });
 }

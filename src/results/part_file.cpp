@@ -115,6 +115,12 @@ PartReading readPartFile(const std::string& text) {
             reading.problem = "is not a part file of this pedlik (its first line is not \"" + std::string(formatLine) + "\")";
             return reading;
         }
+        // A part killed while writing leaves no file under the name; a file
+        // cut short anyway (copied in part, a full disk) ends mid-line.
+        if (text.back() != '\n') {
+            reading.problem = "is incomplete: it ends in the middle of a line";
+            return reading;
+        }
         long endCount = -1;
         int number = 1;
         while (std::getline(lines, line)) {
@@ -125,7 +131,7 @@ PartReading readPartFile(const std::string& text) {
             }
         }
         const PartRecord& record = reading.record;
-        if (endCount < 0 || text.back() != '\n') {
+        if (endCount < 0) {
             reading.problem = "is incomplete: it has no end line (a part that did not finish?)";
         } else if (endCount != static_cast<long>(record.units.size())) {
             reading.problem = "is incomplete: its end line does not count its units";
