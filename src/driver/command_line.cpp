@@ -22,7 +22,7 @@ constexpr int maxParts = 1000000;
 // One screen (at most 24 lines of at most 80 columns); the manual page has
 // the file formats and the details.
 constexpr const char* usage =
-    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]   or   pedlik --merge PART...\n"
+    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]] | pedlik --merge PART...\n"
     "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
     "Program code 5: LOD scores over the varied recombination fraction; 4: EM\n"
     "estimates of every fraction (bucket tree); other: genotype elimination only.\n"

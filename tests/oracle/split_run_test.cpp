@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <random>
-#include <sstream>
 
 #include "driver/part_merge.hpp"
 #include "driver/part_run.hpp"
@@ -11,18 +10,6 @@
 
 namespace pedlik::testing {
 namespace {
-
-// The lines of a LOD-score report that a merge prints too: no progress, no timings.
-std::string resultLines(const std::string& report) {
-    std::istringstream lines(report);
-    std::string line, kept;
-    while (std::getline(lines, line)) {
-        for (const char* prefix : {"VARIED", "-----", "LN(", "LOG(", "-2 LN", "likelihood  =", "LOD_SCORE", "The likelihood is"}) {
-            if (line.rfind(prefix, 0) == 0) kept.append(line).append("\n");
-        }
-    }
-    return kept;
-}
 
 // Through the file format and back, as a part's file reaches the merge.
 PartRecord throughFile(PartRecord record) {
@@ -81,7 +68,7 @@ TEST(SplitRun, MergedPartsReportWhatTheWholeRunReports) {
             ASSERT_EQ(merged.problem, "") << parts << " parts";
             ::testing::internal::CaptureStdout();
             printMergedReport(merged);
-            EXPECT_EQ(resultLines(::testing::internal::GetCapturedStdout()), resultLines(report)) << parts << " parts";
+            EXPECT_EQ(reportResultLines(::testing::internal::GetCapturedStdout()), reportResultLines(report)) << parts << " parts";
             EXPECT_TRUE(sameCurves(merged.curve, curve)) << parts << " parts";
         }
         if (HasFailure()) return;
