@@ -9,8 +9,7 @@ namespace pedlik {
 
 UnitDealing::UnitDealing(int parts, int valueCount, const std::vector<double>& costs, const std::vector<int>& branches)
     : pedigreeCount(static_cast<int>(costs.size())), branches(branches) {
-    std::vector<double> slotCosts, loads;
-    std::vector<int> order;
+    std::vector<double> slotCosts;
     allocateOrDie("unit dealing", [&] {
         for (int value = 0; value < valueCount; ++value) {
             for (int pedigree = 0; pedigree < pedigreeCount; ++pedigree) {
@@ -22,15 +21,16 @@ UnitDealing::UnitDealing(int parts, int valueCount, const std::vector<double>& c
             }
         }
         owners.assign(slotCosts.size(), 0);
-        order.resize(slotCosts.size());
-        loads.assign(static_cast<std::size_t>(std::max(parts, 1)), 0.0);
     });
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return slotCosts[a] > slotCosts[b]; });
-    for (int slot : order) {
-        const auto least = std::min_element(loads.begin(), loads.end());
-        *least += slotCosts[slot];
-        owners[slot] = static_cast<int>(least - loads.begin());
+    // Cut into runs of equal predicted cost, each slot to the run its middle
+    // falls in: a pedigree's branches at one value mostly stay together, and
+    // every part they are spread over repeats the pedigree's first steps.
+    const double total = std::accumulate(slotCosts.begin(), slotCosts.end(), 0.0);
+    double before = 0.0;
+    for (std::size_t slot = 0; slot < slotCosts.size(); ++slot) {
+        const double middle = (before + slotCosts[slot] / 2.0) / total * parts;
+        owners[slot] = std::min(parts - 1, static_cast<int>(middle));
+        before += slotCosts[slot];
     }
 }
 

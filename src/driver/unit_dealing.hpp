@@ -7,9 +7,9 @@ namespace pedlik {
 // Which part of a split run computes each work unit, decided alike by every
 // part from what all of them know before any elimination: the predicted
 // cost of each pedigree's elimination and the branch count its first
-// conditioning is predicted to have. The predicted units of every value and
-// pedigree are dealt by decreasing cost, each to the part with the least
-// predicted work so far (the lowest-numbered of equals).
+// conditioning is predicted to have. The predicted units, in the order
+// (value, pedigree, branch), are cut into runs of equal predicted cost, one
+// run per part.
 class UnitDealing {
 public:
     // `costs` and `branches` by pedigree; parts are numbered from 0.
