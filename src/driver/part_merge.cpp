@@ -18,6 +18,8 @@ using UnitKey = std::tuple<int, int, int>;  // value, pedigree, branch
 
 // Names at most this many missing or duplicated units, then counts the rest.
 constexpr std::size_t namedAtMost = 20;
+// More values than any variable has: a count beyond it comes from an altered file.
+constexpr int maxBranches = 1 << 20;
 
 bool sameValues(const std::vector<PartValue>& a, const std::vector<PartValue>& b) {
     if (a.size() != b.size()) return false;
@@ -71,12 +73,13 @@ Collected collect(const std::vector<PartRecord>& records) {
     Collected found;
     for (const PartRecord& record : records) {
         for (const PartGroup& group : record.groups) {
-            const auto [at, added] = found.groups.emplace(std::make_pair(group.value, group.pedigree), group);
-            const bool agrees = added || (at->second.branches == group.branches &&
+            const bool valid = inRange(first, group.value, group.pedigree) && group.branches >= 0 &&
+                               group.branches <= maxBranches;
+            const auto [at, added] = valid ? found.groups.emplace(std::make_pair(group.value, group.pedigree), group)
+                                           : std::make_pair(found.groups.end(), false);
+            const bool agrees = added || (valid && at->second.branches == group.branches &&
                                           at->second.beforeConditioning == group.beforeConditioning);
-            if (!inRange(first, group.value, group.pedigree) || group.branches < 0 || !agrees) {
-                found.misplaced.push_back(unitName(first, group.value, group.pedigree, -1, 0));
-            }
+            if (!agrees) found.misplaced.push_back(unitName(first, group.value, group.pedigree, -1, 0));
         }
         for (const PartUnit& unit : record.units) {
             const std::string name = unitName(first, unit.value, unit.pedigree, unit.branch, 0);
