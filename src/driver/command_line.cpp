@@ -22,7 +22,8 @@ constexpr int maxParts = 1000000;
 // One screen (at most 24 lines of at most 80 columns); the manual page has
 // the file formats and the details.
 constexpr const char* usage =
-    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]] | pedlik --merge PART...\n"
+    "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
+    "   or: pedlik --merge PART_FILE... [--summary] [--table FILE] [--plot FILE]\n"
     "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
     "Program code 5: LOD scores over the varied recombination fraction; 4: EM\n"
     "estimates of every fraction (bucket tree); other: genotype elimination only.\n"
@@ -36,7 +37,7 @@ constexpr const char* usage =
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
     "  --parts N --part K [--out FILE]  LOD-score mode: compute share K of N, write\n"
-    "                   it to FILE; --merge PART... prints the whole run's report\n"
+    "                   it to FILE; --merge prints the report of the parts merged\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
