@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A split run on a real single-node Slurm cluster started here (munge, slurmctld, slurmd in the foreground, everything
 # under a temporary folder, loopback only, stopped by process id whatever happens): scripts/pedlik-slurm with N = 4 on
-# the bundled example and on a conditioning case gives the single run's report; a part killed mid-run leaves no part
-# file and the merge job pending until the part is rerun; missing, foreign and truncated parts are refused.
+# the bundled example and on a conditioning case gives the single run's report (run on 2 threads, the parts on 1); a part
+# killed mid-run leaves no part file and the merge job pending until it is rerun; missing, foreign, truncated parts fail.
 # Usage: slurm_test.sh BUILD_DIR SOURCE_DIR. Exit 77 (skipped) when not root: the daemons need it.
 set -euo pipefail
 [ "$(id -u)" -eq 0 ] || { echo "not root: no cluster"; exit 77; }
@@ -80,7 +80,7 @@ finished() {
 }
 lines() { grep -E '^(VARIED|-----|LN\(|LOG\(|-2 LN|likelihood  =|LOD_SCORE|The likelihood is)' "$@"; }
 same_as_run() {
-  (cd "$tmp" && "$build/pedlik" --threads 1 "$2/datafile3.dat" "$2/pedfile3.dat" >"$1.single")
+  (cd "$tmp" && "$build/pedlik" --threads 2 "$2/datafile3.dat" "$2/pedfile3.dat" >"$1.single")
   [ "$(lines "$tmp/$1/report.txt")" = "$(lines "$tmp/$1.single")" ] || fail "$1: merged report differs from the run's"
 }
 

@@ -25,7 +25,7 @@ protected:
 };
 
 TEST_F(SplitExample, MergeReportsWhatTheRunReportsWithTheSameSummaryAndTable) {
-    const RunResult run = inFolder(dir, "$P --summary --table - *3.dat");
+    const RunResult run = inFolder(dir, "$P --threads 3 --summary --table - *3.dat");
     const RunResult merged = inFolder(dir, "$P --merge p2 p3 p1 --summary --table -");
     ASSERT_TRUE(run.status == 0 && merged.status == 0 && merged.err.empty()) << merged.err;
     const std::size_t timings = run.out.find("\nThe time needed");
