@@ -50,7 +50,8 @@ TEST(SplitRun, MergedPartsReportWhatTheWholeRunReports) {
         if (seed % 3 == 2) data = oracle::withRigidModel(data);
         const bool conditioning = seed % 2 == 0;
         const OrderLimits limits{.conditionThreshold = conditioning ? 24.0 : 2e6, .locusGroupPersons = seed % 4 == 0 ? 0 : 15};
-        const EliminationSettings settings{.conditioningThreshold = limits.conditionThreshold};
+        // Orders may mark more variables than the elimination then conditions on.
+        const EliminationSettings settings{.conditioningThreshold = seed % 4 == 2 ? 200.0 : limits.conditionThreshold};
         if (!loadDataset(data)) continue;
         LodCurve curve;
         const std::string report = lodScoreReport(limits, settings, &curve);
@@ -73,7 +74,7 @@ TEST(SplitRun, MergedPartsReportWhatTheWholeRunReports) {
         }
         if (HasFailure()) return;
     }
-    EXPECT_GE(conditioned, 12);
+    EXPECT_GE(conditioned, 8);
     EXPECT_GE(compared, 80);
 }
 
