@@ -38,6 +38,7 @@ constexpr const char* usage =
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
     "  --parts N --part K [--out FILE]  LOD-score mode: compute share K of N, write\n"
     "                   it to FILE; --merge prints the report of the parts merged\n"
+    "  --linkage-order  the locus order line gives the map's loci by file place\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
@@ -119,6 +120,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.estimates = true;
         } else if (std::strcmp(argument, "--pre-makeped") == 0) {
             line.preMakeped = true;
+        } else if (std::strcmp(argument, "--linkage-order") == 0) {
+            line.linkageOrder = true;
         } else if (std::strcmp(argument, "--help") == 0) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {

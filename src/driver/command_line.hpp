@@ -15,6 +15,7 @@ struct CommandLine {
     const char* pedigreePath = "pedfile3.dat";
     bool estimates = false;  // --estimates: report the EM iterations of the bucket-tree mode
     bool preMakeped = false; // --pre-makeped: pedigree lines give parents by person number
+    bool linkageOrder = false;  // --linkage-order: the locus order line read as LINKAGE programs read it
     bool help = false;       // --help
     bool version = false;    // --version
     int threads = 1;         // --threads N (default: one per core)

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     pedlik::RunOptions options;
     options.results = line.results;
     options.reportEstimates = line.estimates;
-    if (line.preMakeped) options.pedigreeFormat = pedlik::PedigreeFormat::PreMakeped;
+    if (line.preMakeped) options.fileForms.pedigree = pedlik::PedigreeFormat::PreMakeped;
+    if (line.linkageOrder) options.fileForms.locusOrder = pedlik::LocusOrderReading::MapToDescription;
     options.elimination.threads = line.threads;
     options.parts = line.parts;
     options.part = line.part;

@@ -34,7 +34,7 @@ void releaseProblem() {
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options) {
     // Taken before the files are read, so that it describes what is read.
     const std::string fingerprint = options.parts > 0 ? problemFingerprint(locusPath, pedigreePath, options) : "";
-    const int programCode = readProblem(locusPath, pedigreePath, options.pedigreeFormat);
+    const int programCode = readProblem(locusPath, pedigreePath, options.fileForms);
     if (options.results.any() && programCode != 5) {
         std::fprintf(stderr, "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n");
         return 1;

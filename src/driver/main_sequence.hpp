@@ -3,7 +3,7 @@
 #include <string>
 
 #include "buckettree/bte_settings.hpp"
-#include "input/person_reader.hpp"
+#include "driver/read_problem.hpp"
 #include "ordering/elimination_order.hpp"
 #include "product/elimination_settings.hpp"
 #include "results/result_request.hpp"
@@ -13,7 +13,7 @@ namespace pedlik {
 // What the command line's options ask of a run.
 struct RunOptions {
     bool reportEstimates = false;  // the bucket-tree mode reports its iterations
-    PedigreeFormat pedigreeFormat = PedigreeFormat::PostMakeped;
+    FileForms fileForms;           // pre-makeped pedigree lines, LINKAGE reading of the locus order
     OrderLimits limits;            // the elimination orders' memory and search
     EliminationSettings elimination;  // LOD-score mode: its threads, and thresholds only the fuzzer lowers
     BteSettings bucketTree;           // bucket-tree mode: thresholds only the fuzzer lowers

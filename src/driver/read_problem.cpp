@@ -38,7 +38,7 @@ struct InputStreams {
 
 }  // namespace
 
-int readProblem(const char* locusPath, const char* pedigreePath, PedigreeFormat format) {
+int readProblem(const char* locusPath, const char* pedigreePath, FileForms forms) {
     InputStreams streams;
     std::FILE*& locusStream = streams.locus;
     std::FILE*& pedigreeStream = streams.pedigree;
@@ -48,8 +48,8 @@ int readProblem(const char* locusPath, const char* pedigreePath, PedigreeFormat 
     openInputFile(locusStream, locusPath);
     promptIfEmpty(pedigreeStream);
     promptIfEmpty(locusStream);
-    const int programCode = readLocusDataFile(locusStream, locusPath);
-    readPedigreeFile(pedigreeStream, pedigreePath, format);
+    const int programCode = readLocusDataFile(locusStream, locusPath, forms.locusOrder);
+    readPedigreeFile(pedigreeStream, pedigreePath, forms.pedigree);
     closeInputFile(pedigreeStream, pedigreePath);
     closeInputFile(locusStream, locusPath);
     return programCode;

@@ -46,9 +46,10 @@ std::string problemFingerprint(const char* locusPath, const char* pedigreePath, 
         }
         const OrderLimits& limits = options.limits;
         const EliminationSettings& elimination = options.elimination;
-        hashInto(hash, formatMessage("%s format %d memory %.17g condition %.17g %.17g persons %d search %.17g %.17g "
+        hashInto(hash, formatMessage("%s format %d order %d memory %.17g condition %.17g %.17g persons %d search %.17g %.17g "
                                      "incremental %.17g rescale %d",
-                                     programVersion(), static_cast<int>(options.pedigreeFormat), limits.memoryEntries,
+                                     programVersion(), static_cast<int>(options.fileForms.pedigree),
+                                     static_cast<int>(options.fileForms.locusOrder), limits.memoryEntries,
                                      limits.conditionThreshold, elimination.conditioningThreshold,
                                      limits.locusGroupPersons, limits.searchFrom, limits.searchShare,
                                      elimination.incrementalThreshold, elimination.rescaleCountdown));

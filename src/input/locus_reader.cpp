@@ -6,6 +6,7 @@
 #include "base/allocation.hpp"
 #include "base/errors.hpp"
 #include "input/input_place.hpp"
+#include "input/locus_order.hpp"
 #include "input/process_state.hpp"
 #include "input/text_reading.hpp"
 
@@ -81,7 +82,7 @@ void readSecondLine(LocusText& stream) {
     skipRestOfLine(stream);
 }
 
-void readOrderLine(LocusText& stream) {
+void readOrderLine(LocusText& stream, LocusOrderReading reading) {
     RunParameters& run = runParameters;
     allocateOrDie("lociOrder", [&] { run.lociOrder.assign(run.lociCount, 0); });
     std::vector<bool> seen;
@@ -99,6 +100,16 @@ void readOrderLine(LocusText& stream) {
         }
         seen[entry - 1] = true;
         run.lociOrder[k] = entry;
+    }
+    if (!isOwnInverse(run.lociOrder)) {
+        if (reading == LocusOrderReading::MapToDescription) {
+            run.lociOrder = inverseOrder(run.lociOrder);
+        } else {
+            inputWarningAt(placeOf(stream),
+                           formatMessage("the locus order %s is read as the map places of the file's loci, not as LINKAGE "
+                                         "programs read it (the file places of the map's loci: --linkage-order).",
+                                         orderText(run.lociOrder).c_str()));
+        }
     }
     skipRestOfLine(stream);
     allocateOrDie("loci", [&] { run.loci.assign(run.lociCount, Locus{}); });
@@ -269,7 +280,7 @@ void readModeLine(LocusText& stream) {
 
 }  // namespace
 
-int readLocusDataFile(std::FILE* file, const char* path) {
+int readLocusDataFile(std::FILE* file, const char* path, LocusOrderReading orderReading) {
     RunParameters& run = runParameters;
     inputPaths.locusFile = path;
     LocusText stream;
@@ -277,7 +288,7 @@ int readLocusDataFile(std::FILE* file, const char* path) {
     stream.path = path;
     readFirstLine(stream);
     readSecondLine(stream);
-    readOrderLine(stream);
+    readOrderLine(stream, orderReading);
     for (int k = 0; k < run.lociCount; ++k) {
         stream.locus = k + 1;
         readLocusDescription(stream, run.lociOrder[k] - 1);

@@ -42,7 +42,7 @@ TEST(PreMakeped, LinksChildrenInFileOrderAsTheLinkedFileDoes) {
         const oracle::Dataset data = oracle::randomTinyDataset(seed, {.maxPersons = 9});
         loadProblem(oracle::toPedlikLocusFile(data), oracle::toPedlikPedigreeFile(data));
         const std::vector<long> linked = linkPositions();
-        loadProblem(oracle::toPedlikLocusFile(data), oracle::toPreMakepedPedigreeFile(data), PedigreeFormat::PreMakeped);
+        loadProblem(oracle::toPedlikLocusFile(data), oracle::toPreMakepedPedigreeFile(data), {.pedigree = PedigreeFormat::PreMakeped});
         EXPECT_EQ(linkPositions(), linked) << "seed " << seed;
     }
 }

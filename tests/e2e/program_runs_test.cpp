@@ -164,6 +164,15 @@ Files preMakeped(const std::string& from, const std::string& to) { return {goodL
 const std::string broken = "1 1 0 0 3 0 0 1 0  1 1  1 2\n1 2 0 0 3 0 0 2 0  2 2  3 4\n1 3 1 2 0 0 0 1 2  1 1  1 3\n"
                            "1 4 0 0 5 0 0 2 0  1 2  2 2\n1 5 6 4 0 0 0 1 0  1 1  2 3\n1 6 0 0 5 0 0 1 2  1 1  1 3\n";
 Files loopBroken(const std::string& from, const std::string& to) { return {goodLocus, replaceOnce(broken, from, to)}; }
+RunResult runOn(const Files& files, std::vector<std::string> args = {}) {
+    args.insert(args.end(), {"d.dat", "p.dat"});
+    return runWithFiles({{"d.dat", files.first}, {"p.dat", files.second}}, args);
+}
+// The trio at a second marker, the loci in the file in this order.
+Files threeLoci(const std::string& order) {
+    const std::string locusText = replaceOnce(replaceOnce(replaceOnce(goodLocus, "2 0", "3 0"), "\n1 2\n", "\n" + order + "\n"), "0 0\n0.1", "3 2\n0.5 0.5\n0 0\n0.1 0.2");
+    return {locusText, "1 1 0 0 3 0 0 1 0  1 1  1 2  1 1\n1 2 0 0 3 0 0 2 0  2 2  3 4  1 2\n1 3 1 2 0 0 0 1 0  1 1  1 3  1 2\n"};
+}
 
 struct InputErrorCase {
     const char* name;
@@ -186,9 +195,7 @@ class InputErrorTest : public ::testing::TestWithParam<InputErrorCase> {};
 
 TEST_P(InputErrorTest, ReportsTheErrorAndExitsWithStatusOne) {
     const InputErrorCase& c = GetParam();
-    std::vector<std::string> args = c.options;
-    args.insert(args.end(), {"d.dat", "p.dat"});
-    const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, args);
+    const RunResult run = runOn(c.files, c.options);
     EXPECT_EQ(run.status, 1);
     const std::string firstLine = c.message.substr(0, c.message.find_last_not_of('\n') + 1);
     EXPECT_EQ(run.err, "\nAn input error has been found:\n" + firstLine + "\n" + c.place + "\n");
@@ -355,18 +362,14 @@ TEST(LoopBreakers, MergedCopiesPrintTheirPairThenTheUnbrokenPedigreesReport) {
                                                    "Reopening p.dat\nMerged loop-breaker copies: person 3 = person 6\n"));
 }
 
-struct WarningCase {
-    const char* name;
-    Files files;
-    std::string err;
-};
+struct WarningCase { const char* name; Files files; std::string err; };
 
 class InputWarningTest : public ::testing::TestWithParam<WarningCase> {};
 
 // Odd but computable values: one line each on standard error, in file order, and the run goes on to its report.
 TEST_P(InputWarningTest, WarnsAndRunsOn) {
     const WarningCase& c = GetParam();
-    const RunResult run = runWithFiles({{"d.dat", c.files.first}, {"p.dat", c.files.second}}, {"d.dat", "p.dat"});
+    const RunResult run = runOn(c.files);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, c.err);
     EXPECT_NE(run.out.find("LOD_SCORE"), std::string::npos) << run.out;
@@ -382,6 +385,9 @@ INSTANTIATE_TEST_SUITE_P(
         {"FrequenciesWithinTheTolerance", locus("0.25 0.25 0.25 0.25", "0.25 0.25 0.25 0.24995"), ""},
         {"RecombinationFractionAboveOneHalf", locus("0 0\n0.1", "0 0\n0.7"), "Warning: the recombination fraction 0.7 is above 0.5. In d.dat, line 12.\n"},
         {"RecombinationFractionOneHalf", locus("0 0\n0.1", "0 0\n0.5"), ""},
+        {"LocusOrderNotItsOwnInverse", threeLoci("2 3 1"), "Warning: the locus order 2 3 1 is read as the map places of the file's loci, not as LINKAGE "
+                                                           "programs read it (the file places of the map's loci: --linkage-order). In d.dat, line 3.\n"},
+        {"LocusOrderItsOwnInverse", threeLoci("1 3 2"), ""},
         {"BothInFileOrder", {replaceOnce(locus("0.99 0.01", "0.9 0.01").first, "0 0\n0.1", "0 0\n0.6"), trio},
          sumTo + "0.91, not 1. In d.dat, line 5: locus 1.\nWarning: the recombination fraction 0.6 is above 0.5. In d.dat, line 12.\n"}}),
     [](const auto& info) { return std::string(info.param.name); });

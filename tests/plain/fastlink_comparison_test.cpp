@@ -8,6 +8,7 @@
 #include <limits>
 #include <map>
 
+#include "input/locus_order.hpp"
 #include "oracle/fastlink.hpp"
 #include "support/oracle_runs.hpp"
 
@@ -93,6 +94,21 @@ TEST(AgainstFastlink, LoopBreakerCopiesMergedGiveFastlinksDifferencesBetweenBloc
             EXPECT_NEAR(report.blocks[b].values.at(0) - report.blocks[0].values.at(0), blocks[b].lnLikelihood - blocks[0].lnLikelihood, 5e-5)
                 << "seed " << seed;
         }
+    }
+}
+
+// mlink on 3- and 4-locus files whose loci stand in another order than the map's, the order line its way round.
+TEST(AgainstFastlink, LinkageOrderReadingIsMlinks) {
+    SKIP_WITHOUT_FASTLINK();
+    for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+        oracle::Dataset data = oracle::geneDroppedDataset(seed, {.maxPersons = 20, .minMarkers = 2, .maxMarkers = 3});
+        const size_t n = data.order.size(), shift = seed % 2 == 1 ? 1 : n - 1;  // never its own inverse
+        for (size_t k = 0; k < n; ++k) data.order[k] = static_cast<int>((k + shift) % n) + 1;
+        std::string locusText = oracle::toPedlikLocusFile(data), order = orderText(data.order);
+        locusText.replace(locusText.find("\n" + order + "\n") + 1, order.size(), orderText(inverseOrder(data.order)));
+        const RunResult run = runWithFiles({{"d.dat", locusText}, {"p.dat", oracle::toPedlikPedigreeFile(data)}}, {"--linkage-order", "d.dat", "p.dat"});
+        ASSERT_TRUE(endedNormally(run)) << run.out;
+        EXPECT_TRUE(matchesFastlink(data, run.out, oracle::runFastlink(locusText, oracle::toLinkagePedigreeFile(data)))) << "seed " << seed;
     }
 }
 

@@ -35,14 +35,14 @@ inline StoppedRun runUntilStopped(const std::function<void()>& step) {
 
 // Reads files of these contents into the cleared run parameters, as a run does; progress lines are swallowed.
 inline void loadProblem(const std::string& locusText, const std::string& pedigreeText,
-                        PedigreeFormat format = PedigreeFormat::PostMakeped) {
+                        FileForms forms = {}) {
     runParameters = RunParameters{};
     ScratchDir dir;
     dir.write("locus.dat", locusText);
     dir.write("pedigree.dat", pedigreeText);
     const std::string locus = (dir.path() / "locus.dat").string(), pedigree = (dir.path() / "pedigree.dat").string();
     ::testing::internal::CaptureStdout();
-    const StoppedRun run = runUntilStopped([&] { readProblem(locus.c_str(), pedigree.c_str(), format); });
+    const StoppedRun run = runUntilStopped([&] { readProblem(locus.c_str(), pedigree.c_str(), forms); });
     ::testing::internal::GetCapturedStdout();
     if (run.stopped) throw std::runtime_error("the test's files do not read: " + run.err);
 }

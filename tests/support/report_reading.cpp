@@ -28,7 +28,8 @@ std::string maskTimings(const std::string& out) {
     static const std::regex timings(
         "\nThe time needed for value-elimination is [0-9]+\\.[0-9]{6} sec\\.\n"
         "The time needed for calculating the likelihood of the pedigree is [0-9]+\\.[0-9]{6} sec\\.\n$");
-    if (run.status != 0 || !run.err.empty()) return ::testing::AssertionFailure() << run.status << ": " << run.err;
+    // Random datasets write their loci in any order, which draws a warning where LINKAGE programs read it otherwise.
+    if (run.status != 0 || !std::regex_replace(run.err, std::regex("Warning: the locus order [^\n]*\n"), "").empty()) return ::testing::AssertionFailure() << run.status << ": " << run.err;
     if (!std::regex_search(run.out, timings)) return ::testing::AssertionFailure() << "no timing lines at the end";
     return ::testing::AssertionSuccess();
 }
