@@ -43,6 +43,11 @@ if [ -n "$with_tests" ]; then
   # The installation test renders the manual page.
   command -v man >/dev/null 2>&1 || need+=(man-db)
   command -v groff >/dev/null 2>&1 || need+=(groff-base)
+  # The split-run test starts a single-node Slurm cluster on loopback.
+  command -v slurmctld >/dev/null 2>&1 || need+=(slurmctld)
+  command -v slurmd >/dev/null 2>&1 || need+=(slurmd)
+  command -v sbatch >/dev/null 2>&1 || need+=(slurm-client)
+  command -v munged >/dev/null 2>&1 || need+=(munge)
 fi
 # Without X: its PNG (cairo) and SVG terminals are all --plot uses.
 if [ -n "$with_plot" ]; then

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/allocation.hpp"
 #include "base/errors.hpp"
 
 namespace pedlik {
@@ -17,16 +18,16 @@ namespace {
 constexpr const char* version = "pedlik " PEDLIK_VERSION;
 constexpr int maxThreads = 1024;
 constexpr int maxMlIterations = 1'000'000;
+constexpr int maxParts = 1'000'000;
 
 // One screen (at most 24 lines of at most 80 columns); the manual page has
 // the file formats and the details.
 constexpr const char* usage =
     "Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n"
+    "   or: pedlik --merge PART_FILE... [--summary] [--table FILE] [--plot FILE]\n"
     "Exact likelihood of pedigree data (default files datafile3.dat, pedfile3.dat).\n"
-    "The locus file's program code selects the computation: 5, LOD-score mode (ln\n"
-    "likelihoods and LOD scores over the varied fraction); 4, bucket-tree mode (EM\n"
-    "estimates of every recombination fraction); other, genotypes and network only.\n"
-    "\n"
+    "Program code 5: LOD scores over the varied recombination fraction; 4: EM\n"
+    "estimates of every fraction (bucket tree); other: genotype elimination only.\n"
     "Options may stand anywhere; \"--\" ends them.\n"
     "  --estimates      bucket-tree mode: print each EM iteration and the estimates\n"
     "  --ml             bucket-tree mode: EM to the maximum likelihood, then the LOD\n"
@@ -38,12 +39,13 @@ constexpr const char* usage =
     "  --table FILE     LOD-score mode: the same as tab-separated values (\"-\": out)\n"
     "  --plot FILE      LOD-score mode: LOD curves drawn by gnuplot (.png or .svg)\n"
     "  --pre-makeped    pedigree lines: pedigree, person, father, mother, sex, ...\n"
+    "  --parts N --part K [--out FILE]  LOD-score mode: compute share K of N, write\n"
+    "                   it to FILE; --merge prints the report of the parts merged\n"
     "  --linkage-order  the locus order line gives the map's loci by file place\n"
     "  --help, --version  print this help, or the version, and exit\n"
     "\n"
-    "Exit status: 0 after a complete run, 1 after an input error, an allocation\n"
-    "failure, an unknown option or invalid value, an option of the other mode, or\n"
-    "a results file that cannot be made, 255 when an input file cannot be opened.\n"
+    "Exit status: 0 after a complete run, 255 when an input file cannot be opened,\n"
+    "1 after any other error (input, memory, options, results or part files).\n"
     "File formats and troubleshooting: man pedlik.\n";
 
 // A whole decimal number from 1 to `most` (at most 9 digits).
@@ -52,9 +54,9 @@ bool readCount(const char* text, int most, int& count) {
     for (const char* digit = text; *digit != '\0'; ++digit) {
         if (*digit < '0' || *digit > '9') return false;
     }
-    const int value = std::atoi(text);
+    const long value = std::atol(text);
     if (value > most) return false;
-    count = value;
+    count = static_cast<int>(value);
     return true;
 }
 
@@ -66,6 +68,18 @@ bool readPositive(const char* text, double& value) {
     if (end == text || *end != '\0' || !(read > 0.0) || !std::isfinite(read)) return false;
     value = read;
     return true;
+}
+
+// The split options that do not go together, or empty.
+std::string splitRefusal(const CommandLine& line) {
+    const bool split = line.parts > 0 || line.part > 0 || !line.partPath.empty();
+    if (line.merge && split) return "--merge does not go with --parts, --part or --out";
+    if (line.merge && line.arguments.empty()) return "--merge needs part files";
+    if (!split) return "";
+    if (line.parts == 0 || line.part == 0) return "--parts N and --part K go together";
+    if (line.part > line.parts) return formatMessage("part %d of %d: K must be from 1 to N", line.part, line.parts);
+    if (line.results.any()) return "--summary, --table and --plot go with --merge, not with --parts";
+    return "";
 }
 
 // "512M", "2G", "1000000": bytes, the suffixes in powers of 1024; 0 when
@@ -107,6 +121,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         const char* argument = argv[k];
         const bool isOption = !optionsEnded && std::strncmp(argument, "--", 2) == 0;
         if (!isOption) {
+            allocateOrDie("command line", [&] { line.arguments.emplace_back(argument); });
             if (positional == 0) line.locusPath = argument;
             if (positional == 1) line.pedigreePath = argument;
             ++positional;
@@ -122,6 +137,19 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
             line.version = true;
+        } else if (std::strcmp(argument, "--merge") == 0) {
+            line.merge = true;
+        } else if (isOptionNamed(argument, "--parts") || isOptionNamed(argument, "--part")) {
+            const bool parts = isOptionNamed(argument, "--parts");
+            const char* count = optionValue(argument, parts ? 7 : 6, argc, argv, k);
+            if (!readCount(count, maxParts, parts ? line.parts : line.part) && line.refusal.empty()) {
+                line.refusal = formatMessage("invalid %s '%s' (a number from 1 to %d)", parts ? "part count" : "part number",
+                                             count == nullptr ? "" : count, maxParts);
+            }
+        } else if (isOptionNamed(argument, "--out")) {
+            const char* path = optionValue(argument, 5, argc, argv, k);
+            line.partPath = path == nullptr ? "" : path;
+            if (line.partPath.empty() && line.refusal.empty()) line.refusal = "option --out needs a file name";
         } else if (std::strcmp(argument, "--summary") == 0) {
             line.results.summary = true;
         } else if (isOptionNamed(argument, "--table") || isOptionNamed(argument, "--plot")) {
@@ -165,12 +193,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.refusal = formatMessage("unknown option %s", argument);
         }
     }
+    if (line.refusal.empty()) line.refusal = splitRefusal(line);
     return line;
 }
 
 void printUsage() { std::fputs(usage, stdout); }
 
 void printVersion() { std::printf("%s\n", version); }
+
+const char* programVersion() { return version; }
 
 void printRefusal(const std::string& refusal) {
     std::fprintf(stderr, "pedlik: %s\nTry 'pedlik --help'.\n", refusal.c_str());

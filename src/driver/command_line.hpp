@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "driver/em_report.hpp"
 #include "results/result_request.hpp"
@@ -22,10 +23,14 @@ struct CommandLine {
     double memoryBytes = 0.0;  // --memory SIZE: tables one conditioning branch (or bucket tree) may hold; 0 keeps the default
     ResultRequest results;     // --summary, --table FILE, --plot FILE
     MlSettings ml;             // --ml, --ml-tolerance X, --ml-max-iterations N (either of the last two implies --ml)
+    int parts = 0, part = 0;   // --parts N --part K: compute share K of N of the run (0: the whole run)
+    std::string partPath;      // --out FILE: the part file (default pedlik-part-K-of-N.txt)
+    bool merge = false;        // --merge: the arguments are part files to merge
+    std::vector<std::string> arguments;  // every argument that is not an option, in order
     // Why the command line is refused: its first argument that looks like an
     // option but is none, a thread count, iteration count or tolerance that
-    // is not a positive number, a size that is none, or a file option
-    // without a file.
+    // is not a positive number, a size that is none, a file option without a
+    // file, or split options that do not go together.
     std::string refusal;
 };
 
@@ -35,6 +40,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 // a refused command line on standard error.
 void printUsage();
 void printVersion();
+// "pedlik 1.0.0", as --version prints it.
+const char* programVersion();
 void printRefusal(const std::string& refusal);
 
 }  // namespace pedlik

@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <string>
 
+#include "base/errors.hpp"
 #include "base/memory_reuse.hpp"
 #include "driver/command_line.hpp"
 #include "driver/main_sequence.hpp"
+#include "driver/split_run.hpp"
 #include "results/result_files.hpp"
 
 int main(int argc, char** argv) {
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pedlik: %s\n", problem.c_str());
         return 1;
     }
+    if (line.merge) return pedlik::runMerge(line.arguments, line.results);
     pedlik::RunOptions options;
     options.results = line.results;
     options.reportEstimates = line.estimates;
@@ -33,6 +36,9 @@ int main(int argc, char** argv) {
     if (line.preMakeped) options.fileForms.pedigree = pedlik::PedigreeFormat::PreMakeped;
     if (line.linkageOrder) options.fileForms.locusOrder = pedlik::LocusOrderReading::MapToDescription;
     options.elimination.threads = line.threads;
+    options.parts = line.parts;
+    options.part = line.part;
+    options.partPath = line.partPath.empty() ? pedlik::formatMessage("pedlik-part-%d-of-%d.txt", line.part, line.parts) : line.partPath;
     if (line.memoryBytes > 0.0) options.limits.memoryEntries = line.memoryBytes / sizeof(double);
     return pedlik::runMainSequence(line.locusPath, line.pedigreePath, options);
 }

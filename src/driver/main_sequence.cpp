@@ -5,7 +5,9 @@
 
 #include "driver/bucket_tree_mode.hpp"
 #include "driver/lod_score_mode.hpp"
+#include "driver/part_run.hpp"
 #include "driver/read_problem.hpp"
+#include "driver/split_run.hpp"
 #include "genotype/genotype_elimination.hpp"
 #include "input/process_state.hpp"
 #include "network/network_nodes.hpp"
@@ -30,6 +32,8 @@ void releaseProblem() {
 }  // namespace
 
 int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOptions& options) {
+    // Taken before the files are read, so that it describes what is read.
+    const std::string fingerprint = options.parts > 0 ? problemFingerprint(locusPath, pedigreePath, options) : "";
     const int programCode = readProblem(locusPath, pedigreePath, options.fileForms);
     if (options.results.any() && programCode != 5) {
         std::fprintf(stderr, "pedlik: --summary, --table and --plot need the LOD-score mode (program code 5)\n");
@@ -37,6 +41,11 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     }
     if (options.ml.requested && programCode != 4) {
         std::fprintf(stderr, "pedlik: --ml, --ml-tolerance and --ml-max-iterations need the bucket-tree mode (program code 4)\n");
+        return 1;
+    }
+    if (options.parts > 0 && programCode != 5) {
+        std::fprintf(stderr, "pedlik: --parts needs the LOD-score mode (program code 5); the bucket-tree mode's EM "
+                             "iterations each need the one before, so it runs whole on one machine\n");
         return 1;
     }
 
@@ -56,7 +65,16 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
         createNetworkNodes(runParameters.pedigrees);
     }
     LodCurve curve;
-    if (programCode == 5) {
+    bool written = true;
+    if (programCode == 5 && options.parts > 0) {
+        PartRecord record = runPart(runParameters.pedigrees, options.parts, options.part, options.limits, options.elimination);
+        record.fingerprint = fingerprint;
+        written = writePart(record, options.partPath);
+        if (written) {
+            std::printf("\nPart %d of %d: %zu units written to %s\n", options.part, options.parts, record.units.size(),
+                        options.partPath.c_str());
+        }
+    } else if (programCode == 5) {
         curve = runLodScoreMode(runParameters.pedigrees, options.limits, options.elimination, options.results.any());
     }
     MlReport estimates;
@@ -72,7 +90,7 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     printMlReport(estimates);
     const bool reported = !options.results.any() || reportResults(curve, options.results);
     releaseProblem();
-    return reported ? 0 : 1;
+    return reported && written ? 0 : 1;
 }
 
 }  // namespace pedlik

@@ -66,6 +66,7 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     // side by side than the memory holds.
     const double fitting = std::floor(limits.memoryEntries / std::max(1.0, cost.peakEntries));
     order.concurrentBranches = static_cast<int>(std::clamp(fitting, 1.0, static_cast<double>(maxConcurrentBranches)));
+    order.predictedMultiplyAdds = cost.multiplyAdds;
 }
 
 OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,

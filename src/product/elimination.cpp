@@ -12,10 +12,6 @@
 
 namespace pedlik {
 
-namespace {
-
-// One branch of a conditioning: the copy with the variable fixed to
-// `value`, trimmed and eliminated. Everything it writes is its own copy.
 double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
                    float base, const EliminationRun& run, ProgressSink progress) {
     ProductCopy copy = copyProduct(product, variable, walk.variables, walk.cursor);
@@ -28,8 +24,6 @@ double solveBranch(const Product& product, const Variable& variable, const Order
     if (failed == 1 || std::isinf(result)) return impossibleLogLikelihood;
     return result + eliminateAll(*copy.product, branchWalk, share, base, run, progress);
 }
-
-}  // namespace
 
 OrderWalk startWalk(const EliminationOrder& order) {
     OrderWalk walk{&order, 0, {}};
@@ -50,20 +44,34 @@ Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const Elimination
     }
 }
 
-double eliminateAll(Product& product, OrderWalk& walk, float share, float base, const EliminationRun& run,
-                    ProgressSink progress) {
+double eliminateUntilConditioned(Product& product, OrderWalk& walk, const EliminationRun& run, ProgressSink progress,
+                                 const Variable*& conditionedOn) {
     double result = 0.0;
+    conditionedOn = nullptr;
     while (product.variableCount > 0) {
         int conditioned = 0;
         Variable& variable = nextOrderVariable(walk, conditioned, run.settings);
-        if (conditioned == 1) return conditionOn(product, variable, walk, share, base, run, progress) + result;
+        if (conditioned == 1) {
+            conditionedOn = &variable;
+            return result;
+        }
         double constant = 0.0;
         if (sumOutVariable(product, variable, constant, run.settings) == 1) result += constant;
         progress.print("+");
     }
+    return result;
+}
+
+double eliminateAll(Product& product, OrderWalk& walk, float share, float base, const EliminationRun& run,
+                    ProgressSink progress) {
+    const Variable* conditioned = nullptr;
+    const double result = eliminateUntilConditioned(product, walk, run, progress, conditioned);
+    if (conditioned != nullptr) return conditionedTotal(conditionOn(product, *conditioned, walk, share, base, run, progress), result);
     progress.print("Solved %f precent of the problem.\n", static_cast<double>((share + base) * 100.0f));
     return result;
 }
+
+double conditionedTotal(double branchesCombined, double beforeConditioning) { return branchesCombined + beforeConditioning; }
 
 double conditionOn(const Product& product, const Variable& variable, const OrderWalk& walk, float share, float base,
                    const EliminationRun& run, ProgressSink progress) {
@@ -88,6 +96,10 @@ double conditionOn(const Product& product, const Variable& variable, const Order
         results[at] = solveBranch(product, variable, walk, value, subShare, bases[at], run, texts.start(value));
         texts.finish(value);
     });
+    return combineBranches(results);
+}
+
+double combineBranches(const std::vector<double>& results) {
     // A value whose copy gave exactly 0.0 (a sub-likelihood of 1) is as good
     // a pivot as any other.
     double best = impossibleLogLikelihood;

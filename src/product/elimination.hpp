@@ -39,6 +39,17 @@ struct EliminationRun {
 double eliminateAll(Product& product, OrderWalk& walk, float share, float base, const EliminationRun& run,
                     ProgressSink progress);
 
+// The first steps of eliminateAll: sums out variables in the order until
+// the product is empty or the next variable is to be conditioned on, which
+// is then `conditionedOn` (else null; the walk has passed its entry).
+// Returns the natural log of the constants summed out.
+double eliminateUntilConditioned(Product& product, OrderWalk& walk, const EliminationRun& run, ProgressSink progress,
+                                 const Variable*& conditionedOn);
+
+// What eliminateAll returns for a product conditioned after the first steps:
+// the one addition a run and a merge of its parts both make.
+double conditionedTotal(double branchesCombined, double beforeConditioning);
+
 // The live variable of the walk's next entry that has one; `conditioned`
 // says whether it is to be conditioned on.
 Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const EliminationSettings& settings);
@@ -48,5 +59,14 @@ Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const Elimination
 // results in log space in value order. The product itself is only read.
 double conditionOn(const Product& product, const Variable& variable, const OrderWalk& walk, float share, float base,
                    const EliminationRun& run, ProgressSink progress);
+
+// One branch of a conditioning: a copy of the product with the variable
+// fixed to `value`, trimmed and eliminated; the product is only read.
+double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
+                   float base, const EliminationRun& run, ProgressSink progress);
+
+// The branches' results (natural logs, by value) combined in log space, in
+// value order; the impossible marker when every branch is impossible.
+double combineBranches(const std::vector<double>& results);
 
 }  // namespace pedlik

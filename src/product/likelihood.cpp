@@ -65,13 +65,17 @@ void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrd
         results[at] = eliminateAll(*products[at], walks[at], 1.0f, 0.0f, run, texts.start(i));
         texts.finish(i, !(results[at] >= impossibleLogLikelihood));
     });
-    for (size_t at = 0; at < results.size(); ++at) {
-        runParameters.logLikelihood += results[at];
-        runParameters.pedigreeLogLikelihoods[at] += results[at];
-        if (!(results[at] >= impossibleLogLikelihood)) break;
-    }
+    addPedigreeResults(results, runParameters.logLikelihood, runParameters.pedigreeLogLikelihoods);
     resetNodeLinks(pedigrees);
     products.clear();
+}
+
+void addPedigreeResults(const std::vector<double>& results, double& total, std::vector<double>& shares) {
+    for (size_t at = 0; at < results.size(); ++at) {
+        total += results[at];
+        shares[at] += results[at];
+        if (!(results[at] >= impossibleLogLikelihood)) break;
+    }
 }
 
 void resetNodeLinks(PedigreeList& pedigrees) {

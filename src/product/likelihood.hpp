@@ -26,6 +26,11 @@ ProductArray buildProducts(int& failed, PedigreeList& pedigrees);
 void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrder>& orders,
                         PedigreeList& pedigrees, const EliminationSettings& settings = EliminationSettings{});
 
+// Adds the pedigrees' elimination results, in list order, to the total and
+// to each pedigree's share, stopping after the first impossible one: a run
+// and a merge of its parts add them alike.
+void addPedigreeResults(const std::vector<double>& results, double& total, std::vector<double>& shares);
+
 // Clears every node's variable link and child count, ready for the products
 // of the next recombination fraction.
 void resetNodeLinks(PedigreeList& pedigrees);

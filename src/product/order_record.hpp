@@ -26,6 +26,9 @@ struct EliminationOrder {
     // Conditioning branches of one variable that may be solved at once, each
     // holding a copy of the product: 0 for as many as there are threads.
     int concurrentBranches = 0;
+    // Multiply-adds one elimination in this order is predicted to take:
+    // what a split run weighs its work units by.
+    double predictedMultiplyAdds = 0.0;
 
     int entryCount() const { return static_cast<int>(entries.size()); }
 };

@@ -50,8 +50,8 @@ std::string writableProblem(const std::string& path) {
     return "";
 }
 
-// `write` fills the temporary file (given its path and an open stream on
-// it); only a complete file takes the name.
+}  // namespace
+
 bool writeThroughTemporary(const std::string& path, const std::function<bool(const std::string&, std::FILE*)>& write) {
     std::string temporaryPath;
     const int descriptor = createTemporaryBeside(path, temporaryPath);
@@ -73,8 +73,6 @@ bool writeThroughTemporary(const std::string& path, const std::function<bool(con
     }
     return complete;
 }
-
-}  // namespace
 
 std::string resultFilesProblem(const ResultRequest& request) {
     return allocateOrDie("file names", [&]() -> std::string {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "results/lod_curve.hpp"
@@ -11,6 +13,12 @@ namespace pedlik {
 // a plot file of another extension than .png or .svg, no gnuplot, or a
 // folder where no file can be created. Empty when they can.
 std::string resultFilesProblem(const ResultRequest& request);
+
+// `write` fills a new file beside `path` (given its path and an open stream
+// on it); only a complete file takes the name, so that none is ever left
+// half-written under it. False, with a message on standard error, when the
+// file could not be made.
+bool writeThroughTemporary(const std::string& path, const std::function<bool(const std::string&, std::FILE*)>& write);
 
 // After the report: the summary, the table and the plot that the request
 // asks for. Each file is written under a temporary name in its folder and

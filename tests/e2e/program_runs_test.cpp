@@ -97,7 +97,7 @@ TEST(CommandLine, HelpAnywhereDescribesUsageModesOptionsAndExitStatusesAndRunsNo
     EXPECT_TRUE(run.status == 0 && run.err.empty()) << run.err;
     for (const char* part : {"Usage: pedlik [OPTION]... [LOCUS_FILE [PEDIGREE_FILE]]\n", "LOD-score mode", "--version",
                              "bucket-tree mode", "--estimates", "--memory SIZE", "--threads N", "--help", "--summary", "--table FILE", "--plot FILE", "--ml", "Opening",
-                             "Exit status: 0 after a complete run, 1 after an input error"}) {
+                             "Exit status: 0 after a complete run, 255 when an input file cannot be opened,\n1 after"}) {
         EXPECT_EQ(run.out.find(part) == std::string::npos, part == std::string("Opening")) << part;
     }
 }

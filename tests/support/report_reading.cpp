@@ -8,6 +8,17 @@
 
 namespace pedlik::testing {
 
+std::string reportResultLines(const std::string& out) {
+    std::istringstream lines(out);
+    std::string line, kept;
+    while (std::getline(lines, line)) {
+        for (const char* prefix : {"VARIED", "-----", "LN(", "LOG(", "-2 LN", "likelihood  =", "LOD_SCORE", "The likelihood is"}) {
+            if (line.starts_with(prefix)) kept.append(line).append("\n");
+        }
+    }
+    return kept;
+}
+
 std::string maskTimings(const std::string& out) {
     static const std::regex timing("(The time needed for [^\n]* is )[0-9]+\\.[0-9]+( sec\\.)");
     return std::regex_replace(out, timing, "$1<time>$2");

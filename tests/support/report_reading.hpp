@@ -13,6 +13,9 @@ namespace pedlik::testing {
 
 // The report with its timings (which differ from run to run) masked.
 std::string maskTimings(const std::string& out);
+// The lines of a LOD-score report that a merge of its parts prints too: no
+// progress, no timings, no blank lines.
+std::string reportResultLines(const std::string& out);
 // Status 0, nothing on standard error, the two timing lines last.
 ::testing::AssertionResult endedNormally(const RunResult& run);
 // Only the copies of a conditioned product print a share below 100 percent.

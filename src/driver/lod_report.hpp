@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+namespace pedlik {
+
+// The LOD-score report, as a run and a merge of its parts print it.
+
+// The header of a value's block: the baseline's 0.5 as written, any other
+// value with six decimals.
+void printValueHeader(bool baseline, double theta);
+
+// The five result lines of a value whose likelihood is not 0.
+void printValueLines(double logLikelihood, double lodScore);
+
+// The base-10 log-likelihood at 0.5 that LOD scores are measured against,
+// and a value's LOD score against it.
+double lodBase(double logLikelihoodAtHalf);
+double lodScore(double logLikelihood, double base);
+
+bool likelihoodIsZero(double logLikelihood);
+
+// The values of the varied fraction in report order: 0.5, then the file's
+// value upward by the increment while below the stop value (at least once),
+// stepped by repeated addition as the run steps it; 0.5 alone when the
+// file's value is 0.5.
+std::vector<double> variedFractionValues(double start);
+
+}  // namespace pedlik
