@@ -5,19 +5,34 @@
 #include <limits>
 #include <optional>
 
+#include "base/allocation.hpp"
+
 namespace pedlik {
 
 namespace {
 
-// The step length's cap grows by this factor each time the step reaches
-// it, and shrinks by it after an extrapolation is rejected.
-constexpr double stepGrowth = 4.0;
-// A fraction EM has brought this close to a bound is not extrapolated
-// (there its steps are mostly rounding noise, which the step length would
-// magnify): while EM still moves it towards the bound it goes there.
-constexpr double nearBound = 1e-4;
-// An extrapolation past a bound stops this share of the way from the second
-// EM estimate to the bound.
+// The search keeps every fraction this far above 0. At 0 the EM map stands
+// still (nothing recombines), so its step no longer tells the slope there;
+// just above 0 it does, and the fraction still prints as 0.000000.
+constexpr double lowest = 1e-9;
+// A step that lowers ln L is shortened this many times before the search
+// takes the plain EM step instead, which never lowers it.
+constexpr int shortenings = 2;
+// A shortened step is at least this share of the one before, and at most
+// this share.
+constexpr double minShare = 0.1;
+constexpr double maxShare = 0.5;
+// A step whose end climbs more than this share of its start's climb was too
+// short: the next reaches this many times further.
+constexpr double straightShare = 0.5;
+constexpr double reachGrowth = 4.0;
+// The curvature at a climb's end comes from slopes this far away; a saddle
+// is left by a step this long, and at most this many saddles per start.
+constexpr double probeStep = 1e-4;
+constexpr double saddleStep = 0.05;
+constexpr int maxSaddles = 3;
+constexpr int powerRounds = 200;
+// A step past the upper bound stops this share of the way short of it.
 constexpr double shareToBound = 0.1;
 
 // The M-step within the bounds: the expected complete-data ln L of one
@@ -28,11 +43,10 @@ std::vector<double> bounded(std::vector<double> point, double upper) {
     return point;
 }
 
-// Whether a search whose last two rounds gained `gain` and `before` in ln L
-// has ended: the gain is below the tolerance, and so is what the rounds
+// Whether a search whose last two steps gained `gain` and `before` in ln L
+// has ended: the gain is below the tolerance, and so is what the steps
 // still to come would add if their gains kept shrinking as these did. A
 // first gain has nothing to compare with; only none at all ends there.
-// Where EM crawls, the gains grow as the extrapolation lengthens its steps.
 bool settled(double gain, double before, double tolerance) {
     if (gain == 0.0) return true;
     const double ratio = gain / before;  // not a number without a gain before
@@ -40,135 +54,323 @@ bool settled(double gain, double before, double tolerance) {
     return gain < tolerance && rest < tolerance;
 }
 
-struct Extrapolation {
+// The slope of ln L, divided by the number of meioses, read off the EM step:
+// with N meioses an interval's expected recombinations are N times the
+// next estimate, and the derivative of ln L in its fraction t is
+// (expected recombinations - N t) / (t (1 - t)).
+std::vector<double> slope(const std::vector<double>& at, const std::vector<double>& next) {
+    std::vector<double> g = allocateOrDie("EM search", [&] { return std::vector<double>(at.size()); });
+    for (std::size_t i = 0; i < at.size(); ++i) g[i] = (next[i] - at[i]) / (at[i] * (1.0 - at[i]));
+    return g;
+}
+
+// Where the search is: a point, its ln L and slope, and the EM step from it.
+struct Place {
     std::vector<double> point;
-    double alpha = 1.0;
-    bool moved = false;  // the point is not x2
+    EmPass pass;
+    std::vector<double> g;
 };
 
-// The squared extrapolation x0 + 2 alpha r + alpha^2 v, r = x1 - x0 and
-// v = x2 - 2 x1 + x0, over the fractions away from the bounds (see
-// nearBound for the others), with the step length alpha = |r| / |v| of
-// those kept within [1, cap]; alpha 1 gives x2. Both bounds are fixed
-// points of the EM map (at 0 nothing recombines; at 0.5 data of unknown
-// phase favour neither phase), so an extrapolation that crosses one must
-// not land on it, or it would stay there: it stops short, and the EM steps
-// go on to the bound when the maximum is there.
-Extrapolation extrapolated(const std::vector<double>& x0, const std::vector<double>& x1, const std::vector<double>& x2,
-                           double cap, double upper) {
-    std::vector<bool> free(x0.size());
-    double rr = 0.0, vv = 0.0;
-    for (std::size_t i = 0; i < x0.size(); ++i) {
-        free[i] = x2[i] > nearBound && x2[i] < upper - nearBound;
-        const double r = x1[i] - x0[i], v = x2[i] - 2.0 * x1[i] + x0[i];
-        if (free[i]) rr += r * r, vv += v * v;
+// The inverse curvature of -ln L the steps have shown, started from the
+// one that makes the first step the EM step, and updated by each step as
+// the Broyden-Fletcher-Goldfarb-Shanno rule does. EM alone crawls along a
+// ridge where two fractions trade off against each other; the curvature
+// learned across steps points along it.
+class Curvature {
+public:
+    void reset(const std::vector<double>& at) {
+        const std::size_t n = at.size();
+        h_ = allocateOrDie("EM search", [&] { return std::vector<double>(n * n, 0.0); });
+        for (std::size_t i = 0; i < n; ++i) h_[i * n + i] = at[i] * (1.0 - at[i]);
+        n_ = n;
     }
-    Extrapolation result{x2, vv > 0.0 ? std::clamp(std::sqrt(rr / vv), 1.0, cap) : rr > 0.0 ? cap : 1.0};
-    const double alpha = result.alpha;
-    result.moved = alpha > 1.0;
-    for (std::size_t i = 0; i < x0.size(); ++i) {
-        const double r = x1[i] - x0[i], v = x2[i] - 2.0 * x1[i] + x0[i];
-        // A fraction that settles faster than the others takes its own,
-        // shorter step: the common one would magnify its error by alpha^2.
-        const double own = std::fabs(v) > 0.0 ? std::max(1.0, std::min(alpha, std::fabs(r / v))) : alpha;
-        const double x = x0[i] + 2.0 * own * r + own * own * v;
-        double& to = result.point[i];
-        if (free[i] && alpha > 1.0) {
-            to = x < 0.0 ? x2[i] * shareToBound : x > upper ? upper - (upper - x2[i]) * shareToBound : x;
-        } else if (!free[i] && x2[i] != 0.0 && x2[i] < x1[i] && x2[i] <= nearBound) {
-            to = 0.0, result.moved = true;
-        } else if (!free[i] && x2[i] != upper && x2[i] > x1[i] && x2[i] >= upper - nearBound) {
-            to = upper, result.moved = true;
+    // The step direction over the fractions not held at a bound.
+    std::vector<double> direction(const std::vector<double>& g, const std::vector<bool>& held) const {
+        std::vector<double> d = allocateOrDie("EM search", [&] { return std::vector<double>(n_, 0.0); });
+        for (std::size_t i = 0; i < n_; ++i) {
+            if (held[i]) continue;
+            for (std::size_t j = 0; j < n_; ++j) {
+                if (!held[j]) d[i] += h_[i * n_ + j] * g[j];
+            }
+        }
+        return d;
+    }
+    // s the step taken, y the fall of the slope along it; a step that showed
+    // no curvature of the right sign leaves the matrix as it is.
+    void update(const std::vector<double>& s, const std::vector<double>& y) {
+        double sy = 0.0, ss = 0.0, yy = 0.0;
+        for (std::size_t i = 0; i < n_; ++i) sy += s[i] * y[i], ss += s[i] * s[i], yy += y[i] * y[i];
+        if (!(sy > 1e-12 * std::sqrt(ss * yy))) return;
+        std::vector<double> hy = allocateOrDie("EM search", [&] { return std::vector<double>(n_, 0.0); });
+        double yhy = 0.0;
+        for (std::size_t i = 0; i < n_; ++i) {
+            for (std::size_t j = 0; j < n_; ++j) hy[i] += h_[i * n_ + j] * y[j];
+            yhy += y[i] * hy[i];
+        }
+        const double rho = 1.0 / sy;
+        for (std::size_t i = 0; i < n_; ++i) {
+            for (std::size_t j = 0; j < n_; ++j) {
+                h_[i * n_ + j] += -rho * (hy[i] * s[j] + s[i] * hy[j]) + (rho * rho * yhy + rho) * s[i] * s[j];
+            }
         }
     }
-    return result;
-}
+
+private:
+    std::vector<double> h_;
+    std::size_t n_ = 0;
+};
 
 // Counts the passes, tells the observer and keeps the best point kept.
 class Passes {
 public:
     explicit Passes(const EmSearch& search) : search_(search) {}
     bool exhausted() const { return best_.passes >= search_.maxPasses; }
-    EmPass run(const std::vector<double>& at) {
+    Place run(const std::vector<double>& at) {
         ++best_.passes;
-        EmPass pass = search_.map(at);
-        pass.next = bounded(std::move(pass.next), search_.upperBound);
-        return pass;
+        return place(at, search_.map(at));
     }
-    EmPass given(const EmPass& pass) {
+    Place given(const std::vector<double>& at, const EmPass& pass) {
         ++best_.passes;
-        return EmPass{pass.logLikelihood, bounded(pass.next, search_.upperBound)};
+        return place(at, pass);
     }
-    void record(const std::vector<double>& at, double logLikelihood, PassVerdict verdict) {
-        if (search_.observe) search_.observe(at, logLikelihood, verdict);
-        if (verdict == PassVerdict::Kept && (best_.point.empty() || logLikelihood > best_.logLikelihood)) {
-            best_.point = at;
-            best_.logLikelihood = logLikelihood;
+    void record(const Place& place, PassVerdict verdict) {
+        if (search_.observe) search_.observe(place.point, place.pass.logLikelihood, verdict);
+        if (verdict == PassVerdict::Kept && (best_.point.empty() || place.pass.logLikelihood > best_.logLikelihood)) {
+            best_.point = place.point;
+            best_.logLikelihood = place.pass.logLikelihood;
         }
     }
     EmMaximum result() const { return best_; }
 
 private:
+    Place place(const std::vector<double>& at, EmPass pass) const {
+        pass.next = bounded(std::move(pass.next), search_.upperBound);
+        std::vector<double> g = slope(at, pass.next);
+        return Place{at, std::move(pass), std::move(g)};
+    }
+
     const EmSearch& search_;
     EmMaximum best_;
 };
+
+// The fractions at a bound whose slope points out of [lowest, upper]: a
+// step leaves them where they are.
+std::vector<bool> heldAtBounds(const Place& at, double upper) {
+    std::vector<bool> held = allocateOrDie("EM search", [&] { return std::vector<bool>(at.point.size()); });
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        held[i] = (at.point[i] <= lowest && at.g[i] <= 0.0) || (at.point[i] >= upper && at.g[i] >= 0.0);
+    }
+    return held;
+}
+
+// A step cut at the bounds. Past the upper bound it stops short: there the
+// EM map stands still when the data do not tell the phase, so its slope
+// is 0 and a search that landed there would stay, maximum or not.
+std::vector<double> stepped(const std::vector<double>& from, const std::vector<double>& d, double length, double upper) {
+    std::vector<double> to = from;
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        const double x = from[i] + length * d[i];
+        to[i] = x > upper ? upper - (upper - from[i]) * shareToBound : std::max(x, lowest);
+    }
+    return to;
+}
+
+// The length that maximises the parabola through ln L at the start (slope
+// `rise` there) and at the full step, kept within a sensible share of it.
+double shortenedLength(double rise, double fall, double length) {
+    const double best = rise * length / (2.0 * (rise + fall / length));
+    return std::clamp(best, minShare * length, maxShare * length);
+}
+
+// How far the steps may reach: at most `reach` times as far as the EM step
+// from the same place, and at most `reach` times the curvature's step.
+// EM's steps follow the rise of ln L to the maximum of their basin; a long
+// first step could land in another basin, so the reach starts at EM's own
+// and grows while steps at full reach keep climbing. Where ln L is nearly
+// straight the curvature shows nothing, and the longer reach stretches the
+// step beyond it.
+struct Steps {
+    Curvature curvature;
+    double reach = 1.0;
+};
+
+double reachedLength(const Place& at, const std::vector<double>& d, double reach) {
+    double em = 0.0, step = 0.0;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        const double e = at.pass.next[i] - at.point[i];
+        em += e * e, step += d[i] * d[i];
+    }
+    return std::min(reach, reach * std::sqrt(em / step));
+}
+
+// The climb of ln L along d at a place.
+double climb(const Place& at, const std::vector<double>& d, double meioses) {
+    double rise = 0.0;
+    for (std::size_t i = 0; i < d.size(); ++i) rise += d[i] * at.g[i];
+    return rise * meioses;
+}
+
+// The next kept place from `at`: the curvature's step, shortened while it
+// lowers ln L, else the EM step. Empty when the passes run out first.
+std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, Steps& steps, Passes& passes,
+                               const EmSearch& search) {
+    const std::vector<double> d = steps.curvature.direction(at.g, held);
+    const double rise = climb(at, d, search.meioses);
+    // A direction that does not climb means the curvature learned is wrong.
+    if (rise > 0.0) {
+        double length = reachedLength(at, d, steps.reach);
+        for (int tries = 0; tries <= shortenings; ++tries) {
+            const std::vector<double> to = stepped(at.point, d, length, search.upperBound);
+            if (to == at.point || passes.exhausted()) break;
+            Place there = passes.run(to);
+            // Equal ln L is kept: on a flat stretch the step still moves on.
+            const double fall = at.pass.logLikelihood - there.pass.logLikelihood;
+            if (fall <= 0.0) {
+                if (tries == 0 && (length < 1.0 || climb(there, d, search.meioses) > straightShare * rise)) {
+                    steps.reach *= reachGrowth;
+                }
+                if (tries > 0) steps.reach = std::max(1.0, steps.reach / reachGrowth);
+                return there;
+            }
+            passes.record(there, PassVerdict::Rejected);
+            length = shortenedLength(rise, fall, length);
+        }
+    }
+    steps.curvature.reset(at.point);
+    steps.reach = 1.0;
+    std::vector<double> em = at.pass.next;
+    for (double& x : em) x = std::max(x, lowest);
+    if (em == at.point || passes.exhausted()) return std::nullopt;
+    return passes.run(em);
+}
+
+// Steps from `at` until ln L settles or no step is left.
+void climb(Place& at, Passes& passes, const EmSearch& search) {
+    Steps steps;
+    steps.curvature.reset(at.point);
+    std::vector<bool> held = heldAtBounds(at, search.upperBound);
+    double before = std::numeric_limits<double>::quiet_NaN();
+    while (std::isfinite(at.pass.logLikelihood)) {
+        std::optional<Place> next = nextPlace(at, held, steps, passes, search);
+        if (!next) return;
+        passes.record(*next, PassVerdict::Kept);
+        // Rounding may make a gain of nothing a little negative.
+        const double gain = std::max(0.0, next->pass.logLikelihood - at.pass.logLikelihood);
+        std::vector<double> s = next->point, y = at.g;
+        for (std::size_t i = 0; i < s.size(); ++i) s[i] -= at.point[i], y[i] -= next->g[i];
+        steps.curvature.update(s, y);
+        at = std::move(*next);
+        // What was learned with a fraction free misleads once a bound holds
+        // it, or the other way round.
+        std::vector<bool> nowHeld = heldAtBounds(at, search.upperBound);
+        if (nowHeld != held) steps.curvature.reset(at.point);
+        held = std::move(nowHeld);
+        if (settled(gain, before, search.tolerance)) return;
+        before = gain;
+    }
+}
+
+// The largest eigenvalue of the symmetric m x m matrix and its unit vector,
+// by power iteration on the matrix shifted to have no negative eigenvalue.
+std::pair<double, std::vector<double>> largestEigenvalue(const std::vector<double>& a, std::size_t m) {
+    double shift = 0.0;
+    for (std::size_t i = 0; i < m; ++i) {
+        double row = 0.0;
+        for (std::size_t j = 0; j < m; ++j) row += std::fabs(a[i * m + j]);
+        shift = std::max(shift, row);
+    }
+    std::vector<double> v = allocateOrDie("EM search", [&] { return std::vector<double>(m, 1.0); });
+    for (std::size_t i = 0; i < m; ++i) v[i] += 0.01 * static_cast<double>(i);  // not orthogonal to any vector by chance
+    double value = 0.0;
+    for (int round = 0; round < powerRounds; ++round) {
+        std::vector<double> w = allocateOrDie("EM search", [&] { return std::vector<double>(m, 0.0); });
+        double norm = 0.0;
+        for (std::size_t i = 0; i < m; ++i) {
+            for (std::size_t j = 0; j < m; ++j) w[i] += a[i * m + j] * v[j];
+            w[i] += shift * v[i];
+            norm += w[i] * w[i];
+        }
+        norm = std::sqrt(norm);
+        if (norm == 0.0) break;
+        for (std::size_t i = 0; i < m; ++i) v[i] = w[i] / norm;
+        value = norm - shift;
+    }
+    return {value, v};
+}
+
+// At the end of a climb: whether ln L still rises somewhere around `at`.
+// A climb ends wherever the slope vanishes, which may be a saddle: two
+// fractions that rose together along a ridge, say, where ln L rises as
+// they part. The curvature over the free fractions, from their slopes one
+// small step away, tells; where it rises along a direction, a step along
+// it either way is tried. Returns the place that gains on `at`.
+std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch& search) {
+    const std::vector<bool> held = heldAtBounds(at, search.upperBound);
+    std::vector<std::size_t> free;
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (!held[i]) allocateOrDie("EM search", [&] { free.push_back(i); });
+    }
+    const std::size_t m = free.size();
+    if (m == 0) return std::nullopt;
+    const double gaining = at.pass.logLikelihood + search.tolerance;
+    std::vector<double> curvature = allocateOrDie("EM search", [&] { return std::vector<double>(m * m, 0.0); });
+    for (std::size_t k = 0; k < m; ++k) {
+        std::vector<double> to = at.point;
+        const double delta = to[free[k]] + probeStep > search.upperBound ? -probeStep : probeStep;
+        to[free[k]] += delta;
+        if (passes.exhausted()) return std::nullopt;
+        Place probe = passes.run(to);
+        if (probe.pass.logLikelihood > gaining) return probe;
+        // A probe a little higher is kept, and may be the best point; the
+        // climb does not go on from it for so little.
+        passes.record(probe, probe.pass.logLikelihood > at.pass.logLikelihood ? PassVerdict::Kept : PassVerdict::Rejected);
+        for (std::size_t j = 0; j < m; ++j) curvature[j * m + k] = search.meioses * (probe.g[free[j]] - at.g[free[j]]) / delta;
+    }
+    for (std::size_t i = 0; i < m; ++i) {
+        for (std::size_t j = 0; j < i; ++j) curvature[i * m + j] = curvature[j * m + i] = 0.5 * (curvature[i * m + j] + curvature[j * m + i]);
+    }
+    const auto [value, v] = largestEigenvalue(curvature, m);
+    if (!(value > 0.0)) return std::nullopt;
+    for (int side = 0; side < 2; ++side) {
+        const double sign = side == 0 ? 1.0 : -1.0;
+        // The direction first, then the point a step along it.
+        std::vector<double> to = allocateOrDie("EM search", [&] { return std::vector<double>(at.point.size(), 0.0); });
+        for (std::size_t k = 0; k < m; ++k) to[free[k]] = sign * v[k];
+        to = stepped(at.point, to, saddleStep, search.upperBound);
+        if (to != at.point && !passes.exhausted()) {
+            Place there = passes.run(to);
+            if (there.pass.logLikelihood > gaining) return there;
+            passes.record(there, there.pass.logLikelihood > at.pass.logLikelihood ? PassVerdict::Kept : PassVerdict::Rejected);
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
 EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first) {
     Passes passes(search);
-    std::vector<double> x0 = start;
-    std::optional<EmPass> at0;
+    std::vector<double> from = start;
+    for (double& x : from) x = std::clamp(x, lowest, search.upperBound);
+    std::optional<Place> given;
     if (first != nullptr) {
-        at0 = passes.given(*first);
-        passes.record(x0, at0->logLikelihood, PassVerdict::Kept);
+        given = passes.given(start, *first);
+        passes.record(*given, PassVerdict::Kept);
     }
-    double previous = -std::numeric_limits<double>::infinity();
-    double before = std::numeric_limits<double>::quiet_NaN();
-    double cap = 1.0;
-    for (;;) {
-        if (!at0) {
-            if (passes.exhausted()) break;
-            at0 = passes.run(x0);
-            passes.record(x0, at0->logLikelihood, PassVerdict::Kept);
-        }
-        // A likelihood that is not a positive number gives no EM step.
-        if (!std::isfinite(at0->logLikelihood)) break;
-        if (std::isfinite(previous)) {
-            // Rounding may make a gain of nothing a little negative.
-            const double gain = std::max(0.0, at0->logLikelihood - previous);
-            if (settled(gain, before, search.tolerance)) break;
-            before = gain;
-        }
-        previous = at0->logLikelihood;
-        const std::vector<double> x1 = std::move(at0->next);
-        at0.reset();
-        if (x1 == x0 || passes.exhausted()) break;
-        const EmPass at1 = passes.run(x1);
-        passes.record(x1, at1.logLikelihood, PassVerdict::Kept);
-        if (!std::isfinite(at1.logLikelihood)) break;
-        std::vector<double> x2 = at1.next;
-        Extrapolation extrapolation = extrapolated(x0, x1, x2, cap, search.upperBound);
-        std::vector<double>& xe = extrapolation.point;
-        if (extrapolation.moved && !passes.exhausted()) {
-            EmPass atE = passes.run(xe);
-            // EM from the extrapolated point gains on; compared with the
-            // first EM step, the kept points' ln L never falls.
-            if (atE.logLikelihood >= at1.logLikelihood) {
-                passes.record(xe, atE.logLikelihood, PassVerdict::Kept);
-                x2 = std::move(xe);
-                at0 = std::move(atE);
-            } else {
-                passes.record(xe, atE.logLikelihood, PassVerdict::Rejected);
-                cap = std::max(1.0, cap / stepGrowth);
-                // The plain steps' gain says nothing of the next round's.
-                before = std::numeric_limits<double>::quiet_NaN();
-                x0 = std::move(x2);
-                continue;
-            }
-        }
-        if (extrapolation.alpha == cap) cap *= stepGrowth;
-        x0 = std::move(x2);
+    // A start at 0 goes on from just above it, where the slope is known.
+    if (!given || from != start) {
+        if (passes.exhausted()) return passes.result();
+        given = passes.run(from);
+        passes.record(*given, PassVerdict::Kept);
+    }
+    Place at = std::move(*given);
+    for (int saddles = 0; std::isfinite(at.pass.logLikelihood); ++saddles) {
+        climb(at, passes, search);
+        if (saddles == maxSaddles) break;
+        std::optional<Place> beyond = pastSaddle(at, passes, search);
+        if (!beyond) break;
+        passes.record(*beyond, PassVerdict::Kept);
+        at = std::move(*beyond);
     }
     return passes.result();
 }

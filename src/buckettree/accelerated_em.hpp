@@ -21,11 +21,14 @@ struct EmSearch {
     int maxPasses = 1000;
     // Upper bound of every fraction; the lower bound is 0.
     double upperBound = 0.5;
+    // The meioses whose recombinations the map averages: N (next - t) /
+    // (t (1 - t)) is then the derivative of ln L in a fraction t.
+    double meioses = 1.0;
     // The map itself: one bucket-tree pass over all pedigrees.
     std::function<EmPass(const std::vector<double>&)> map;
     // Told of every pass in order: the point, its ln L, and whether the
-    // search keeps it. A rejected point is an extrapolation with a lower
-    // ln L than the EM step before it.
+    // search keeps it. A rejected point is a step or a probe with a lower
+    // ln L than the point it left.
     std::function<void(const std::vector<double>&, double, PassVerdict)> observe;
 };
 
@@ -35,11 +38,12 @@ struct EmMaximum {
     int passes = 0;
 };
 
-// Maximises ln L over [0, upperBound]^n from `start` by the squared
-// extrapolation of the EM map (step length sqrt(|r|^2 / |v|^2), r the first
-// EM step, v the change between the first two steps), falling back to the
-// plain EM steps whenever the extrapolated point has a lower ln L than the
-// first of them, so the kept points' ln L never falls. `first`, when given,
+// Maximises ln L over [0, upperBound]^n from `start` by quasi-Newton steps
+// on the slope that each EM step gives, with the curvature learned from
+// step to step; a step that lowers ln L is shortened, and after two
+// shortenings the plain EM step is taken, so the kept points' ln L never
+// falls. Where the slope vanishes the curvature is probed, and a saddle is
+// left along the direction in which ln L still rises. `first`, when given,
 // is the map already evaluated at `start`.
 EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first = nullptr);
 

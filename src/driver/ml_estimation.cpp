@@ -66,6 +66,7 @@ MlReport estimateMaximumLikelihood(const EmProblem& problem, const MlSettings& m
     EmSearch search;
     search.tolerance = ml.tolerance;
     search.maxPasses = ml.maxIterations;
+    search.meioses = meiosisCount;
     search.map = [&](const std::vector<double>& at) { return passes.pass(at); };
     search.observe = [&](const std::vector<double>& at, double value, PassVerdict verdict) {
         passes.observe(at, value, verdict);
