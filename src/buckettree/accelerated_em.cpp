@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/allocation.hpp"
+#include "buckettree/curvature.hpp"
 
 namespace pedlik {
 
@@ -31,7 +32,6 @@ constexpr double reachGrowth = 4.0;
 constexpr double probeStep = 1e-4;
 constexpr double saddleStep = 0.05;
 constexpr int maxSaddles = 3;
-constexpr int powerRounds = 200;
 // A step past the upper bound stops this share of the way short of it.
 constexpr double shareToBound = 0.1;
 
@@ -69,55 +69,6 @@ struct Place {
     std::vector<double> point;
     EmPass pass;
     std::vector<double> g;
-};
-
-// The inverse curvature of -ln L the steps have shown, started from the
-// one that makes the first step the EM step, and updated by each step as
-// the Broyden-Fletcher-Goldfarb-Shanno rule does. EM alone crawls along a
-// ridge where two fractions trade off against each other; the curvature
-// learned across steps points along it.
-class Curvature {
-public:
-    void reset(const std::vector<double>& at) {
-        const std::size_t n = at.size();
-        h_ = allocateOrDie("EM search", [&] { return std::vector<double>(n * n, 0.0); });
-        for (std::size_t i = 0; i < n; ++i) h_[i * n + i] = at[i] * (1.0 - at[i]);
-        n_ = n;
-    }
-    // The step direction over the fractions not held at a bound.
-    std::vector<double> direction(const std::vector<double>& g, const std::vector<bool>& held) const {
-        std::vector<double> d = allocateOrDie("EM search", [&] { return std::vector<double>(n_, 0.0); });
-        for (std::size_t i = 0; i < n_; ++i) {
-            if (held[i]) continue;
-            for (std::size_t j = 0; j < n_; ++j) {
-                if (!held[j]) d[i] += h_[i * n_ + j] * g[j];
-            }
-        }
-        return d;
-    }
-    // s the step taken, y the fall of the slope along it; a step that showed
-    // no curvature of the right sign leaves the matrix as it is.
-    void update(const std::vector<double>& s, const std::vector<double>& y) {
-        double sy = 0.0, ss = 0.0, yy = 0.0;
-        for (std::size_t i = 0; i < n_; ++i) sy += s[i] * y[i], ss += s[i] * s[i], yy += y[i] * y[i];
-        if (!(sy > 1e-12 * std::sqrt(ss * yy))) return;
-        std::vector<double> hy = allocateOrDie("EM search", [&] { return std::vector<double>(n_, 0.0); });
-        double yhy = 0.0;
-        for (std::size_t i = 0; i < n_; ++i) {
-            for (std::size_t j = 0; j < n_; ++j) hy[i] += h_[i * n_ + j] * y[j];
-            yhy += y[i] * hy[i];
-        }
-        const double rho = 1.0 / sy;
-        for (std::size_t i = 0; i < n_; ++i) {
-            for (std::size_t j = 0; j < n_; ++j) {
-                h_[i * n_ + j] += -rho * (hy[i] * s[j] + s[i] * hy[j]) + (rho * rho * yhy + rho) * s[i] * s[j];
-            }
-        }
-    }
-
-private:
-    std::vector<double> h_;
-    std::size_t n_ = 0;
 };
 
 // Counts the passes, tells the observer and keeps the best point kept.
@@ -268,34 +219,6 @@ void climb(Place& at, Passes& passes, const EmSearch& search) {
         if (settled(gain, before, search.tolerance)) return;
         before = gain;
     }
-}
-
-// The largest eigenvalue of the symmetric m x m matrix and its unit vector,
-// by power iteration on the matrix shifted to have no negative eigenvalue.
-std::pair<double, std::vector<double>> largestEigenvalue(const std::vector<double>& a, std::size_t m) {
-    double shift = 0.0;
-    for (std::size_t i = 0; i < m; ++i) {
-        double row = 0.0;
-        for (std::size_t j = 0; j < m; ++j) row += std::fabs(a[i * m + j]);
-        shift = std::max(shift, row);
-    }
-    std::vector<double> v = allocateOrDie("EM search", [&] { return std::vector<double>(m, 1.0); });
-    for (std::size_t i = 0; i < m; ++i) v[i] += 0.01 * static_cast<double>(i);  // not orthogonal to any vector by chance
-    double value = 0.0;
-    for (int round = 0; round < powerRounds; ++round) {
-        std::vector<double> w = allocateOrDie("EM search", [&] { return std::vector<double>(m, 0.0); });
-        double norm = 0.0;
-        for (std::size_t i = 0; i < m; ++i) {
-            for (std::size_t j = 0; j < m; ++j) w[i] += a[i * m + j] * v[j];
-            w[i] += shift * v[i];
-            norm += w[i] * w[i];
-        }
-        norm = std::sqrt(norm);
-        if (norm == 0.0) break;
-        for (std::size_t i = 0; i < m; ++i) v[i] = w[i] / norm;
-        value = norm - shift;
-    }
-    return {value, v};
 }
 
 // At the end of a climb: whether ln L still rises somewhere around `at`.
