@@ -38,7 +38,7 @@ Function* fixValueInFunction(Product& product, const Function& function, const V
     std::vector<Variable*> vars;
     if (function.varCount() > 1) vars = newVarList(function.vars, &variable);
     const std::size_t newSize = function.tableSize() / static_cast<std::size_t>(oldValueCount);
-    SharedTable table = newTable(newSize, "probability table");
+    SharedTable table = newUnfilledTable(newSize, "probability table");
 
     // Entries with the variable at `value` come in runs of `inner` (one per
     // combination of the variables after it), one run per combination of

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "base/uninitialised_allocator.hpp"
 #include "network/node.hpp"
 
 namespace pedlik {
@@ -16,7 +17,7 @@ constexpr int freshRescaleCountdown = 32;
 
 // A probability table's entries, row-major over its function's variables,
 // the last variable running fastest.
-using Table = std::vector<double>;
+using Table = std::vector<double, UninitialisedAllocator<double>>;
 
 // Tables are held through shared handles because the functions of a copied
 // product read the source's tables instead of duplicating them; the handle

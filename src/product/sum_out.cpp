@@ -553,7 +553,8 @@ int sumOutVariable(Product& product, Variable& variable, double& constant, const
         logScaleSum += function->logScale;
         countdown = std::min(countdown, function->rescaleCountdown);
     }
-    SharedTable table = newTable(found.size, "Probability table");
+    // Both sum-outs write every entry.
+    SharedTable table = newUnfilledTable(found.size, "Probability table");
     Function* result = nullptr;
     if (found.count > 0) {
         neighbours.resize(static_cast<size_t>(found.count));

@@ -11,6 +11,10 @@ SharedTable newTable(std::size_t size, const char* label) {
     return allocateOrDie(label, [size] { return std::make_shared<Table>(size, 0.0); });
 }
 
+SharedTable newUnfilledTable(std::size_t size, const char* label) {
+    return allocateOrDie(label, [size] { return std::make_shared<Table>(size); });
+}
+
 void setTable(Function& function, SharedTable table, int ownsTable) {
     function.storage = std::move(table);
     function.probablist = function.storage ? std::span<const double>(*function.storage) : std::span<const double>();

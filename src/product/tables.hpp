@@ -11,6 +11,10 @@ namespace pedlik {
 // with the report naming `label`.
 SharedTable newTable(std::size_t size, const char* label);
 
+// A new table whose entries are left unset, for a caller that writes every
+// one of them before anything reads it.
+SharedTable newUnfilledTable(std::size_t size, const char* label);
+
 // Gives the function its table. Pass a table no other function holds with
 // ownsTable 1, or a table read from another function with ownsTable 0.
 void setTable(Function& function, SharedTable table, int ownsTable);
