@@ -1,6 +1,8 @@
 // What conditioning leaves after trimming, as the order search foresees it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <deque>
 
 #include "ordering/order_cost.hpp"
@@ -36,7 +38,7 @@ struct Triangle {
 
     void addTable(std::vector<Variable*> vars, std::vector<double> entries) {
         SharedTable table = newTable(entries.size(), "table");
-        *table = std::move(entries);
+        std::copy(entries.begin(), entries.end(), table->begin());
         addFunction(*product, std::move(table), 0.0, 1, std::move(vars), freshRescaleCountdown);
     }
 };
