@@ -32,8 +32,10 @@ constexpr double reachGrowth = 4.0;
 constexpr double probeStep = 1e-4;
 constexpr double saddleStep = 0.05;
 constexpr int maxSaddles = 3;
-// A step past the upper bound stops this share of the way short of it.
+// A step past the upper bound stops this share of the way short of it; a
+// fraction that ends this close to it is tried on it.
 constexpr double shareToBound = 0.1;
+constexpr double nearUpper = 1e-3;
 
 // The M-step within the bounds: the expected complete-data ln L of one
 // fraction is concave, so its maximum over [0, upper] is the free maximum
@@ -269,6 +271,19 @@ std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch&
     return std::nullopt;
 }
 
+// The end point with every fraction that stopped short of the upper bound,
+// while its slope still pointed there, put on it: unlinked loci are
+// estimated at 0.5, not just below. Taken when ln L does not fall.
+void ontoUpperBound(const Place& at, Passes& passes, const EmSearch& search) {
+    std::vector<double> to = at.point;
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        if (to[i] < search.upperBound && to[i] >= search.upperBound - nearUpper && at.g[i] >= 0.0) to[i] = search.upperBound;
+    }
+    if (to == at.point || passes.exhausted()) return;
+    const Place there = passes.run(to);
+    passes.record(there, there.pass.logLikelihood >= at.pass.logLikelihood ? PassVerdict::Kept : PassVerdict::Rejected);
+}
+
 }  // namespace
 
 EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first) {
@@ -295,6 +310,7 @@ EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search,
         passes.record(*beyond, PassVerdict::Kept);
         at = std::move(*beyond);
     }
+    ontoUpperBound(at, passes, search);
     return passes.result();
 }
 
