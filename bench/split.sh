@@ -39,7 +39,7 @@ split() {
   started=$(date +%s.%N)
   merge=$(PEDLIK=$build/pedlik PEDLIK_SPLIT_DIR=$dir "$source/scripts/pedlik-slurm" "$parts" \
     "$data/datafile3.dat" "$data/pedfile3.dat" | sed -n 's/^merge: job \([0-9]*\),.*/\1/p')
-  slurm_job_completed "$merge" || exit 1
+  slurm_job_completed "$merge" 900 || exit 1
   echo "$(date +%s.%N) - $started" | bc
   [ "$(results "$dir/report.txt")" = "$(results "$work/single.txt")" ] || {
     echo "bench/split.sh: the merged report of $parts parts differs from the single run's" >&2
@@ -59,17 +59,34 @@ printf "1 part:  %6.2f s   (runs: %s)\n" "$one" "$(paste -sd' ' "$work/one.times
 printf "2 parts: %6.2f s   (runs: %s)\n" "$two" "$(paste -sd' ' "$work/two.times")"
 printf "ratio:   %6.3f\n" "$(echo "$two / $one" | bc -l)"
 
-# Each part's processor seconds by phase, and the largest part's share of
-# the units' total time.
+# Processor seconds by phase, from the part files: setup (the products at
+# 0.5 and the order search, which every part repeats), the first steps of
+# each (value, pedigree) the part has units of, up to its top-level
+# conditioning, and the units themselves.
 phases() {
-  awk '$1 == "seconds" { search = $2; firstSteps += $3 }
-       $1 == "unit" { units += $6; total[FILENAME] += $6; all += $6 }
-       END { largest = 0; for (f in total) if (total[f] > largest) largest = total[f]
-             printf "%5.1f %%  (units %.2f s in all; per part: order search %.2f s, first steps %.2f s, units %.2f s on average)\n",
-               100 * largest / all, all, search, firstSteps / ARGC_PARTS, units / ARGC_PARTS }' ARGC_PARTS="$1" "${@:2}"
+  awk 'function show() { printf "  %s: setup %.2f s, first steps %.2f s (%d values), units %.2f s (%d units)\n",
+                           name, setup, first, groups, units, count; first = units = groups = count = 0 }
+       FNR == 1 && NR > 1 { show() }
+       { name = FILENAME }
+       $1 == "setup" { setup = $2 }
+       $1 == "group" { first += $6; groups++ }
+       $1 == "unit" { units += $6; count++ }
+       END { show() }' "$@"
+}
+echo "processor seconds of each part of a 2-part split, by phase:"
+phases "$work"/two-1/part-*-of-2.txt | sed "s|$work/two-1/||"
+echo "single run as 1 part:"
+phases "$work"/one-1/part-1-of-1.txt | sed "s|$work/one-1/||"
+
+# The largest part's share of the units' total processor time.
+share() {
+  awk '$1 == "unit" { total[FILENAME] += $6; all += $6 }
+       END { for (f in total) if (total[f] > largest) largest = total[f]
+             printf "%5.1f %% of %.2f s\n", 100 * largest / all, all }' "$@"
 }
 echo "largest part's share of the units' total time:"
+ln -s "$work/two-1" "$work/split-2"
 for parts in 2 8 64; do
   [ -d "$work/split-$parts" ] || split "$parts" "$work/split-$parts" >/dev/null
-  printf "N = %2d: %s\n" "$parts" "$(phases "$parts" "$work/split-$parts"/part-*-of-"$parts".txt)"
+  printf "N = %2d: %s\n" "$parts" "$(share "$work/split-$parts"/part-*-of-"$parts".txt)"
 done

@@ -21,9 +21,8 @@ slurm_cluster_start() {
   munge -n --socket="$dir/munge/socket" >/dev/null 2>&1 || { echo "munged did not start" >&2; return 1; }
   mkdir -p "$dir/state" "$dir/spool"
   export SLURM_CONF=$dir/slurm.conf
-  # The scheduler runs as soon as a job is submitted or ends, and a job
-  # that ends is done with at once (no wait for a prolog or epilog): the
-  # cluster's own latency stays a small part of a split run's time.
+  # The scheduler runs as soon as a job is submitted or ends: an array and
+  # a job that depends on it take about a second more than their work.
   cat >"$SLURM_CONF" <<CONF
 ClusterName=pedlik-test
 SlurmctldHost=$host(127.0.0.1)
@@ -68,12 +67,13 @@ slurm_cluster_logs() {
   for file in "$slurm_cluster_dir"/*.log; do echo "== $file"; tail -5 "$file"; done
 }
 
-# Waits until the job has completed: status 0; 1, with a message, when it
-# ended otherwise or is still queued or running after a minute. Polls, as
-# sbatch --wait only looks every few seconds.
+# slurm_job_completed ID [SECONDS]: waits until the job has completed:
+# status 0; 1, with a message, when it ended otherwise or is still queued or
+# running after SECONDS (default 30). Polls, as sbatch --wait only looks
+# every few seconds.
 slurm_job_completed() {
   local state
-  for _ in $(seq 300); do
+  for _ in $(seq $((${2:-30} * 10))); do
     state=$(scontrol -o show job "$1" | grep -o 'JobState=[A-Z]*')
     [ "$state" = JobState=COMPLETED ] && return 0
     [[ $state == JobState=PENDING || $state == JobState=RUNNING ]] || { echo "job $1 ended $state" >&2; return 1; }
