@@ -76,7 +76,7 @@ slurm_job_completed() {
   for _ in $(seq $((${2:-30} * 10))); do
     state=$(scontrol -o show job "$1" | grep -o 'JobState=[A-Z]*')
     [ "$state" = JobState=COMPLETED ] && return 0
-    [[ $state == JobState=PENDING || $state == JobState=RUNNING ]] || { echo "job $1 ended $state" >&2; return 1; }
+    [[ $state =~ ^JobState=(PENDING|RUNNING|COMPLETING)$ ]] || { echo "job $1 ended $state" >&2; return 1; }
     sleep 0.1
   done
   echo "job $1 still $state" >&2
@@ -85,6 +85,8 @@ slurm_job_completed() {
 
 slurm_cluster_stop() {
   local i
+  # No job outlives the cluster, even when its user stops early.
+  [ ${#slurm_cluster_pids[@]} -eq 0 ] || timeout 5 scancel --full --quiet --partition=test 2>/dev/null || true
   # A job's step daemon outlives it by about a second.
   for _ in $(seq 50); do pgrep -x slurmstepd >/dev/null || break; sleep 0.1; done
   for ((i = ${#slurm_cluster_pids[@]} - 1; i >= 0; i--)); do
