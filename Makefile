@@ -3,6 +3,7 @@
 #   make test   build every test (sanitized and plain) and run them all
 #   make bench  time the plain build against FASTLINK, then the sum-out kernel (not part of make test)
 #   make bench-ml  time pedlik --ml against FASTLINK's ilink
+#   make bench-split  a run split into 1 and 2 parts on a Slurm cluster started here (root)
 #   make install PREFIX=DIR  install pedlik and its manual page under DIR (default /usr/local)
 #   make fuzz   run every fuzzing harness for FUZZ_SECONDS each (not part of make test)
 JOBS ?= $(shell nproc)
@@ -16,7 +17,7 @@ FUZZ_TIMEOUT ?= 10
 # The project's own builds stop on any warning; a plain CMake build does not.
 CMAKE_FLAGS = -DPEDLIK_WERROR=ON
 
-.PHONY: run test bench bench-buckettree bench-ml configure build build-san build-tsan tsan-test fuzz-smoke fuzz install deps test-deps oracle-deps clean
+.PHONY: run test bench bench-buckettree bench-ml bench-split configure build build-san build-tsan tsan-test fuzz-smoke fuzz install deps test-deps oracle-deps clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -97,6 +98,13 @@ bench-buckettree: configure
 bench-ml: oracle-deps configure
 	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets
 	@BENCH_ML_CASES="$(BENCH_ML_CASES)" bash bench/ml.sh build
+
+# One part doing everything against 2 parts on a single-node Slurm cluster
+# started here, wall time and ratio; the largest part's share of the work
+# for 2, 8 and 64 parts (BENCH_RUNS, BENCH_SPLIT_CASE: see bench/split.sh).
+bench-split: test-deps configure
+	@cmake --build build -j $(JOBS) --target pedlik pedlik_bench_datasets
+	@bash bench/split.sh build
 
 clean:
 	rm -rf build build-san build-tsan

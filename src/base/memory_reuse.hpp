@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace pedlik {
 
 // Large tables are made and released many times during one likelihood. By
@@ -8,5 +10,12 @@ namespace pedlik {
 // sum-out. This keeps released memory in the process's heap, so the next
 // table reuses pages already mapped. Called once, before any table exists.
 void keepReleasedMemoryForReuse();
+
+// Asks for huge pages behind the whole huge pages of [data, data + bytes),
+// before anything is written there: a table of hundreds of megabytes then
+// takes hundreds of page faults instead of hundreds of thousands, which the
+// first elimination of every process would otherwise pay. Only advice: where
+// the system gives no huge pages, nothing changes.
+void adviseHugePages(void* data, std::size_t bytes);
 
 }  // namespace pedlik

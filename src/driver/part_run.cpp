@@ -30,8 +30,10 @@ void recordValue(PartRecord& record, double theta, bool built) {
     });
 }
 
+double secondsSince(std::clock_t started) { return static_cast<double>(std::clock() - started) / CLOCKS_PER_SEC; }
+
 void recordUnit(PartRecord& record, PartUnit unit, std::clock_t started) {
-    unit.seconds = static_cast<double>(std::clock() - started) / CLOCKS_PER_SEC;
+    unit.seconds = secondsSince(started);
     allocateOrDie("part record", [&] { record.units.push_back(unit); });
 }
 
@@ -62,7 +64,9 @@ void computePedigreeUnits(PartWork& work, Product& product, int value, int pedig
     const Variable* conditioned = nullptr;
     const double before = eliminateUntilConditioned(product, walk, run, out, conditioned);
     const int branches = conditioned == nullptr ? 0 : conditioned->valueCount;
-    allocateOrDie("part record", [&] { work.record.groups.push_back({value, pedigree, before, branches}); });
+    allocateOrDie("part record", [&] {
+        work.record.groups.push_back({value, pedigree, before, branches, secondsSince(started)});
+    });
     if (conditioned == nullptr) {
         if (work.dealing.owner(value, pedigree, -1) == work.part) recordUnit(work.record, {value, pedigree, -1, before}, started);
         return;
@@ -104,6 +108,7 @@ PartRecord runPart(PedigreeList& pedigrees, int parts, int part, OrderLimits lim
             record.pedigreeIds.push_back(pedigree->pedigreeId);
         }
     });
+    const std::clock_t started = std::clock();
     setTheta(varied, 0.5);
     ProductArray products;
     bool built = buildTrimmedProducts(pedigrees, products);
@@ -113,6 +118,7 @@ PartRecord runPart(PedigreeList& pedigrees, int parts, int part, OrderLimits lim
     limits.eliminations = static_cast<double>(thetas.size());
     limits.threads = settings.threads;
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
+    record.setupSeconds = secondsSince(started);
     std::vector<double> costs;
     allocateOrDie("unit dealing", [&] {
         for (const EliminationOrder& order : orders) costs.push_back(order.predictedMultiplyAdds);

@@ -7,6 +7,44 @@
 
 namespace pedlik {
 
+namespace {
+
+// Deals the slots [first, first + count) again among the parts the cut gave
+// them to, each part keeping as many, but taking turns: branches next to
+// each other tend to cost alike (the first few of a variable are often
+// impossible and nearly free), so a run of them would load one part with
+// the cheap ones. Each slot goes to the part furthest behind its share.
+void interleave(std::vector<int>& owners, int first, int count) {
+    const auto begin = owners.begin() + first, end = begin + count;
+    if (*begin == *(end - 1)) return;
+    std::vector<int> parts, shares, given;
+    allocateOrDie("unit dealing", [&] {
+        for (auto slot = begin; slot != end; ++slot) {
+            if (parts.empty() || parts.back() != *slot) {
+                parts.push_back(*slot);
+                shares.push_back(0);
+            }
+            ++shares.back();
+        }
+        given.assign(parts.size(), 0);
+    });
+    for (int slot = 0; slot < count; ++slot) {
+        std::size_t behind = 0;
+        double furthest = -1.0;
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            const double lag = static_cast<double>(shares[k]) * (slot + 1) / count - given[k];
+            if (lag > furthest) {
+                furthest = lag;
+                behind = k;
+            }
+        }
+        ++given[behind];
+        begin[slot] = parts[behind];
+    }
+}
+
+}  // namespace
+
 UnitDealing::UnitDealing(int parts, int valueCount, const std::vector<double>& costs, const std::vector<int>& branches)
     : pedigreeCount(static_cast<int>(costs.size())), branches(branches) {
     std::vector<double> slotCosts;
@@ -31,6 +69,9 @@ UnitDealing::UnitDealing(int parts, int valueCount, const std::vector<double>& c
         const double middle = (before + slotCosts[slot] / 2.0) / total * parts;
         owners[slot] = std::min(parts - 1, static_cast<int>(middle));
         before += slotCosts[slot];
+    }
+    for (int group = 0; group < valueCount * pedigreeCount; ++group) {
+        interleave(owners, firstSlot[group], std::max(1, branches[group % pedigreeCount]));
     }
 }
 

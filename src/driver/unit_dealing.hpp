@@ -9,7 +9,8 @@ namespace pedlik {
 // cost of each pedigree's elimination and the branch count its first
 // conditioning is predicted to have. The predicted units, in the order
 // (value, pedigree, branch), are cut into runs of equal predicted cost, one
-// run per part.
+// run per part; the branches of a pedigree at a value that several parts
+// share are then dealt to those parts in turn.
 class UnitDealing {
 public:
     // `costs` and `branches` by pedigree; parts are numbered from 0.

@@ -4,11 +4,18 @@
 #include <cmath>
 
 #include "base/allocation.hpp"
+#include "base/memory_reuse.hpp"
 
 namespace pedlik {
 
 SharedTable newTable(std::size_t size, const char* label) {
-    return allocateOrDie(label, [size] { return std::make_shared<Table>(size, 0.0); });
+    return allocateOrDie(label, [size] {
+        auto table = std::make_shared<Table>();
+        table->reserve(size);
+        adviseHugePages(table->data(), size * sizeof(double));
+        table->resize(size, 0.0);
+        return table;
+    });
 }
 
 SharedTable newUnfilledTable(std::size_t size, const char* label) {

@@ -10,7 +10,7 @@ namespace pedlik {
 
 namespace {
 
-constexpr const char* formatLine = "pedlik part file, format 1";
+constexpr const char* formatLine = "pedlik part file, format 2";
 
 // A number as written, infinities and the impossible marker included.
 bool readNumber(std::istringstream& in, double& value) {
@@ -36,6 +36,7 @@ bool readLine(const std::string& line, PartRecord& record, long& endCount) {
         std::string of;
         return static_cast<bool>(in >> record.part >> of >> record.parts) && of == "of" && atLineEnd(in);
     }
+    if (kind == "setup") return readNumber(in, record.setupSeconds) && atLineEnd(in);
     if (kind == "pedigrees") {
         int count = 0;
         if (!(in >> count) || count < 0 || count > 1000000) return false;
@@ -62,7 +63,8 @@ bool readLine(const std::string& line, PartRecord& record, long& endCount) {
     }
     if (kind == "group") {
         PartGroup group;
-        if (!(in >> group.value >> group.pedigree) || !readNumber(in, group.beforeConditioning) || !(in >> group.branches)) {
+        if (!(in >> group.value >> group.pedigree) || !readNumber(in, group.beforeConditioning) || !(in >> group.branches) ||
+            !readNumber(in, group.seconds)) {
             return false;
         }
         record.groups.push_back(group);
@@ -84,8 +86,8 @@ bool readLine(const std::string& line, PartRecord& record, long& endCount) {
 }  // namespace
 
 void writePartFile(const PartRecord& record, std::FILE* out) {
-    std::fprintf(out, "%s\nfingerprint %s\npart %d of %d\npedigrees %zu", formatLine, record.fingerprint.c_str(),
-                 record.part, record.parts, record.pedigreeIds.size());
+    std::fprintf(out, "%s\nfingerprint %s\npart %d of %d\nsetup %.3f\npedigrees %zu", formatLine,
+                 record.fingerprint.c_str(), record.part, record.parts, record.setupSeconds, record.pedigreeIds.size());
     for (int id : record.pedigreeIds) std::fprintf(out, " %d", id);
     std::fprintf(out, "\n");
     for (const PartValue& value : record.values) {
@@ -97,7 +99,8 @@ void writePartFile(const PartRecord& record, std::FILE* out) {
         std::fprintf(out, "\n");
     }
     for (const PartGroup& group : record.groups) {
-        std::fprintf(out, "group %d %d %.17g %d\n", group.value, group.pedigree, group.beforeConditioning, group.branches);
+        std::fprintf(out, "group %d %d %.17g %d %.3f\n", group.value, group.pedigree, group.beforeConditioning,
+                     group.branches, group.seconds);
     }
     for (const PartUnit& unit : record.units) {
         std::fprintf(out, "unit %d %d %d %.17g %.3f\n", unit.value, unit.pedigree, unit.branch, unit.logLikelihood,

@@ -25,6 +25,7 @@ struct PartGroup {
     int value = 0, pedigree = 0;  // indices
     double beforeConditioning = 0.0;
     int branches = 0;  // values of the conditioned variable; 0: not conditioned, one whole unit
+    double seconds = 0.0;  // processor time of the first steps, for the user; no result depends on it
 };
 
 struct PartUnit {
@@ -37,6 +38,9 @@ struct PartUnit {
 struct PartRecord {
     std::string fingerprint;  // of everything that decides the numbers
     int parts = 1, part = 1;
+    // Processor time of what every part does before its units (the products
+    // at 0.5 and the order search), for the user.
+    double setupSeconds = 0.0;
     std::vector<int> pedigreeIds;  // list order
     std::vector<PartValue> values;  // report order, 0.5 first
     std::vector<PartGroup> groups;

@@ -9,58 +9,10 @@ set -euo pipefail
 build=$(realpath "$1") source=$(realpath "$2")
 tmp=$(mktemp -d /tmp/pedlik-slurm-XXXXXX)
 chmod 755 "$tmp"
-pids=()
-stop() {
-  for _ in $(seq 50); do pgrep -x slurmstepd >/dev/null || break; sleep 0.1; done
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill -TERM "${pids[i]}" 2>/dev/null || true; wait "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap stop EXIT
-fail() { echo "FAILED: $*" >&2; for f in "$tmp"/*.log; do echo "== $f"; tail -5 "$f"; done >&2; exit 1; }
-
-host=$(hostname -s) port=$((20000 + $$ % 20000))
-install -d -o munge -g munge -m 0755 "$tmp/munge"
-setpriv --reuid=munge --regid=munge --init-groups /usr/sbin/munged --foreground --socket="$tmp/munge/socket" \
-  --pid-file="$tmp/munge/pid" --seed-file="$tmp/munge/seed" --log-file="$tmp/munge/log" 2>"$tmp/munged.log" &
-pids+=($!)
-for _ in $(seq 50); do munge -n --socket="$tmp/munge/socket" >/dev/null 2>&1 && break; sleep 0.1; done
-munge -n --socket="$tmp/munge/socket" >/dev/null || fail "munged did not start"
-mkdir -p "$tmp/state" "$tmp/spool"
-export SLURM_CONF=$tmp/slurm.conf
-cat >"$SLURM_CONF" <<CONF
-ClusterName=pedlik-test
-SlurmctldHost=$host(127.0.0.1)
-SlurmctldPort=$port
-SlurmdPort=$((port + 1))
-AuthInfo=socket=$tmp/munge/socket
-SlurmUser=root
-SlurmdUser=root
-ProctrackType=proctrack/linuxproc
-TaskPlugin=task/none
-JobAcctGatherType=jobacct_gather/none
-AccountingStorageType=accounting_storage/none
-SelectType=select/cons_tres
-SelectTypeParameters=CR_Core
-MpiDefault=none
-MailProg=/bin/true
-ReturnToService=2
-SchedulerParameters=batch_sched_delay=0,sched_min_interval=0
-StateSaveLocation=$tmp/state
-SlurmdSpoolDir=$tmp/spool
-SlurmctldPidFile=$tmp/slurmctld.pid
-SlurmdPidFile=$tmp/slurmd.pid
-SlurmctldLogFile=$tmp/slurmctld.log
-SlurmdLogFile=$tmp/slurmd.log
-$(slurmd -C | head -1 | sed 's/^NodeName=[^ ]*/NodeName='"$host"' NodeAddr=127.0.0.1/')
-PartitionName=test Nodes=$host Default=YES MaxTime=INFINITE State=UP
-CONF
-slurmctld -D -f "$SLURM_CONF" >"$tmp/slurmctld.out" 2>&1 &
-pids+=($!)
-slurmd -D -f "$SLURM_CONF" >"$tmp/slurmd.out" 2>&1 &
-pids+=($!)
-state() { timeout 2 sinfo -h -N -o %t 2>/dev/null || true; }
-for _ in $(seq 50); do [ "$(state)" = idle ] && break; sleep 0.2; done
-[ "$(state)" = idle ] || fail "the node is not idle: $(state)"
+. "$source/scripts/slurm-cluster.sh"
+trap 'slurm_cluster_stop; rm -rf "$tmp"' EXIT
+fail() { echo "FAILED: $*" >&2; slurm_cluster_logs >&2; exit 1; }
+slurm_cluster_start "$tmp" || fail "no cluster"
 
 # Splits a case into 4 parts through the script; prints its merge job's id.
 split() {
@@ -68,16 +20,7 @@ split() {
     --time=5 >"$tmp/$1.out" || fail "pedlik-slurm on $1: $(cat "$tmp/$1.out")"
   sed -n 's/^merge: job \([0-9]*\),.*/\1/p' "$tmp/$1.out"
 }
-finished() {
-  local state
-  for _ in $(seq 300); do
-    state=$(scontrol -o show job "$1" | grep -o 'JobState=[A-Z]*')
-    [ "$state" = JobState=COMPLETED ] && return 0
-    [[ $state == JobState=PENDING || $state == JobState=RUNNING ]] || fail "job $1 ended $state"
-    sleep 0.2
-  done
-  fail "job $1 still $state"
-}
+finished() { slurm_job_completed "$1" || fail "job $1 did not complete"; }
 lines() { grep -E '^(VARIED|-----|LN\(|LOG\(|-2 LN|likelihood  =|LOD_SCORE|The likelihood is)' "$@"; }
 same_as_run() {
   (cd "$tmp" && "$build/pedlik" --threads 2 "$2/datafile3.dat" "$2/pedfile3.dat" >"$1.single")

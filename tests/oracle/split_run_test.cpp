@@ -6,6 +6,7 @@
 
 #include "driver/part_merge.hpp"
 #include "driver/part_run.hpp"
+#include "driver/unit_dealing.hpp"
 #include "support/oracle_runs.hpp"
 
 namespace pedlik::testing {
@@ -76,6 +77,42 @@ TEST(SplitRun, MergedPartsReportWhatTheWholeRunReports) {
     }
     EXPECT_GE(conditioned, 8);
     EXPECT_GE(compared, 80);
+}
+
+// Neighbouring branches tend to cost alike (the first few of a variable are
+// often impossible and nearly free), so the parts that share a pedigree at a
+// value take its branches in turn: every first k of them hold each such
+// part's proportional share to within one. The sharing stays as the cut into
+// runs of equal predicted cost made it: a part touches a pedigree at a value
+// only where that cut gave it some of its branches.
+TEST(SplitRun, PartsSharingAPedigreeAtAValueTakeItsBranchesInTurn) {
+    const std::vector<double> costs{5e9, 1e6, 2e8};
+    const std::vector<int> branches{7, 0, 5};
+    int shared = 0;
+    for (int parts : {2, 3, 5, 8, 64}) {
+        const UnitDealing dealing(parts, 3, costs, branches);
+        for (int value = 0; value < 3; ++value) {
+            for (int pedigree = 0; pedigree < 3; ++pedigree) {
+                const int count = std::max(1, branches[pedigree]);
+                std::vector<int> owners;
+                for (int branch = 0; branch < count; ++branch) owners.push_back(dealing.owner(value, pedigree, branch));
+                std::vector<int> sharing = owners;
+                std::sort(sharing.begin(), sharing.end());
+                sharing.erase(std::unique(sharing.begin(), sharing.end()), sharing.end());
+                shared += sharing.size() > 1 ? 1 : 0;
+                for (int part = 0; part < parts; ++part) {
+                    const long total = std::count(owners.begin(), owners.end(), part);
+                    EXPECT_EQ(dealing.ownsAny(part, value, pedigree), total > 0) << parts << " parts, part " << part;
+                    for (int first = 1; first <= count; ++first) {
+                        const double held = static_cast<double>(std::count(owners.begin(), owners.begin() + first, part));
+                        EXPECT_LT(std::abs(held - static_cast<double>(total) * first / count), 1.0)
+                            << parts << " parts, value " << value << ", pedigree " << pedigree << ", part " << part;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GE(shared, 5);
 }
 
 }  // namespace
