@@ -8,18 +8,29 @@
 
 namespace pedlik {
 
-SharedTable newTable(std::size_t size, const char* label) {
-    return allocateOrDie(label, [size] {
+namespace {
+
+// A table of `size` entries, made by `fill`, with huge pages asked for
+// before anything is written to it.
+template <typename Fill>
+SharedTable madeTable(std::size_t size, const char* label, const Fill& fill) {
+    return allocateOrDie(label, [&] {
         auto table = std::make_shared<Table>();
         table->reserve(size);
         adviseHugePages(table->data(), size * sizeof(double));
-        table->resize(size, 0.0);
+        fill(*table);
         return table;
     });
 }
 
+}  // namespace
+
+SharedTable newTable(std::size_t size, const char* label) {
+    return madeTable(size, label, [size](Table& table) { table.resize(size, 0.0); });
+}
+
 SharedTable newUnfilledTable(std::size_t size, const char* label) {
-    return allocateOrDie(label, [size] { return std::make_shared<Table>(size); });
+    return madeTable(size, label, [size](Table& table) { table.resize(size); });
 }
 
 void setTable(Function& function, SharedTable table, int ownsTable) {
