@@ -9,7 +9,7 @@ namespace pedlik {
 
 // Program code 4: with the varied fraction at 0.5 and the others as read,
 // builds and trims every pedigree's product, organises it into a bucket
-// tree, runs bucket-tree elimination and re-estimates every recombination
+// tree (one per conditioning branch when one would not fit the memory), runs bucket-tree elimination and re-estimates every recombination
 // fraction by expectation-maximisation while the mean relative change is
 // 0.07 or more; the estimates stay in thetaVals. Its output is the stage
 // reports; with `reportEstimates` also, after each elimination over all
@@ -26,5 +26,10 @@ MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderL
 // every table the tree keeps, and a search paid for by the likely number of
 // EM iterations.
 OrderLimits bucketTreeOrderLimits(OrderLimits limits);
+
+// The limits of the order of a pedigree whose one tree does not fit the
+// memory: it conditions, and the memory bounds every table the tree of one
+// conditioning branch keeps.
+OrderLimits bucketTreeBranchLimits(OrderLimits limits);
 
 }  // namespace pedlik
