@@ -38,25 +38,6 @@ void printIteration(int iteration, double logLikelihood, const std::vector<Theta
     printEmIteration(iteration, logLikelihood, fractions(pairs));
 }
 
-// The pedigrees whose one tree would need more than the memory get an
-// order that conditions, their trees then made branch by branch.
-BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
-                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits) {
-    BranchedPedigrees branched;
-    branched.mergeLimit = mergesPerTree;
-    allocateOrDie("elimOrderArrs", [&] {
-        branched.orders.resize(orders.size());
-        branched.counts.resize(orders.size());
-    });
-    std::size_t k = 0;
-    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
-        if (orders[k].predictedEntries <= limits.memoryEntries) continue;
-        makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
-                             runParameters.isSexLinked, bucketTreeBranchLimits(limits));
-    }
-    return branched;
-}
-
 void printEstimates(int iterations) {
     std::printf("\nEM ESTIMATES AFTER %d ITERATIONS: THETAS =", iterations);
     for (const ThetaPair& pair : runParameters.thetaVals) std::printf(" %lf", pair.theta);
@@ -72,9 +53,27 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
 }
 
 OrderLimits bucketTreeBranchLimits(OrderLimits limits) {
+    limits.conditioning = true;
     limits.keepsTables = true;
     limits.eliminations = expectedIterations * bucketTreeRunPerElimination;
     return limits;
+}
+
+BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
+                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits) {
+    BranchedPedigrees branched;
+    branched.mergeLimit = mergesPerTree;
+    allocateOrDie("elimOrderArrs", [&] {
+        branched.orders.resize(orders.size());
+        branched.counts.resize(orders.size());
+    });
+    std::size_t k = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
+        if (orders[k].predictedEntries <= limits.memoryEntries) continue;
+        makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
+                             runParameters.isSexLinked, bucketTreeBranchLimits(limits));
+    }
+    return branched;
 }
 
 MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits, const BteSettings& settings,

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "buckettree/branch_trees.hpp"
 #include "buckettree/bte_settings.hpp"
 #include "driver/em_report.hpp"
 #include "input/records.hpp"
 #include "ordering/elimination_order.hpp"
+#include "product/likelihood.hpp"
 
 namespace pedlik {
 
@@ -31,5 +33,11 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits);
 // memory: it conditions, and the memory bounds every table the tree of one
 // conditioning branch keeps.
 OrderLimits bucketTreeBranchLimits(OrderLimits limits);
+
+// The pedigrees whose tree in `orders` would need more than
+// limits.memoryEntries, each with an order that conditions (made within
+// bucketTreeBranchLimits), their trees to be made branch by branch.
+BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
+                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits);
 
 }  // namespace pedlik

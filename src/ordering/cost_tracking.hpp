@@ -12,7 +12,8 @@ struct OrderCost {
     // the products that conditioning copied, and the current product's own.
     double peakEntries = 0.0;
     // The product's tables and every table a sum-out makes, none released:
-    // what a bucket tree built on an order without conditioning holds.
+    // what a bucket tree built on an order without conditioning holds, or
+    // with conditioning, the tree of one branch.
     double keptEntries = 0.0;
 };
 

@@ -145,7 +145,9 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
 }
 
 void conditionTemp(TempProd& tempProd, OrderVariable& variable, const ConditioningProbe* probe) {
-    trackCondition(tempProd.tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
+    CostTracking& tracking = tempProd.tracking;
+    const double before = tracking.productEntries;
+    trackCondition(tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
     for (OrderFunction* function : variable.funcs) {
         std::vector<OrderVariable*> remaining;
         allocateOrDie("variables array", [&] {
@@ -159,6 +161,9 @@ void conditionTemp(TempProd& tempProd, OrderVariable& variable, const Conditioni
     }
     releaseOrderVariable(tempProd, variable);
     if (probe != nullptr) trimTemp(tempProd, *probe);
+    // A branch's bucket tree is built with the variable fixed: the tables
+    // made so far shrink in it as the product does.
+    if (before > 0.0) tracking.cost.keptEntries *= tracking.productEntries / before;
 }
 
 }  // namespace pedlik
