@@ -24,6 +24,10 @@ struct CostTracking {
     double heldEntries = 0.0;    // tables of the products that the current branch copies
     double productEntries = 0.0; // every table of the current product, held ones included
     double ownedEntries = 0.0;   // the tables the current product made itself
+    // The order is for bucket trees, one per conditioning branch, each
+    // built on the whole product with the conditioned variables fixed: the
+    // work before a conditioning is done again in every branch.
+    bool branchTrees = false;
 };
 
 }  // namespace pedlik

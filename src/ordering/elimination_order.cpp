@@ -77,6 +77,7 @@ OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const
         order.entries.reserve(product.variableCount);
     });
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    tempProd->tracking.branchTrees = limits.keepsTables;
     if (pedigree.personCount <= limits.locusGroupPersons) {
         locusGroupOrder(order, *tempProd, pedigree, lociCount, sexLinked, limits);
     }

@@ -147,6 +147,8 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
 void conditionTemp(TempProd& tempProd, OrderVariable& variable, const ConditioningProbe* probe) {
     CostTracking& tracking = tempProd.tracking;
     const double before = tracking.productEntries;
+    const double workBefore = tracking.cost.multiplyAdds;
+    const double copies = variable.valueCount * (probe == nullptr ? 1.0 : probe->liveShare);
     trackCondition(tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
     for (OrderFunction* function : variable.funcs) {
         std::vector<OrderVariable*> remaining;
@@ -162,8 +164,11 @@ void conditionTemp(TempProd& tempProd, OrderVariable& variable, const Conditioni
     releaseOrderVariable(tempProd, variable);
     if (probe != nullptr) trimTemp(tempProd, *probe);
     // A branch's bucket tree is built with the variable fixed: the tables
-    // made so far shrink in it as the product does.
-    if (before > 0.0) tracking.cost.keptEntries *= tracking.productEntries / before;
+    // made so far shrink in it as the product does, and are made again in
+    // every branch.
+    const double shrink = before > 0.0 ? tracking.productEntries / before : 1.0;
+    tracking.cost.keptEntries *= shrink;
+    if (tracking.branchTrees) tracking.cost.multiplyAdds += workBefore * (copies * shrink - 1.0);
 }
 
 }  // namespace pedlik

@@ -52,9 +52,7 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLim
         if (failed == 1) return std::unique_ptr<Stage>();
         stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount, limits);
         if (!trees) return stage;
-        if (branched) {
-            for (EliminationOrder& order : stage->orders) order.predictedEntries = HUGE_VAL;
-        }
+        for (EliminationOrder& order : stage->orders) order.predictedEntries = branched ? HUGE_VAL : 0.0;
         stage->branched = planBranches(stage->products, runParameters.pedigrees, stage->orders, limits);
         stage->branched.mergeLimit = mergeLimit;
         stage->trees = createBucketTrees(stage->products, stage->orders, stage->branched);
