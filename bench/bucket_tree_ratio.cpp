@@ -1,6 +1,7 @@
 // Times one bucket-tree elimination over all pedigrees (RunBte on every
-// tree, messages and selector beliefs included), on the orders the
-// bucket-tree mode makes, against one likelihood by elimination
+// tree, messages and selector beliefs included; for a pedigree whose tree
+// does not fit the default memory, every conditioning branch's tree), on
+// the orders the bucket-tree mode makes, against one likelihood by elimination
 // (computeLikelihoods) on the orders the LOD-score mode makes, and prints
 // both, their ratio, each one's peak memory and the median and worst ratio.
 // Products, trimming, orders and trees are built anew, untimed, before every
@@ -37,6 +38,7 @@
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
 #include "buckettree/merging.hpp"
+#include "buckettree/reestimation.hpp"
 #include "buckettree/tree_construction.hpp"
 #include "driver/bucket_tree_mode.hpp"
 #include "driver/read_problem.hpp"
@@ -140,19 +142,19 @@ Timing timeBucketTrees(std::vector<pedlik::EliminationOrder>& orders, const pedl
     pedlik::ProductArray products = prepare(orders, limits, orderSeconds);
     Timing timing;
     {
-        pedlik::BucketTreeArray trees = pedlik::createBucketTrees(products, orders);
+        pedlik::BranchedPedigrees branched = pedlik::planBranches(products, pedigrees, orders, {});
+        pedlik::BucketTreeArray trees = pedlik::createBucketTrees(products, orders, branched);
         pedlik::createVarArrays(trees);
         pedlik::mergeLimit = 85;
         pedlik::MergeBuckets(trees, pedlik::mergeLimit);
         pedlik::CountMeioses(pedigrees);
-        pedlik::bteLogLikelihood = 0.0;
         const double start = processorSeconds();
-        for (std::unique_ptr<pedlik::BucketTree>& tree : trees) pedlik::RunBte(*tree);
+        pedlik::RunAllTrees(pedigrees, products, trees, &branched);
         timing = {processorSeconds() - start, pedlik::runParameters.logLikelihood + pedlik::bteLogLikelihood};
         // Takes the beliefs off the nodes; the next run is to find the same
         // likelihood, at the fractions as read.
         const std::vector<pedlik::ThetaPair> fractions = pedlik::runParameters.thetaVals;
-        pedlik::ExpectedValues(pedigrees);
+        pedlik::ExpectedValues(pedigrees, nullptr, &branched.counts);
         pedlik::runParameters.thetaVals = fractions;
     }
     products.clear();

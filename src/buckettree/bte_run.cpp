@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "buckettree/branch_selectors.hpp"
 #include "buckettree/messages.hpp"
 #include "buckettree/pi_messages.hpp"
 #include "buckettree/standalone_function.hpp"
@@ -20,21 +21,22 @@ OwnedFunction storable(OwnedFunction belief) {
 
 // A selector's variable is eliminated by the tree while its node still
 // points at it: re-estimation may trim a variable away for one iteration.
-bool isLiveSelector(const Variable* variable) {
+bool isLiveSelector(const Variable* variable, const BranchSelectors* branch) {
     const Node& node = *variable->node;
-    return node.isSelector && node.variable == variable;
+    return node.isSelector && selectorVariable(node, branch) == variable;
 }
 
 // The buckets that need a pi message: those with a selector belief to form
 // in them or below them. The beliefs are all a run leaves to be read, so a
 // subtree without selectors gets nothing.
-std::unordered_set<const Bucket*> bucketsNeedingPi(const BucketTree& tree) {
+std::unordered_set<const Bucket*> bucketsNeedingPi(const BucketTree& tree, const BranchSelectors* branch) {
     std::unordered_set<const Bucket*> needing;
     // Children have larger positions than their parents: the order from its
     // end sees every child before its parent.
     for (auto it = tree.order.rbegin(); it != tree.order.rend(); ++it) {
         const Bucket& bucket = **it;
-        const bool holdsSelector = std::any_of(bucket.ownVars.begin(), bucket.ownVars.end(), isLiveSelector);
+        const bool holdsSelector = std::any_of(bucket.ownVars.begin(), bucket.ownVars.end(),
+                                               [&](const Variable* variable) { return isLiveSelector(variable, branch); });
         const bool childNeeds = std::any_of(bucket.children.begin(), bucket.children.end(),
                                             [&](const Bucket* child) { return needing.contains(child); });
         if (holdsSelector || childNeeds) allocateOrDie("Bte-RunBte", [&] { needing.insert(&bucket); });
@@ -92,34 +94,33 @@ OwnedFunction selectorPairBelief(const BucketTree& tree, Variable* selector, Var
     return beliefIn(*(first.position > second.position ? first : second).bucket, selector, next, settings);
 }
 
-void storeBeliefs(const BucketTree& tree, const BteSettings& settings) {
+void storeBeliefs(const BucketTree& tree, const BteSettings& settings, BranchSelectors* branch) {
     for (const Bucket* bucket : tree.order) {
         for (Variable* variable : bucket->ownVars) {
-            if (!isLiveSelector(variable)) continue;
+            if (!isLiveSelector(variable, branch)) continue;
             Node& node = *variable->node;
+            SelectorBeliefs& beliefs = beliefsOf(node, branch);
             // A belief of an earlier run must not pass for this run's.
-            node.pairBelief.reset();
-            node.singleBelief.reset();
-            node.firstBelief.reset();
+            beliefs = SelectorBeliefs{};
             if (node.nextSelector != nullptr) {
-                Variable* next = node.nextSelector->variable;
+                Variable* next = selectorVariable(*node.nextSelector, branch);
                 if (next != nullptr) {
-                    node.pairBelief = storable(selectorPairBelief(tree, variable, next, settings));
+                    beliefs.pair = storable(selectorPairBelief(tree, variable, next, settings));
                 } else {
-                    node.singleBelief = storable(SelectorBelief(*bucket, variable, settings));
+                    beliefs.single = storable(SelectorBelief(*bucket, variable, settings));
                 }
             }
-            if (node.parentCount > 0 && node.parents[0]->variable == nullptr) {
-                node.firstBelief = storable(SelectorBelief(*bucket, variable, settings));
+            if (node.parentCount > 0 && selectorVariable(*node.parents[0], branch) == nullptr) {
+                beliefs.first = storable(SelectorBelief(*bucket, variable, settings));
             }
         }
     }
 }
 
-const Function* storedBelief(const Node& node) {
-    if (node.pairBelief != nullptr) return node.pairBelief.get();
-    if (node.singleBelief != nullptr) return node.singleBelief.get();
-    return node.firstBelief.get();
+const Function* storedBelief(const SelectorBeliefs& beliefs) {
+    if (beliefs.pair != nullptr) return beliefs.pair.get();
+    if (beliefs.single != nullptr) return beliefs.single.get();
+    return beliefs.first.get();
 }
 
 }  // namespace
@@ -128,35 +129,36 @@ OwnedFunction SelectorBelief(const Bucket& bucket, Variable* variable, const Bte
     return beliefIn(bucket, variable, variable, settings);
 }
 
-void AddLogLikelihood(const BucketTree& tree, const BteSettings& settings) {
+void AddLogLikelihood(const BucketTree& tree, const BteSettings& settings, BranchSelectors* branch) {
+    double& total = branch == nullptr ? bteLogLikelihood : branch->logLikelihood;
     for (const Bucket* root : tree.order) {
         if (root->parent != nullptr) continue;
         const Function* belief = nullptr;
-        for (const Variable* variable : root->ownVars) {
-            if (isLiveSelector(variable) && (belief = storedBelief(*variable->node)) != nullptr) break;
+        for (Variable* variable : root->ownVars) {
+            if (isLiveSelector(variable, branch) && (belief = storedBelief(beliefsOf(*variable->node, branch))) != nullptr) break;
         }
         if (belief != nullptr) {
-            bteLogLikelihood += LogSum(*belief);
+            total += LogSum(*belief);
             continue;
         }
         // A root left without tables (value trimming turned them all into
         // constants) stands for a likelihood factor of 1.
         const OwnedFunction fresh = SelectorBelief(*root, root->ownVars.front(), settings);
-        if (fresh != nullptr) bteLogLikelihood += LogSum(*fresh);
+        if (fresh != nullptr) total += LogSum(*fresh);
     }
 }
 
 
-void RunBte(BucketTree& tree, const BteSettings& settings) {
+void RunBte(BucketTree& tree, const BteSettings& settings, BranchSelectors* branch) {
     // Every child sends its lambda message before its parent computes its
     // own, and every bucket has its pi message before it sends its children
     // theirs.
     for (auto it = tree.order.rbegin(); it != tree.order.rend(); ++it) GetLambda(**it, settings);
-    const std::unordered_set<const Bucket*> needing = bucketsNeedingPi(tree);
+    const std::unordered_set<const Bucket*> needing = bucketsNeedingPi(tree, branch);
     const auto needsPi = [&](const Bucket& child) { return needing.contains(&child); };
     for (Bucket* bucket : tree.order) GetPi(*bucket, needsPi, settings);
-    storeBeliefs(tree, settings);
-    AddLogLikelihood(tree, settings);
+    storeBeliefs(tree, settings, branch);
+    AddLogLikelihood(tree, settings, branch);
 }
 
 void ClearFunctionLists(BucketTree& tree) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "buckettree/branch_selectors.hpp"
 #include "buckettree/standalone_function.hpp"
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
@@ -14,11 +15,16 @@ namespace pedlik {
 namespace {
 
 // The value left to a selector without a variable: the one genotype
-// elimination fixed (the node then has one value), or the one value
-// trimming kept, in the node's numbering, which is the selector's value.
-// -1 when neither is known.
-int fixedValue(const Person& person, const Node& selector, int locus) {
+// elimination fixed (the node then has one value), the one a branch fixed
+// or trimming kept there, or the one value trimming of the pedigree's
+// product kept, in the node's numbering, which is the selector's value.
+// -1 when none is known.
+int fixedValue(const Person& person, const Node& selector, int locus, const BranchSelectors* branch) {
     const bool maternal = selector.name.front() == 'm';
+    if (branch != nullptr) {
+        const auto found = branch->fixedValues.find(&selector);
+        if (found != branch->fixedValues.end()) return found->second;
+    }
     if (selector.valueCount == 1) {
         const PersonLocus& data = person.loci[locus];
         return maternal ? data.maternalSelectorValue : data.paternalSelectorValue;
@@ -53,51 +59,80 @@ void CountMeioses(const PedigreeList& pedigrees) {
     }
 }
 
-double RecombinationProbability(const Person& person, Node* s, Node* t, int interval) {
+double RecombinationProbability(const Person& person, Node* s, Node* t, int interval, BranchSelectors* branch) {
     const double theta = runParameters.thetaVals[static_cast<std::size_t>(interval)].theta;
     if (s == nullptr || t == nullptr) return theta;
-    const bool sFree = s->variable != nullptr;
-    const bool tFree = t->variable != nullptr;
+    const bool sFree = selectorVariable(*s, branch) != nullptr;
+    const bool tFree = selectorVariable(*t, branch) != nullptr;
     if (sFree && tFree) {
         // Entries 1 and 2 are the two unequal combinations, in either
         // variable order.
-        const OwnedFunction pair = takeBelief(s->pairBelief);
+        const OwnedFunction pair = takeBelief(beliefsOf(*s, branch).pair);
         return pair == nullptr ? theta : pair->probablist[1] + pair->probablist[2];
     }
-    if (tFree) return differsFrom(t->firstBelief, fixedValue(person, *s, interval), theta);
-    if (sFree) return differsFrom(s->singleBelief, fixedValue(person, *t, interval + 1), theta);
-    const int sValue = fixedValue(person, *s, interval);
-    const int tValue = fixedValue(person, *t, interval + 1);
+    if (tFree) return differsFrom(beliefsOf(*t, branch).first, fixedValue(person, *s, interval, branch), theta);
+    if (sFree) return differsFrom(beliefsOf(*s, branch).single, fixedValue(person, *t, interval + 1, branch), theta);
+    const int sValue = fixedValue(person, *s, interval, branch);
+    const int tValue = fixedValue(person, *t, interval + 1, branch);
     if (sValue < 0 || tValue < 0) return theta;
     return sValue != tValue ? 1.0 : 0.0;
 }
 
-double ExpectedValues(const PedigreeList& pedigrees, std::vector<bool>* informed) {
+ExpectedCounts noCounts() {
+    const std::size_t intervals = static_cast<std::size_t>(std::max(runParameters.lociCount - 1, 0));
+    ExpectedCounts counts;
+    allocateOrDie("expextvals", [&] {
+        counts.recombinations.assign(intervals, 0.0);
+        counts.informed.assign(intervals, false);
+    });
+    return counts;
+}
+
+void AddExpectedRecombinations(const Pedigree& pedigree, ExpectedCounts& counts, BranchSelectors* branch) {
     const int intervals = runParameters.lociCount - 1;
     const bool sexLinked = runParameters.isSexLinked == 1;
-    std::vector<double> expextvals;
-    allocateOrDie("expextvals", [&] { expextvals.assign(static_cast<std::size_t>(std::max(intervals, 0)), 0.0); });
     // A posterior equal to the prior, the fraction itself, is what a meiosis
     // the data say nothing about gives; a few ulps of rounding are not news.
     const auto note = [&](double posterior, int i) {
         const double prior = runParameters.thetaVals[static_cast<std::size_t>(i)].theta;
-        if (informed != nullptr && std::fabs(posterior - prior) > 1e-12) (*informed)[static_cast<std::size_t>(i)] = true;
+        if (std::fabs(posterior - prior) > 1e-12) counts.informed[static_cast<std::size_t>(i)] = true;
         return posterior;
     };
-    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next) {
-        for (const Person& person : pedigree->persons) {
-            if (person.mother == nullptr) continue;
-            for (int i = 0; i < intervals; ++i) {
-                double expected = note(RecombinationProbability(person, nodeAt(person.maternalSelectorNodes, i),
-                                                                nodeAt(person.maternalSelectorNodes, i + 1), i), i);
-                if (!sexLinked) {
-                    expected += note(RecombinationProbability(person, nodeAt(person.paternalSelectorNodes, i),
-                                                              nodeAt(person.paternalSelectorNodes, i + 1), i), i);
-                }
-                expextvals[static_cast<std::size_t>(i)] += expected;
+    for (const Person& person : pedigree.persons) {
+        if (person.mother == nullptr) continue;
+        for (int i = 0; i < intervals; ++i) {
+            double expected = note(RecombinationProbability(person, nodeAt(person.maternalSelectorNodes, i),
+                                                            nodeAt(person.maternalSelectorNodes, i + 1), i, branch), i);
+            if (!sexLinked) {
+                expected += note(RecombinationProbability(person, nodeAt(person.paternalSelectorNodes, i),
+                                                          nodeAt(person.paternalSelectorNodes, i + 1), i, branch), i);
             }
+            counts.recombinations[static_cast<std::size_t>(i)] += expected;
         }
     }
+}
+
+double ExpectedValues(const PedigreeList& pedigrees, std::vector<bool>* informed,
+                      const std::vector<ExpectedCounts>* given) {
+    const int intervals = runParameters.lociCount - 1;
+    ExpectedCounts counts = noCounts();
+    std::size_t k = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
+        if (given == nullptr || (*given)[k].recombinations.empty()) {
+            AddExpectedRecombinations(*pedigree, counts, nullptr);
+            continue;
+        }
+        for (std::size_t i = 0; i < counts.recombinations.size(); ++i) {
+            counts.recombinations[i] += (*given)[k].recombinations[i];
+            if ((*given)[k].informed[i]) counts.informed[i] = true;
+        }
+    }
+    if (informed != nullptr) {
+        for (std::size_t i = 0; i < counts.informed.size(); ++i) {
+            if (counts.informed[i]) (*informed)[i] = true;
+        }
+    }
+    const std::vector<double>& expextvals = counts.recombinations;
     double change = 0.0;
     // Without a meiosis the data say nothing about recombination: the
     // fractions stay, and so the loop ends.

@@ -96,6 +96,7 @@ bool mergeStep(BucketTree& tree) {
 
 void MergeBuckets(BucketTreeArray& trees, int limit) {
     for (std::unique_ptr<BucketTree>& tree : trees) {
+        if (tree == nullptr) continue;
         int step = 0;
         while (step < limit && mergeStep(*tree)) ++step;
     }

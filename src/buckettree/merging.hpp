@@ -4,7 +4,8 @@
 
 namespace pedlik {
 
-// Merges up to `limit` times per tree the bucket that shares most of its
+// Merges up to `limit` times per tree (a pedigree run branch by branch has
+// none) the bucket that shares most of its
 // scope with its parent (the first of `buckets`) into that parent.
 void MergeBuckets(BucketTreeArray& trees, int limit);
 

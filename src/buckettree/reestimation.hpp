@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buckettree/branch_trees.hpp"
 #include "buckettree/bte_settings.hpp"
 #include "buckettree/bucket_tree.hpp"
 #include "input/records.hpp"
@@ -12,15 +13,28 @@ namespace pedlik {
 // and run again (the k-th product and tree belong to the k-th pedigree);
 // then ExpectedValues. Returns the mean relative change. `logLikelihood`
 // receives the natural log-likelihood of all pedigrees at the fractions
-// the step ran with, the constants of their tables included.
+// the step ran with, the constants of their tables included. A pedigree
+// without a tree (null) is one of `branched`.
 double Reestimate(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
-                  double& logLikelihood, const BteSettings& settings = {});
+                  double& logLikelihood, const BteSettings& settings = {}, BranchedPedigrees* branched = nullptr);
 
 // RebuildAndRun over every pedigree in list order, the beliefs left on the
 // nodes: the natural log-likelihood of all pedigrees at the current
-// fractions, the constants of their tables included.
+// fractions, the constants of their tables included. A pedigree without a
+// tree has its tables rebuilt and its branches run (runBranchTrees).
 double RebuildAndRunAll(PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees, int isSexLinked,
-                        const BteSettings& settings = {});
+                        const BteSettings& settings = {}, BranchedPedigrees* branched = nullptr);
+
+// The first pass, on the tables as built: RunBte on every tree, and the
+// branches of every pedigree without one, their log-likelihoods summed into
+// bteLogLikelihood.
+void RunAllTrees(const PedigreeList& pedigrees, ProductArray& products, BucketTreeArray& trees,
+                 BranchedPedigrees* branched, const BteSettings& settings = {});
+
+// Rebuilds one pedigree's tables inside its product at the current
+// fractions and trims them; the variables `tree` (when given) eliminates
+// keep their slots. Returns the log constants of the rebuilt tables.
+double rebuildTables(Pedigree& pedigree, Product& product, int isSexLinked, const BucketTree* tree);
 
 // Rebuilds one pedigree's tables inside its product and runs RunBte on its
 // tree. The variables the tree eliminates keep their slots, also those

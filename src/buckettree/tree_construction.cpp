@@ -130,10 +130,13 @@ std::unique_ptr<BucketTree> createBucketTree(Product& product, const Elimination
     return tree;
 }
 
-BucketTreeArray createBucketTrees(ProductArray& products, const std::vector<EliminationOrder>& orders) {
+BucketTreeArray createBucketTrees(ProductArray& products, const std::vector<EliminationOrder>& orders,
+                                  const BranchedPedigrees& branched) {
     BucketTreeArray trees;
     allocateOrDie("BucketProduct Array", [&] { trees.reserve(products.size()); });
-    for (std::size_t k = 0; k < products.size(); ++k) trees.push_back(createBucketTree(*products[k], orders[k]));
+    for (std::size_t k = 0; k < products.size(); ++k) {
+        trees.push_back(branched.isBranched(k) ? nullptr : createBucketTree(*products[k], orders[k]));
+    }
     return trees;
 }
 
@@ -149,6 +152,7 @@ void createvararr(Bucket& bucket) {
 
 void createVarArrays(BucketTreeArray& trees) {
     for (std::unique_ptr<BucketTree>& tree : trees) {
+        if (tree == nullptr) continue;
         for (std::unique_ptr<Bucket>& bucket : tree->buckets) createvararr(*bucket);
     }
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/allocation.hpp"
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
 #include "buckettree/merging.hpp"
@@ -51,6 +52,30 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
     return limits;
 }
 
+OrderLimits bucketTreeBranchLimits(OrderLimits limits) {
+    limits.conditioning = true;
+    limits.keepsTables = true;
+    limits.eliminations = expectedIterations * bucketTreeRunPerElimination;
+    return limits;
+}
+
+BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
+                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits) {
+    BranchedPedigrees branched;
+    branched.mergeLimit = mergesPerTree;
+    allocateOrDie("elimOrderArrs", [&] {
+        branched.orders.resize(orders.size());
+        branched.counts.resize(orders.size());
+    });
+    std::size_t k = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
+        if (orders[k].predictedEntries <= limits.memoryEntries) continue;
+        makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
+                             runParameters.isSexLinked, bucketTreeBranchLimits(limits));
+    }
+    return branched;
+}
+
 MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderLimits limits, const BteSettings& settings,
                            const MlSettings& ml) {
     setTheta(runParameters.thetaVals[static_cast<std::size_t>(runParameters.variedThetaIndex - 1)], 0.5);
@@ -61,26 +86,29 @@ MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderL
     }
     const std::vector<EliminationOrder> orders =
         makeEliminationOrders(products, pedigrees, runParameters.lociCount, bucketTreeOrderLimits(limits));
+    BranchedPedigrees branched = planBranches(products, pedigrees, orders, limits);
     // Declared after the products, so released before them: the trees hold
     // the products' tables.
-    BucketTreeArray trees = createBucketTrees(products, orders);
+    BucketTreeArray trees = createBucketTrees(products, orders, branched);
     createVarArrays(trees);
     mergeLimit = mergesPerTree;
     MergeBuckets(trees, mergeLimit);
     CountMeioses(pedigrees);
 
-    bteLogLikelihood = 0.0;
-    for (std::unique_ptr<BucketTree>& tree : trees) RunBte(*tree, settings);
+    RunAllTrees(pedigrees, products, trees, &branched, settings);
     int iterations = 1;
     double logLikelihood = runParameters.logLikelihood + bteLogLikelihood;
-    if (ml.requested) return estimateMaximumLikelihood({pedigrees, products, trees, settings, logLikelihood}, ml, reportEstimates);
+    if (ml.requested) {
+        return estimateMaximumLikelihood({pedigrees, products, trees, branched, settings, logLikelihood}, ml,
+                                         reportEstimates);
+    }
     if (reportEstimates) printIteration(iterations, logLikelihood, runParameters.thetaVals);
-    double change = ExpectedValues(pedigrees);
+    double change = ExpectedValues(pedigrees, nullptr, &branched.counts);
     // A likelihood that is not a number (probabilities outside 0..1 make
     // one) gives estimates that never settle: the iteration stops.
     while (change >= changeThreshold && !std::isnan(logLikelihood)) {
         const std::vector<ThetaPair> used = runParameters.thetaVals;
-        change = Reestimate(pedigrees, products, trees, runParameters.isSexLinked, logLikelihood, settings);
+        change = Reestimate(pedigrees, products, trees, runParameters.isSexLinked, logLikelihood, settings, &branched);
         ++iterations;
         if (reportEstimates) printIteration(iterations, logLikelihood, used);
     }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "buckettree/branch_trees.hpp"
 #include "buckettree/bte_settings.hpp"
 #include "driver/em_report.hpp"
 #include "input/records.hpp"
 #include "ordering/elimination_order.hpp"
+#include "product/likelihood.hpp"
 
 namespace pedlik {
 
 // Program code 4: with the varied fraction at 0.5 and the others as read,
 // builds and trims every pedigree's product, organises it into a bucket
-// tree, runs bucket-tree elimination and re-estimates every recombination
+// tree (one per conditioning branch when one would not fit the memory), runs bucket-tree elimination and re-estimates every recombination
 // fraction by expectation-maximisation while the mean relative change is
 // 0.07 or more; the estimates stay in thetaVals. Its output is the stage
 // reports; with `reportEstimates` also, after each elimination over all
@@ -26,5 +28,16 @@ MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderL
 // every table the tree keeps, and a search paid for by the likely number of
 // EM iterations.
 OrderLimits bucketTreeOrderLimits(OrderLimits limits);
+
+// The limits of the order of a pedigree whose one tree does not fit the
+// memory: it conditions, and the memory bounds every table the tree of one
+// conditioning branch keeps.
+OrderLimits bucketTreeBranchLimits(OrderLimits limits);
+
+// The pedigrees whose tree in `orders` would need more than
+// limits.memoryEntries, each with an order that conditions (made within
+// bucketTreeBranchLimits), their trees to be made branch by branch.
+BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
+                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits);
 
 }  // namespace pedlik

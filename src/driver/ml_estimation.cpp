@@ -35,12 +35,12 @@ public:
     EmPass pass(const std::vector<double>& at) {
         setFractions(at);
         const double logLikelihood = RebuildAndRunAll(problem_.pedigrees, problem_.products, problem_.trees,
-                                                      runParameters.isSexLinked, problem_.settings);
+                                                      runParameters.isSexLinked, problem_.settings, &problem_.branched);
         return step(logLikelihood);
     }
     // The EM step from the beliefs the last run left.
     EmPass step(double logLikelihood) {
-        ExpectedValues(problem_.pedigrees, &informed_);
+        ExpectedValues(problem_.pedigrees, &informed_, &problem_.branched.counts);
         return EmPass{logLikelihood, currentFractions()};
     }
     void observe(const std::vector<double>& at, double logLikelihood, PassVerdict verdict) {

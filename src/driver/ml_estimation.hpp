@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buckettree/bte_settings.hpp"
+#include "buckettree/branch_trees.hpp"
 #include "buckettree/bucket_tree.hpp"
 #include "driver/em_report.hpp"
 #include "input/records.hpp"
@@ -15,6 +16,7 @@ struct EmProblem {
     PedigreeList& pedigrees;
     ProductArray& products;
     BucketTreeArray& trees;
+    BranchedPedigrees& branched;  // the pedigrees without a tree
     const BteSettings& settings;
     double logLikelihood;
 };

@@ -17,6 +17,16 @@ struct StandaloneDelete {
 };
 using OwnedFunction = std::unique_ptr<Function, StandaloneDelete>;
 
+// Selector beliefs left by bucket-tree elimination until re-estimation reads
+// them: over a selector and the next locus's, over the selector alone when
+// the next has no variable, and over it alone when the previous locus's has
+// none.
+struct SelectorBeliefs {
+    OwnedFunction pair;
+    OwnedFunction single;
+    OwnedFunction first;
+};
+
 // One network variable: an allele, a selector, a phenotype or a founder's
 // unordered genotype of one person at one locus.
 struct Node {
@@ -31,13 +41,9 @@ struct Node {
     // node has a variable, or never had more than one value.
     int survivingValue = -1;
     std::string name;             // unique within a pedigree, e.g. "pl_3_0"
-    // Selector beliefs left by bucket-tree elimination until re-estimation
-    // reads them: over this selector and the next locus's, over this one
-    // when the next has no variable, and over this one when the previous
-    // locus's has none.
-    OwnedFunction pairBelief;
-    OwnedFunction singleBelief;
-    OwnedFunction firstBelief;
+    // The beliefs of the pedigree's own tree (a conditioning branch keeps
+    // its own).
+    SelectorBeliefs beliefs;
     int isSelector = 0;
     Node* nextSelector = nullptr;
 };

@@ -12,7 +12,8 @@ struct OrderCost {
     // the products that conditioning copied, and the current product's own.
     double peakEntries = 0.0;
     // The product's tables and every table a sum-out makes, none released:
-    // what a bucket tree built on an order without conditioning holds.
+    // what a bucket tree built on an order without conditioning holds, or
+    // with conditioning, the tree of one branch.
     double keptEntries = 0.0;
 };
 
@@ -23,6 +24,10 @@ struct CostTracking {
     double heldEntries = 0.0;    // tables of the products that the current branch copies
     double productEntries = 0.0; // every table of the current product, held ones included
     double ownedEntries = 0.0;   // the tables the current product made itself
+    // The order is for bucket trees, one per conditioning branch, each
+    // built on the whole product with the conditioned variables fixed: the
+    // work before a conditioning is done again in every branch.
+    bool branchTrees = false;
 };
 
 }  // namespace pedlik

@@ -59,7 +59,7 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
     OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
-    if (cost.multiplyAdds >= limits.searchFrom || neededEntries(cost, limits.conditioning) > limits.memoryEntries) {
+    if (cost.multiplyAdds >= limits.searchFrom || neededEntries(cost, limits.boundsKeptTables()) > limits.memoryEntries) {
         cost = searchEliminationOrder(product, order, cost, limits);
     }
     // Every branch solved at once holds its own tables: no more of them run
@@ -67,6 +67,7 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     const double fitting = std::floor(limits.memoryEntries / std::max(1.0, cost.peakEntries));
     order.concurrentBranches = static_cast<int>(std::clamp(fitting, 1.0, static_cast<double>(maxConcurrentBranches)));
     order.predictedMultiplyAdds = cost.multiplyAdds;
+    order.predictedEntries = neededEntries(cost, limits.boundsKeptTables());
 }
 
 OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
@@ -76,6 +77,7 @@ OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const
         order.entries.reserve(product.variableCount);
     });
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    tempProd->tracking.branchTrees = limits.keepsTables;
     if (pedigree.personCount <= limits.locusGroupPersons) {
         locusGroupOrder(order, *tempProd, pedigree, lociCount, sexLinked, limits);
     }

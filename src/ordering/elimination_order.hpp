@@ -48,6 +48,11 @@ struct OrderLimits {
     // order makes and cannot condition: no step conditions, and the memory
     // bounds all the tables kept rather than those of one branch.
     bool conditioning = true;
+    // True for the order of the bucket trees of conditioning branches: the
+    // memory bounds all the tables one branch keeps.
+    bool keepsTables = false;
+
+    bool boundsKeptTables() const { return keepsTables || !conditioning; }
 };
 
 // One order per pedigree, in list order, each made from the pedigree's

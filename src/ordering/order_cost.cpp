@@ -33,8 +33,12 @@ double trimmedValueCount(const OrderVariable& variable, const ConditioningProbe&
     return std::max(1.0, std::min(variable.valueCount, variable.sourceCount * probe.keptShares[variable.sourceSlot]));
 }
 
-double neededEntries(const OrderCost& cost, bool conditioning) {
-    return conditioning ? cost.peakEntries : cost.keptEntries;
+double neededEntries(const OrderCost& cost, bool keepsTables) {
+    return keepsTables ? cost.keptEntries : cost.peakEntries;
+}
+
+double keptWith(const CostTracking& tracking, double made) {
+    return tracking.cost.keptEntries + keptPerTableEntry * made;
 }
 
 CostTracking startTracking(TempProd& tempProd) {

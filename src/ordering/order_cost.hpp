@@ -5,9 +5,12 @@
 namespace pedlik {
 
 // The table entries an order needs within the memory: those alive at once
-// along one branch when the elimination may condition, all it keeps for a
-// bucket tree, which cannot.
-double neededEntries(const OrderCost& cost, bool conditioning);
+// along one branch for an elimination, all it keeps for a bucket tree.
+double neededEntries(const OrderCost& cost, bool keepsTables);
+
+// The entries a bucket tree keeps once it also keeps a new table of `made`
+// entries.
+double keptWith(const CostTracking& tracking, double made);
 
 // Tracking from a fresh tempProd, whose tables all belong to the product.
 CostTracking startTracking(TempProd& tempProd);

@@ -145,7 +145,11 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
 }
 
 void conditionTemp(TempProd& tempProd, OrderVariable& variable, const ConditioningProbe* probe) {
-    trackCondition(tempProd.tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
+    CostTracking& tracking = tempProd.tracking;
+    const double before = tracking.productEntries;
+    const double workBefore = tracking.cost.multiplyAdds;
+    const double copies = variable.valueCount * (probe == nullptr ? 1.0 : probe->liveShare);
+    trackCondition(tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
     for (OrderFunction* function : variable.funcs) {
         std::vector<OrderVariable*> remaining;
         allocateOrDie("variables array", [&] {
@@ -159,6 +163,12 @@ void conditionTemp(TempProd& tempProd, OrderVariable& variable, const Conditioni
     }
     releaseOrderVariable(tempProd, variable);
     if (probe != nullptr) trimTemp(tempProd, *probe);
+    // A branch's bucket tree is built with the variable fixed: the tables
+    // made so far shrink in it as the product does, and are made again in
+    // every branch.
+    const double shrink = before > 0.0 ? tracking.productEntries / before : 1.0;
+    tracking.cost.keptEntries *= shrink;
+    if (tracking.branchTrees) tracking.cost.multiplyAdds += workBefore * (copies * shrink - 1.0);
 }
 
 }  // namespace pedlik

@@ -144,7 +144,7 @@ OrderVariable* drawConditioned(TempProd& tempProd, int width, SplitMix& random, 
 
 // How far an order's tables go past the memory.
 double overflow(const OrderCost& cost, const OrderLimits& limits) {
-    return std::max(0.0, neededEntries(cost, limits.conditioning) - limits.memoryEntries);
+    return std::max(0.0, neededEntries(cost, limits.boundsKeptTables()) - limits.memoryEntries);
 }
 
 // An order within the memory beats one past it; otherwise the cheaper wins,
@@ -154,7 +154,7 @@ bool isBetter(const OrderCost& candidate, const OrderCost& best, const OrderLimi
     if (candidateFits != bestFits) return candidateFits;
     // A bucket tree past the memory is the likelier to be allocated the
     // less it needs.
-    if (!candidateFits && !limits.conditioning) return overflow(candidate, limits) < overflow(best, limits);
+    if (!candidateFits && limits.boundsKeptTables()) return overflow(candidate, limits) < overflow(best, limits);
     return candidate.multiplyAdds < best.multiplyAdds;
 }
 
@@ -173,8 +173,9 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
         OrderVariable* summed = drawSummed(tempProd, width, random, effort);
         if (summed == nullptr) break;
         const double made = sumOutEntries(*summed);
-        if (!limits.conditioning ||
-            (made < tableLimit && tracking.heldEntries + tracking.ownedEntries + made <= memoryEntries)) {
+        const double needed =
+            limits.keepsTables ? keptWith(tracking, made) : tracking.heldEntries + tracking.ownedEntries + made;
+        if (!limits.conditioning || (made < tableLimit && needed <= memoryEntries)) {
             appendOrderEntry(order, {0, summed->node});
             sumOutTemp(tempProd, *summed);
         } else {
@@ -186,9 +187,9 @@ bool randomisedGreedyOrder(TempProd& tempProd, EliminationOrder& order, SplitMix
             conditionTemp(tempProd, conditioned, &probes.of(conditioned.sourceSlot));
         }
         if (bestFits && tracking.cost.multiplyAdds >= best.multiplyAdds) return false;
-        // Without conditioning the kept tables only grow: an order past the
-        // memory, or further past it than the best, cannot win.
-        const double past = limits.conditioning ? 0.0 : overflow(tracking.cost, limits);
+        // Kept tables only grow: an order past the memory, or further past
+        // it than the best, cannot win.
+        const double past = limits.boundsKeptTables() ? overflow(tracking.cost, limits) : 0.0;
         if (past > 0.0 && (bestFits || past >= overflow(best, limits))) return false;
     }
     appendVariablesWithoutFunctions(tempProd, order);
@@ -229,6 +230,7 @@ void replayEntry(const Product& product, TempProd& tempProd, const OrderEntry& e
 OrderCost trimmedCost(const Product& product, const EliminationOrder& order, const OrderLimits& limits,
                       TrimmingProbes& probes) {
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    tempProd->tracking.branchTrees = limits.keepsTables;
     for (const OrderEntry& entry : order.entries) replayEntry(product, *tempProd, entry, limits, probes);
     const OrderCost cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
@@ -238,6 +240,7 @@ OrderCost trimmedCost(const Product& product, const EliminationOrder& order, con
 void runPass(const Product& product, SearchPass& pass, const OrderLimits& limits, const EliminationOrder& bestOrder,
              const OrderCost& best, TrimmingProbes& probes) {
     std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    tempProd->tracking.branchTrees = limits.keepsTables;
     pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
     allocateOrDie("elimArr", [&] { pass.order.entries.reserve(bestOrder.entries.size()); });
     // Half the passes start from the best order so far, kept up to a step

@@ -29,6 +29,9 @@ struct EliminationOrder {
     // Multiply-adds one elimination in this order is predicted to take:
     // what a split run weighs its work units by.
     double predictedMultiplyAdds = 0.0;
+    // Table entries it is predicted to need within the memory: along one
+    // branch, or all those a bucket tree keeps.
+    double predictedEntries = 0.0;
 
     int entryCount() const { return static_cast<int>(entries.size()); }
 };

@@ -1,11 +1,13 @@
 // Bucket-tree elimination on the oracle datasets: its likelihood is that of
 // elimination, the expected recombination counts its beliefs give are the
-// enumerator's posteriors, and EM never lowers the likelihood.
+// enumerator's posteriors, and EM never lowers the likelihood; all the same
+// when the trees are made one per conditioning branch.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 #include "buckettree/bte_run.hpp"
 #include "buckettree/expected_values.hpp"
@@ -27,6 +29,7 @@ namespace {
 struct Stage {
     ProductArray products;
     std::vector<EliminationOrder> orders;
+    BranchedPedigrees branched;
     BucketTreeArray trees;
     ~Stage() {
         trees.clear();
@@ -36,8 +39,10 @@ struct Stage {
 };
 
 // Products, trimming and orders at the current fractions; with trees merged
-// at most `mergeLimit` times unless `trees` is false. Null for likelihood 0.
-std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLimits& limits = {}) {
+// at most `mergeLimit` times unless `trees` is false, or with `branched`
+// made branch by branch, every pedigree taken for one whose tree does not
+// fit. Null for likelihood 0.
+std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLimits& limits = {}, bool branched = false) {
     return quietly([&] {
         resetNodeLinks(runParameters.pedigrees);
         auto stage = std::make_unique<Stage>();
@@ -47,7 +52,10 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLim
         if (failed == 1) return std::unique_ptr<Stage>();
         stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount, limits);
         if (!trees) return stage;
-        stage->trees = createBucketTrees(stage->products, stage->orders);
+        for (EliminationOrder& order : stage->orders) order.predictedEntries = branched ? HUGE_VAL : 0.0;
+        stage->branched = planBranches(stage->products, runParameters.pedigrees, stage->orders, limits);
+        stage->branched.mergeLimit = mergeLimit;
+        stage->trees = createBucketTrees(stage->products, stage->orders, stage->branched);
         createVarArrays(stage->trees);
         MergeBuckets(stage->trees, mergeLimit);
         CountMeioses(runParameters.pedigrees);
@@ -57,8 +65,7 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLim
 
 double runTrees(Stage& stage, const BteSettings& settings = {}) {
     return quietly([&] {
-        bteLogLikelihood = 0.0;
-        for (auto& tree : stage.trees) RunBte(*tree, settings);
+        RunAllTrees(runParameters.pedigrees, stage.products, stage.trees, &stage.branched, settings);
         return runParameters.logLikelihood + bteLogLikelihood;
     });
 }
@@ -103,6 +110,7 @@ struct TreeVariant {
     int every;  // every dataset, or every second, third ...
     OrderLimits limits = {};
     bool treeOrders = false;  // the limits are those of the bucket-tree mode's orders
+    bool branched = false;    // trees made branch by branch, conditioned as the limits say
 };
 
 // A bucket tree's order never conditions, and it keeps its tables within
@@ -136,7 +144,7 @@ TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
     for (const auto& [name, data] : datasets()) {
         if (index++ % variant.every != 0 || !loadDataset(data)) continue;
         const double elimination = eliminationLogLikelihood();
-        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit, true, variant.limits);
+        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit, true, variant.limits, variant.branched);
         if (stage == nullptr) {
             EXPECT_FALSE(elimination > impossibleLogLikelihood) << name;
             continue;
@@ -159,58 +167,116 @@ INSTANTIATE_TEST_SUITE_P(
                       TreeVariant{"MergedOneVariableAtATime", 85, {.onePassThreshold = 0}, 1},
                       TreeVariant{"MergedBlockwise", 85, {.blockThreshold = 4096}, 3},
                       TreeVariant{"MergedTinyBlocks", 85, {.blockThreshold = 4}, 7},
-                      TreeVariant{"MergedOnOrdersSearchedForSmallMemory", 85, {}, 2, bucketTreeOrderLimits({.memoryEntries = 200.0}), true}),
+                      TreeVariant{"MergedOnOrdersSearchedForSmallMemory", 85, {}, 2, bucketTreeOrderLimits({.memoryEntries = 200.0}), true},
+                      TreeVariant{"BranchByBranch", 85, {}, 2, {.conditionThreshold = 24.0}, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using oracle::Condition;
 
+// EM from the current fractions on past the mode's stopping point, until the
+// change is not a number or five passes: each pass's ln L and the fractions
+// it gave. `first` is given the first pass's ln L and sees its fractions
+// before EM goes on.
+struct EmPath {
+    std::vector<double> values;
+    std::vector<std::vector<double>> fractions;
+};
+
+EmPath runEm(Stage& stage, const std::function<void(double)>& first) {
+    const auto fractions = [] {
+        std::vector<double> thetas;
+        for (const ThetaPair& pair : runParameters.thetaVals) thetas.push_back(pair.theta);
+        return thetas;
+    };
+    EmPath path{{runTrees(stage)}, {}};
+    double change = ExpectedValues(runParameters.pedigrees, nullptr, &stage.branched.counts);
+    path.fractions.push_back(fractions());
+    first(path.values.front());
+    quietly([&] {
+        while (!std::isnan(change) && path.values.size() < 5) {
+            change = Reestimate(runParameters.pedigrees, stage.products, stage.trees, runParameters.isSexLinked,
+                                path.values.emplace_back(), {}, &stage.branched);
+            path.fractions.push_back(fractions());
+        }
+    });
+    return path;
+}
+
+struct BeliefVariant {
+    const char* name;
+    bool sexLinked;
+    // Trees made branch by branch, conditioned from tables of this many
+    // entries on, and EM then taking the path it takes with one tree per
+    // pedigree; 0 for one tree.
+    double conditionThreshold = 0.0;
+};
+
 // The expected recombination counts of the first run (every kind of belief
-// goes into them), then EM on past the mode's stopping point, until the
-// change is not a number.
-class Beliefs : public ::testing::TestWithParam<bool> {};
+// goes into them), then EM on past the mode's stopping point.
+class Beliefs : public ::testing::TestWithParam<BeliefVariant> {};
 
 TEST_P(Beliefs, GiveThePosteriorRecombinationCountsAndNoIterationLowersTheLikelihood) {
-    const bool sexLinked = GetParam();
-    int counted = 0, rising = 0;
+    const BeliefVariant& variant = GetParam();
+    const bool sexLinked = variant.sexLinked;
+    const bool branching = variant.conditionThreshold > 0.0;
+    int counted = 0, rising = 0, branched = 0;
     for (std::uint64_t seed = 1; seed <= 300; ++seed) {
         const oracle::Dataset data = oracle::randomTinyDataset(seed, {.geneDropped = seed % 4 != 0, .minLoci = 3, .maxPersons = sexLinked ? 5 : 4, .sexLinked = sexLinked});
         const std::string where = "seed " + std::to_string(seed);
         if (!loadDataset(data)) continue;
-        const std::unique_ptr<Stage> stage = prepare(85);
+        const std::vector<ThetaPair> start = runParameters.thetaVals;
+        EmPath oneTree;
+        if (branching) {
+            const std::unique_ptr<Stage> stage = prepare(85);
+            if (stage != nullptr) oneTree = runEm(*stage, [](double) {});
+            runParameters.thetaVals = start;
+        }
+        const std::unique_ptr<Stage> stage = prepare(85, true, {.conditionThreshold = variant.conditionThreshold}, branching);
         // Trimming does not find every impossible pedigree.
         if (stage == nullptr || oracle::logLikelihood(data) == impossibleLogLikelihood || meiosisCount == 0) continue;
-        std::vector<double> values{runTrees(*stage)};
-        double change = ExpectedValues(runParameters.pedigrees);
-        for (int i = 0; i + 1 < runParameters.lociCount; ++i, ++counted) {
-            // Over every meiosis, the posterior probability of a recombination.
-            double expected = 0.0;
-            for (int q = 0; q < static_cast<int>(data.pedigrees.size()); ++q) {
-                for (int line = 0; line < static_cast<int>(data.pedigrees[q].persons.size()); ++line) {
-                    for (int side = sexLinked ? 1 : 0; side < 2 && data.pedigrees[q].persons[line].father >= 0; ++side) {
-                        for (int value = 0; value < 2; ++value) {
-                            expected += oracle::jointPosterior(data, q, {{Condition::Kind::Selector, line, i, side == 0, value},
-                                                                        {Condition::Kind::Selector, line, i + 1, side == 0, 1 - value}});
+        for (std::size_t k = 0; k < stage->trees.size(); ++k) branched += stage->branched.isBranched(k) ? 1 : 0;
+        const EmPath path = runEm(*stage, [&](double value) {
+            EXPECT_NEAR(value, oracle::logLikelihood(data), 1e-9 * std::max(1.0, std::fabs(value))) << where;
+            for (int i = 0; i + 1 < runParameters.lociCount; ++i, ++counted) {
+                // Over every meiosis, the posterior probability of a recombination.
+                double expected = 0.0;
+                for (int q = 0; q < static_cast<int>(data.pedigrees.size()); ++q) {
+                    for (int line = 0; line < static_cast<int>(data.pedigrees[q].persons.size()); ++line) {
+                        for (int side = sexLinked ? 1 : 0; side < 2 && data.pedigrees[q].persons[line].father >= 0; ++side) {
+                            for (int value = 0; value < 2; ++value) {
+                                expected += oracle::jointPosterior(data, q, {{Condition::Kind::Selector, line, i, side == 0, value},
+                                                                            {Condition::Kind::Selector, line, i + 1, side == 0, 1 - value}});
+                            }
                         }
                     }
                 }
-            }
-            EXPECT_NEAR(runParameters.thetaVals[i].theta * meiosisCount, expected, 1e-9 * meiosisCount) << where << " interval " << i;
-        }
-        quietly([&] {
-            while (!std::isnan(change) && values.size() < 5) {
-                change = Reestimate(runParameters.pedigrees, stage->products, stage->trees, runParameters.isSexLinked, values.emplace_back());
+                EXPECT_NEAR(runParameters.thetaVals[i].theta * meiosisCount, expected, 1e-9 * meiosisCount) << where << " interval " << i;
             }
         });
+        const std::vector<double>& values = path.values;
         for (size_t k = 1; k < values.size(); ++k) {
             EXPECT_GE(values[k], values[k - 1] - 1e-9 * std::max(1.0, std::fabs(values[k - 1]))) << where << " iteration " << k;
         }
         rising += values.back() > values.front() + 1e-6 ? 1 : 0;
+        if (!branching) continue;
+        ASSERT_EQ(path.values.size(), oneTree.values.size()) << where;
+        for (size_t k = 0; k < values.size(); ++k) {
+            EXPECT_NEAR(values[k], oneTree.values[k], 1e-9 * std::max(1.0, std::fabs(values[k]))) << where << " iteration " << k;
+            for (size_t i = 0; i < path.fractions[k].size(); ++i) {
+                EXPECT_NEAR(path.fractions[k][i], oneTree.fractions[k][i], 1e-9) << where << " iteration " << k << " interval " << i;
+            }
+        }
     }
     EXPECT_GE(counted, 200);
     EXPECT_GE(rising, 10);
+    EXPECT_GE(branched, branching ? 100 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Data, Beliefs, ::testing::Values(false, true));
+INSTANTIATE_TEST_SUITE_P(Data, Beliefs,
+                         ::testing::Values(BeliefVariant{"Autosomal", false}, BeliefVariant{"SexLinked", true},
+                                           BeliefVariant{"AutosomalBranchByBranch", false, 8.0},
+                                           BeliefVariant{"SexLinkedBranchByBranch", true, 8.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pedlik::testing

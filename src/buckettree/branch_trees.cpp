@@ -1,0 +1,130 @@
+#include "buckettree/branch_trees.hpp"
+
+#include <cmath>
+#include <span>
+#include <string>
+
+#include "base/allocation.hpp"
+#include "buckettree/bte_run.hpp"
+#include "buckettree/merging.hpp"
+#include "buckettree/tree_construction.hpp"
+#include "product/elimination.hpp"
+#include "product/fix_variable.hpp"
+#include "product/product_copy.hpp"
+#include "product/trimming.hpp"
+
+namespace pedlik {
+
+namespace {
+
+// The branches summed as they come, in log space: the largest branch
+// log-likelihood so far, every branch's likelihood relative to it, and the
+// expected counts weighted alike, so that no likelihood underflows.
+struct BranchSum {
+    double largest = impossibleLogLikelihood;
+    double total = 0.0;
+    ExpectedCounts counts = noCounts();
+
+    void add(double logLikelihood, const ExpectedCounts& branch) {
+        if (logLikelihood == impossibleLogLikelihood || logLikelihood == -HUGE_VAL) return;
+        if (logLikelihood > largest) {
+            const double rescale = std::exp(largest - logLikelihood);
+            total *= rescale;
+            for (double& count : counts.recombinations) count *= rescale;
+            largest = logLikelihood;
+        }
+        const double weight = std::exp(logLikelihood - largest);
+        total += weight;
+        for (std::size_t i = 0; i < counts.recombinations.size(); ++i) {
+            counts.recombinations[i] += weight * branch.recombinations[i];
+            if (branch.informed[i]) counts.informed[i] = true;
+        }
+    }
+};
+
+struct BranchWalk {
+    const Pedigree& pedigree;
+    const BteSettings& settings;
+    int mergeLimit;
+    std::vector<std::size_t> conditioned;  // the order's entries marked for conditioning
+    BranchSum sum;
+};
+
+// The branch's tree over what the conditioning left of the order, run; its
+// likelihood and expected counts join the sum.
+void runLeaf(BranchWalk& walk, const EliminationOrder& order, Product& product,
+             std::span<Variable* const> entryVariables, const FixedValues& fixedValues, double constants) {
+    BranchSelectors branch;
+    EliminationOrder rest;
+    allocateOrDie("elimArr", [&] {
+        branch.fixedValues = fixedValues;
+        for (std::size_t e = 0; e < order.entries.size(); ++e) {
+            const Variable* variable = entryVariables[e];
+            if (variable != nullptr && variable->inUse) rest.entries.push_back({0, order.entries[e].node});
+        }
+    });
+    noteLiveVariables(product, branch);
+    BucketTreeArray trees;
+    allocateOrDie("BucketProduct Array", [&] { trees.push_back(createBucketTree(product, rest)); });
+    createVarArrays(trees);
+    MergeBuckets(trees, walk.mergeLimit);
+    RunBte(*trees.front(), walk.settings, &branch);
+    ExpectedCounts counts = noCounts();
+    AddExpectedRecombinations(walk.pedigree, counts, &branch);
+    walk.sum.add(constants + branch.logLikelihood, counts);
+}
+
+// Every value of the next conditioned variable still live, each on its own
+// copy of the product, fixed and trimmed, then the next level; past the
+// last, the branch's tree.
+void enumerateBranches(BranchWalk& walk, const EliminationOrder& order, Product& product,
+                       std::span<Variable* const> entryVariables, std::size_t level, const FixedValues& fixedValues,
+                       double constants) {
+    // Trimming in an earlier level may have left a marked variable a single value.
+    while (level < walk.conditioned.size()) {
+        const Variable* variable = entryVariables[walk.conditioned[level]];
+        if (variable != nullptr && variable->inUse) break;
+        ++level;
+    }
+    if (level == walk.conditioned.size()) {
+        runLeaf(walk, order, product, entryVariables, fixedValues, constants);
+        return;
+    }
+    const Variable& variable = *entryVariables[walk.conditioned[level]];
+    for (int value = 0; value < variable.valueCount; ++value) {
+        ProductCopy copy = copyProduct(product, variable, entryVariables, 0);
+        // The branches' trimming reports would repeat for every branch.
+        std::string unreported;
+        int failed = 0;
+        double made = fixVariable(*copy.product, *copy.variable, value);
+        made += trimValues(*copy.product, failed, ProgressSink(unreported));
+        // A table that fixing or trimming cut down to a single 0.0 entry
+        // makes the branch impossible as surely as a variable without values.
+        if (failed == 1 || std::isinf(made)) continue;
+        FixedValues deeper = allocateOrDie("copyProduct data-structures", [&] { return fixedValues; });
+        noteFixedValues(*copy.product, deeper);
+        enumerateBranches(walk, order, *copy.product, copy.entryVariables, level + 1, deeper, constants + made);
+    }
+}
+
+}  // namespace
+
+double runBranchTrees(const Pedigree& pedigree, Product& product, BranchedPedigrees& branched, std::size_t k,
+                      const BteSettings& settings) {
+    const EliminationOrder& order = branched.orders[k];
+    BranchWalk walk{pedigree, settings, branched.mergeLimit, {}, {}};
+    allocateOrDie("elimArr", [&] {
+        for (std::size_t e = 0; e < order.entries.size(); ++e) {
+            if (order.entries[e].conditioned == 1) walk.conditioned.push_back(e);
+        }
+    });
+    const OrderWalk start = startWalk(order);
+    enumerateBranches(walk, order, product, start.variables, 0, {}, 0.0);
+    ExpectedCounts& counts = branched.counts[k];
+    counts = std::move(walk.sum.counts);
+    if (walk.sum.total == 0.0) return impossibleLogLikelihood;
+    for (double& count : counts.recombinations) count /= walk.sum.total;
+    return walk.sum.largest + std::log(walk.sum.total);
+}
+
+}  // namespace pedlik
