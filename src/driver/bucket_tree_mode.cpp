@@ -1,5 +1,6 @@
 #include "driver/bucket_tree_mode.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -27,6 +28,11 @@ constexpr int mergesPerTree = 85;
 // order takes about this many times one likelihood by elimination.
 constexpr double expectedIterations = 5.0;
 constexpr double bucketTreeRunPerElimination = 3.0;
+// A tree of at most this many entries (8 MiB) is built whole whatever the
+// memory limit: every branch rebuilds a tree, so under a limit of a few
+// kilobytes a small pedigree would branch on nearly every variable and
+// take exponential time to save memory no machine lacks.
+constexpr double wholeTreeEntries = 1024.0 * 1024.0;
 
 std::vector<double> fractions(const std::vector<ThetaPair>& pairs) {
     std::vector<double> thetas;
@@ -53,6 +59,7 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits) {
 }
 
 OrderLimits bucketTreeBranchLimits(OrderLimits limits) {
+    limits.memoryEntries = std::max(limits.memoryEntries, wholeTreeEntries);
     limits.conditioning = true;
     limits.keepsTables = true;
     limits.eliminations = expectedIterations * bucketTreeRunPerElimination;
@@ -69,7 +76,7 @@ BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedig
     });
     std::size_t k = 0;
     for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
-        if (orders[k].predictedEntries <= limits.memoryEntries) continue;
+        if (orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries)) continue;
         makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
                              runParameters.isSexLinked, bucketTreeBranchLimits(limits));
     }
