@@ -15,7 +15,7 @@ set -eu
 
 build=$(cd "${1:?usage: bench/run.sh BUILD_FOLDER}" && pwd)
 runs=${BENCH_RUNS:-3}
-limits="ulimit -v ${BENCH_MEMORY_KIB:-8388608}; exec timeout ${BENCH_SECONDS:-300}"
+limits="${BENCH_SECONDS:-300} ${BENCH_MEMORY_KIB:-8388608}"
 threads=${BENCH_THREADS:+--threads $BENCH_THREADS}
 tolerance=1e-5
 command -v unknown >/dev/null && command -v mlink >/dev/null || {
@@ -54,7 +54,7 @@ ratios=()
 while IFS=$'\t' read -r name persons loci alleles unknownPercent fastlinkTakes; do
   folder="$work/$name"
   line() { printf "$format" "$name" "$persons" "$loci" "$alleles" "$unknownPercent%" "$@"; }
-  read -r pedlikSeconds pedlikKib pedlikWall < <("$build/pedlik_bench_timer" "$runs" "$folder" sh -c "$limits $build/pedlik $threads") || {
+  read -r pedlikSeconds pedlikKib pedlikWall < <("$build/pedlik_bench_timer" "$runs" "$folder" $limits "$build/pedlik" $threads) || {
     failed=1
     line failed - - - - - "$(tail -n 1 "$folder/stderr.txt" 2>/dev/null)"
     continue
@@ -64,7 +64,7 @@ while IFS=$'\t' read -r name persons loci alleles unknownPercent fastlinkTakes; 
     continue
   fi
   read -r fastlinkSeconds fastlinkKib _ < <("$build/pedlik_bench_timer" "$runs" "$folder/linkage" \
-    sh -c "$limits sh -c 'rm -f outfile.dat && unknown && mlink'") || {
+    $limits sh -c 'rm -f outfile.dat && unknown && mlink') || {
     failed=1
     line "$pedlikSeconds" "$pedlikWall" failed - "$(mib "$pedlikKib")" - -
     continue
