@@ -8,7 +8,8 @@ namespace pedlik {
 // default every large block is mapped afresh, faulted in and zeroed by the
 // kernel page by page, then handed back; that costs as much time as a
 // sum-out. This keeps released memory in the process's heap, so the next
-// table reuses pages already mapped. Called once, before any table exists.
+// table reuses pages already mapped; and the heap's first 64 MiB ask for
+// huge pages. Called once, before any table exists.
 void keepReleasedMemoryForReuse();
 
 // Asks for huge pages behind the whole huge pages of [data, data + bytes),
