@@ -56,7 +56,7 @@ double eliminateUntilConditioned(Product& product, OrderWalk& walk, const Elimin
             return result;
         }
         double constant = 0.0;
-        if (sumOutVariable(product, variable, constant, run.settings) == 1) result += constant;
+        if (sumOutVariable(product, variable, constant, run.settings, &run.queue) == 1) result += constant;
         progress.print("+");
     }
     return result;

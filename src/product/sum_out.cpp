@@ -245,6 +245,20 @@ struct TileWalk {
             for (const IndexMove* move = begin; move != end; ++move) index[move->input] += move->pair.wrap;
         }
     }
+
+    // Puts the walk at the first entry of tile `tile` (counted from 0), as
+    // that many calls of next() from the first tile would.
+    void seek(std::size_t tile) {
+        std::fill(index.begin(), index.end(), 0);
+        for (std::size_t position = digits.size(); position-- > 0;) {
+            const auto valueCount = static_cast<std::size_t>(lastValues[position]) + 1;
+            digits[position] = static_cast<int>(tile % valueCount);
+            tile /= valueCount;
+            for (std::size_t m = firstMove[position]; m < firstMove[position + 1]; ++m) {
+                index[moves[m].input] += digits[position] * moves[m].pair.step;
+            }
+        }
+    }
 };
 
 // `steps` as for tilePlan.
@@ -494,8 +508,18 @@ void sumProductSimple(Function& result, std::span<Variable* const> summed, std::
     sumWith(summed, functions, [&](const auto& sumTerms) { walkSimple(result, summed, functions, sumTerms); });
 }
 
+namespace {
+
+// A sum-out of fewer entries than this runs on the calling thread: handing
+// out its tiles would cost more than they take.
+constexpr std::size_t sharedFrom = std::size_t{1} << 16;
+// The entries of a share of a sum-out run by one thread at a time.
+constexpr std::size_t shareLength = std::size_t{1} << 14;
+
+}  // namespace
+
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
-                           std::span<Function* const> given) {
+                           std::span<Function* const> given, WorkQueue* queue) {
     std::span<double> table = writableTable(result);
     const ArrangedInputs arranged = arrangeInputs(result, summed, given);
     const std::span<Function* const> functions = arranged.functions;
@@ -503,21 +527,38 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
     const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
     const TilePlan tile = tilePlan(result, steps, inputCount);
     const SummedTerms terms = summedTerms(summed, functions);
-    TileWalk walk = tileWalk(result, steps, inputCount, tile);
-    std::vector<const double*> bases, starts, rowStarts;
-    std::vector<double> products;
-    allocateOrDie("incDecArr", [&] {
-        bases.resize(inputCount);
-        starts.resize(inputCount);
-        rowStarts.resize(inputCount);
-        products.resize(tile.rowLength);
-    });
+    const TileWalk firstWalk = tileWalk(result, steps, inputCount, tile);
     const SumTerms sumTerms = termSummer(tile.inputs);
-    for (std::size_t start = 0; start < table.size(); start += tile.length) {
-        for (std::size_t k = 0; k < inputCount; ++k) bases[k] = functions[k]->probablist.data() + walk.index[k];
-        sumTerms({table.subspan(start, tile.length), tile.rowLength, bases, tile.inputs, terms.offsets,
-                  terms.combinations, starts, rowStarts, products});
-        walk.next();
+    // Every entry is its own sum: tiles filled by different threads give
+    // the table a single thread gives, bit for bit.
+    const std::size_t tiles = table.size() / tile.length;
+    const std::size_t tilesPerShare = std::max<std::size_t>(1, shareLength / tile.length);
+    const std::size_t shares = (tiles + tilesPerShare - 1) / tilesPerShare;
+    const auto fillShare = [&](int share) {
+        const std::size_t first = static_cast<std::size_t>(share) * tilesPerShare;
+        const std::size_t last = std::min(tiles, first + tilesPerShare);
+        TileWalk walk = allocateOrDie("incDecArr", [&] { return firstWalk; });
+        if (first > 0) walk.seek(first);
+        std::vector<const double*> bases, starts, rowStarts;
+        std::vector<double> products;
+        allocateOrDie("incDecArr", [&] {
+            bases.resize(inputCount);
+            starts.resize(inputCount);
+            rowStarts.resize(inputCount);
+            products.resize(tile.rowLength);
+        });
+        for (std::size_t at = first; at < last; ++at) {
+            for (std::size_t k = 0; k < inputCount; ++k) bases[k] = functions[k]->probablist.data() + walk.index[k];
+            sumTerms({table.subspan(at * tile.length, tile.length), tile.rowLength, bases, tile.inputs, terms.offsets,
+                      terms.combinations, starts, rowStarts, products});
+            walk.next();
+        }
+    };
+    const double work = static_cast<double>(table.size()) * static_cast<double>(terms.combinations);
+    if (queue != nullptr && queue->threadCount() > 1 && shares > 1 && work >= static_cast<double>(sharedFrom)) {
+        queue->runUnits(static_cast<int>(shares), queue->threadCount(), fillShare);
+    } else {
+        for (std::size_t share = 0; share < shares; ++share) fillShare(static_cast<int>(share));
     }
     // A summed variable without values leaves no term: every sum is 0.0.
     if (terms.combinations == 0) std::fill(table.begin(), table.end(), 0.0);
@@ -543,7 +584,8 @@ double sumOutConstant(const Variable& variable, double logScaleSum) {
     return logScaleSum + std::log(sum);
 }
 
-int sumOutVariable(Product& product, Variable& variable, double& constant, const EliminationSettings& settings) {
+int sumOutVariable(Product& product, Variable& variable, double& constant, const EliminationSettings& settings,
+                   WorkQueue* queue) {
     std::vector<Variable*> neighbours;
     allocateOrDie("varArr", [&] { neighbours.assign(static_cast<size_t>(product.variableCount), nullptr); });
     const Neighbourhood found = collectNeighbours(variable, neighbours);
@@ -560,7 +602,8 @@ int sumOutVariable(Product& product, Variable& variable, double& constant, const
         neighbours.resize(static_cast<size_t>(found.count));
         result = &addFunction(product, std::move(table), logScaleSum, 1, copyVarList(neighbours), countdown - 1);
         if (static_cast<double>(found.size) * variable.funcCount() >= settings.incrementalThreshold) {
-            sumProductIncremental(*result, variable, variable.funcs);
+            Variable* const summed[] = {&variable};
+            sumProductIncremental(*result, summed, variable.funcs, queue);
         } else {
             sumProductSimple(*result, variable, variable.funcs);
         }

@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "base/work_queue.hpp"
 #include "product/elimination_settings.hpp"
 #include "product/product.hpp"
 
@@ -10,9 +11,10 @@ namespace pedlik {
 // Sums `variable` out of the product: its functions are replaced by one
 // function over its neighbours, or, when it has none, by a constant (the
 // natural logarithm, through `constant`). Returns 1 for a constant, else 0.
-// The variable is released.
+// The variable is released. With a queue, a large sum-out's entries are
+// filled by its threads, share by share.
 int sumOutVariable(Product& product, Variable& variable, double& constant,
-                   const EliminationSettings& settings = EliminationSettings{});
+                   const EliminationSettings& settings = EliminationSettings{}, WorkQueue* queue = nullptr);
 
 // Fill the new function's table: the sum over every combination of the
 // `summed` variables' values of the product of `functions` (each lists the
@@ -25,7 +27,7 @@ int sumOutVariable(Product& product, Variable& variable, double& constant,
 // only they list.
 void sumProductSimple(Function& result, std::span<Variable* const> summed, std::span<Function* const> functions);
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
-                           std::span<Function* const> functions);
+                           std::span<Function* const> functions, WorkQueue* queue = nullptr);
 inline void sumProductSimple(Function& result, Variable& variable, std::span<Function* const> functions) {
     Variable* const summed[] = {&variable};
     sumProductSimple(result, summed, functions);
