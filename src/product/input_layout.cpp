@@ -10,6 +10,9 @@ namespace pedlik {
 
 namespace {
 
+// Entries of a copy filled by one thread at a time.
+constexpr std::size_t arrangedShare = std::size_t{1} << 16;
+
 // Where a variable goes in the walk's order: the summed ones first, in
 // their order, then the result's in its order.
 std::size_t walkRank(const Variable* variable, const Function& result, std::span<Variable* const> summed) {
@@ -29,12 +32,69 @@ std::vector<std::size_t> walkOrder(const Function& input, const Function& result
     return positions;
 }
 
-// The input's entries with its variables in the given order: the copy is
-// walked in its own row-major order while the source index follows by the
-// source's strides.
-void arrangeInto(Function& copy, const Function& input, std::span<const std::size_t> positions) {
+// A copy is made block by block. A block runs over the copy's last
+// variables and the source's last variables, enough of each that both
+// sides move through whole cache lines; the other variables pick the
+// block. Walking either table in the other's order would read or write a
+// line for every entry once the tables outgrow the caches.
+constexpr std::ptrdiff_t blockRun = 16;
+
+struct CopyBlocks {
+    std::vector<int> outer;                    // the copy positions outside the block, in copy order
+    std::vector<std::ptrdiff_t> copyOffsets;   // per entry of a block, in copy order: its place in the copy
+    std::vector<std::ptrdiff_t> sourceOffsets;  // ... and in the source
+};
+
+// `strides` and `counts` are those of the copy's positions in the source and
+// their value counts; `copyStrides` the copy's own.
+CopyBlocks copyBlocks(std::span<const std::ptrdiff_t> strides, std::span<const std::ptrdiff_t> counts,
+                      std::span<const std::ptrdiff_t> copyStrides) {
+    const std::size_t width = strides.size();
+    std::vector<char> inBlock(width, 0);
+    std::ptrdiff_t run = 1;
+    for (std::size_t p = width; p-- > 0 && run < blockRun;) {
+        inBlock[p] = 1;
+        run *= counts[p];
+    }
+    // The source's last variables are those of its smallest strides.
+    std::vector<std::size_t> bySourceStride(width);
+    std::iota(bySourceStride.begin(), bySourceStride.end(), std::size_t{0});
+    std::sort(bySourceStride.begin(), bySourceStride.end(), [&](std::size_t a, std::size_t b) { return strides[a] < strides[b]; });
+    run = 1;
+    for (std::size_t k = 0; k < width && run < blockRun; ++k) {
+        inBlock[bySourceStride[k]] = 1;
+        run *= counts[bySourceStride[k]];
+    }
+    CopyBlocks blocks;
+    blocks.copyOffsets.assign(1, 0);
+    blocks.sourceOffsets.assign(1, 0);
+    for (std::size_t p = 0; p < width; ++p) {
+        if (!inBlock[p]) {
+            blocks.outer.push_back(static_cast<int>(p));
+            continue;
+        }
+        const std::size_t before = blocks.copyOffsets.size();
+        std::vector<std::ptrdiff_t> copyOffsets, sourceOffsets;
+        copyOffsets.reserve(before * static_cast<std::size_t>(counts[p]));
+        sourceOffsets.reserve(before * static_cast<std::size_t>(counts[p]));
+        for (std::size_t e = 0; e < before; ++e) {
+            for (std::ptrdiff_t value = 0; value < counts[p]; ++value) {
+                copyOffsets.push_back(blocks.copyOffsets[e] + value * copyStrides[p]);
+                sourceOffsets.push_back(blocks.sourceOffsets[e] + value * strides[p]);
+            }
+        }
+        blocks.copyOffsets = std::move(copyOffsets);
+        blocks.sourceOffsets = std::move(sourceOffsets);
+    }
+    return blocks;
+}
+
+// The input's entries with its variables in the given order. Blocks are
+// filled in shares, by the queue's threads when there is one: each entry is
+// written once, from its own source entry.
+void arrangeInto(Function& copy, const Function& input, std::span<const std::size_t> positions, WorkQueue* queue) {
     const std::size_t width = positions.size();
-    std::vector<std::ptrdiff_t> sourceStrides(width), strides(width), counts(width), digits(width, 0);
+    std::vector<std::ptrdiff_t> sourceStrides(width), strides(width), counts(width), copyStrides(width);
     std::ptrdiff_t stride = 1;
     for (std::size_t position = width; position-- > 0;) {
         sourceStrides[position] = stride;
@@ -45,24 +105,42 @@ void arrangeInto(Function& copy, const Function& input, std::span<const std::siz
         strides[p] = sourceStrides[positions[p]];
         counts[p] = input.vars[positions[p]]->valueCount;
     }
-    // Filled by appending: zeroing the table first would cost another pass.
-    SharedTable table = allocateOrDie("probability table", [&] {
-        auto made = std::make_shared<Table>();
-        made->reserve(input.tableSize());
-        return made;
-    });
-    const std::size_t last = width - 1;
-    std::ptrdiff_t source = 0;
-    while (table->size() < input.tableSize()) {
-        // The copy's last variable runs fastest: one gather along its stride.
-        const double* entries = input.probablist.data() + source;
-        for (std::ptrdiff_t value = 0; value < counts[last]; ++value) table->push_back(entries[value * strides[last]]);
-        for (std::size_t p = last; p-- > 0;) {
-            source += strides[p];
-            if (++digits[p] < counts[p]) break;
-            digits[p] = 0;
-            source -= counts[p] * strides[p];
+    stride = 1;
+    for (std::size_t p = width; p-- > 0;) {
+        copyStrides[p] = stride;
+        stride *= counts[p];
+    }
+    const CopyBlocks blocks = allocateOrDie("incDecArr", [&] { return copyBlocks(strides, counts, copyStrides); });
+    SharedTable table = newUnfilledTable(input.tableSize(), "probability table");
+    double* const target = table->data();
+    const double* const source = input.probablist.data();
+    const std::size_t blockLength = blocks.copyOffsets.size();
+    const std::size_t blockCount = input.tableSize() / blockLength;
+    const std::size_t blocksPerShare = std::max<std::size_t>(1, arrangedShare / blockLength);
+    const std::size_t shares = (blockCount + blocksPerShare - 1) / blocksPerShare;
+    const auto fillShare = [&](int share) {
+        std::size_t block = static_cast<std::size_t>(share) * blocksPerShare;
+        const std::size_t last = std::min(blockCount, block + blocksPerShare);
+        for (; block < last; ++block) {
+            // The block's first entry: its outer digits, the last fastest.
+            std::ptrdiff_t copyBase = 0, sourceBase = 0;
+            std::size_t rest = block;
+            for (std::size_t k = blocks.outer.size(); k-- > 0;) {
+                const auto p = static_cast<std::size_t>(blocks.outer[k]);
+                const auto digit = static_cast<std::ptrdiff_t>(rest % static_cast<std::size_t>(counts[p]));
+                rest /= static_cast<std::size_t>(counts[p]);
+                copyBase += digit * copyStrides[p];
+                sourceBase += digit * strides[p];
+            }
+            for (std::size_t e = 0; e < blockLength; ++e) {
+                target[copyBase + blocks.copyOffsets[e]] = source[sourceBase + blocks.sourceOffsets[e]];
+            }
         }
+    };
+    if (queue != nullptr && queue->threadCount() > 1 && shares > 1) {
+        queue->runUnits(static_cast<int>(shares), queue->threadCount(), fillShare);
+    } else {
+        for (std::size_t share = 0; share < shares; ++share) fillShare(static_cast<int>(share));
     }
     setTable(copy, std::move(table), 1);
     copy.logScale = input.logScale;
@@ -71,7 +149,7 @@ void arrangeInto(Function& copy, const Function& input, std::span<const std::siz
 }  // namespace
 
 ArrangedInputs arrangeInputs(const Function& result, std::span<Variable* const> summed,
-                             std::span<Function* const> inputs) {
+                             std::span<Function* const> inputs, WorkQueue* queue) {
     ArrangedInputs arranged;
     allocateOrDie("incDecArr", [&] { arranged.functions.assign(inputs.begin(), inputs.end()); });
     double combinations = 1.0;
@@ -83,7 +161,7 @@ ArrangedInputs arrangeInputs(const Function& result, std::span<Variable* const> 
         const std::vector<std::size_t> positions = walkOrder(*input, result, summed);
         if (std::is_sorted(positions.begin(), positions.end())) continue;
         Function& copy = allocateOrDie("probability table", [&]() -> Function& { return arranged.copies.emplace_back(); });
-        arrangeInto(copy, *input, positions);
+        arrangeInto(copy, *input, positions, queue);
         input = &copy;
     }
     return arranged;

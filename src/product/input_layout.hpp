@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "base/work_queue.hpp"
 #include "product/product.hpp"
 
 namespace pedlik {
@@ -21,12 +22,13 @@ struct ArrangedInputs {
 // misses. Such an input of at least `arrangeFrom` entries, each read at
 // least `rereadsToArrange` times on average, is replaced by a copy with its
 // variables in that order, which rows read one entry after the other
-// (making the copy walks the input once, by stride). The copies hold the same numbers, so the sums are the same bit
-// for bit.
+// (making the copy walks the input once, block by block; with a queue, on
+// its threads). The copies hold the same numbers, so the sums are the same
+// bit for bit.
 constexpr std::size_t arrangeFrom = 2048;
 constexpr double rereadsToArrange = 4.0;
 
 ArrangedInputs arrangeInputs(const Function& result, std::span<Variable* const> summed,
-                             std::span<Function* const> inputs);
+                             std::span<Function* const> inputs, WorkQueue* queue = nullptr);
 
 }  // namespace pedlik

@@ -521,7 +521,7 @@ constexpr std::size_t shareLength = std::size_t{1} << 14;
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
                            std::span<Function* const> given, WorkQueue* queue) {
     std::span<double> table = writableTable(result);
-    const ArrangedInputs arranged = arrangeInputs(result, summed, given);
+    const ArrangedInputs arranged = arrangeInputs(result, summed, given, queue);
     const std::span<Function* const> functions = arranged.functions;
     const std::size_t inputCount = functions.size();
     const std::vector<StepPair> steps = prepareStepping(result, summed, functions);
