@@ -76,9 +76,22 @@ BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedig
     });
     std::size_t k = 0;
     for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
-        if (orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries)) continue;
-        makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
+        const bool fits = orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries);
+        // A tree cheap enough that its order was not searched for stays one
+        // tree: a conditioning order could save little on it.
+        if (fits && orders[k].predictedMultiplyAdds < limits.searchFrom) continue;
+        EliminationOrder conditioning;
+        makeEliminationOrder(*products[k], conditioning, *pedigree, runParameters.lociCount,
                              runParameters.isSexLinked, bucketTreeBranchLimits(limits));
+        // A tree that fits is split only when its branches, whose trees
+        // trimming has made small, are predicted to cost less together: the
+        // tree cannot condition, and without the trimming that conditioning
+        // brings about its tables can be many times larger.
+        if (fits && (!conditions(conditioning) ||
+                     conditioning.predictedMultiplyAdds >= orders[k].predictedMultiplyAdds)) {
+            continue;
+        }
+        branched.orders[k] = std::move(conditioning);
     }
     return branched;
 }
