@@ -1,9 +1,12 @@
 // Times one bucket-tree elimination over all pedigrees (RunBte on every
 // tree, messages and selector beliefs included; for a pedigree whose tree
-// does not fit the default memory, every conditioning branch's tree), on
-// the orders the bucket-tree mode makes, against one likelihood by elimination
-// (computeLikelihoods) on the orders the LOD-score mode makes, and prints
-// both, their ratio, each one's peak memory and the median and worst ratio.
+// does not fit the default memory or costs more than its branches, every
+// conditioning branch's tree), on the orders the bucket-tree mode makes,
+// against one likelihood by elimination (computeLikelihoods) on the orders
+// the LOD-score mode makes, and prints both, their ratio, each one's peak
+// memory, the multiply-adds each one's orders predict (the bucket trees':
+// one elimination over them, which a pass makes about three times), and
+// the median and worst ratio.
 // Products, trimming, orders and trees are built anew, untimed, before every
 // timed run; the orders are made once per case and their making is timed
 // apart. Each computation runs in a child process of its own under a 4 GiB
@@ -13,8 +16,9 @@
 // Each folder holds datafile3.dat and pedfile3.dat (program code 4 or 5).
 // Without folders it writes and runs the cases of make bench
 // (bench/bench_cases.hpp). With BENCH_SAME_ORDER=1 it also times the
-// likelihood by elimination on the bucket trees' orders, which gives the
-// cost of a bucket-tree elimination on one order against elimination's.
+// likelihood by elimination on the orders of one tree per pedigree, which
+// gives the cost of a bucket-tree elimination on one order against
+// elimination's where no pedigree runs branch by branch.
 // Exit status 1 when the two computations disagree on a likelihood; a case
 // that does not fit, or takes more than BENCH_SECONDS (300) seconds of
 // wall time, is reported, not a failure.
@@ -48,7 +52,6 @@
 #include "network/network_nodes.hpp"
 #include "oracle/dataset.hpp"
 #include "ordering/elimination_order.hpp"
-#include "ordering/order_product.hpp"
 #include "product/likelihood.hpp"
 
 namespace {
@@ -136,13 +139,33 @@ Timing timeElimination(std::vector<pedlik::EliminationOrder>& orders, const pedl
     return {processorSeconds() - start, pedlik::runParameters.logLikelihood};
 }
 
+// What the orders predict, summed over the pedigrees: for the bucket
+// trees, those of the plan (a branched pedigree's conditioning order, whose
+// kept entries are those of one branch's tree).
+struct Prediction {
+    double multiplyAdds = 0.0;
+    double entries = 0.0;
+};
+
+Prediction predictionOf(const std::vector<pedlik::EliminationOrder>& orders, const pedlik::BranchedPedigrees* branched) {
+    Prediction total;
+    for (std::size_t k = 0; k < orders.size(); ++k) {
+        const bool isBranched = branched != nullptr && branched->isBranched(k);
+        const pedlik::EliminationOrder& order = isBranched ? branched->orders[k] : orders[k];
+        total.multiplyAdds += order.predictedMultiplyAdds;
+        total.entries += order.predictedEntries;
+    }
+    return total;
+}
+
 Timing timeBucketTrees(std::vector<pedlik::EliminationOrder>& orders, const pedlik::OrderLimits& limits,
-                       double& orderSeconds) {
+                       double& orderSeconds, Prediction& predicted) {
     pedlik::PedigreeList& pedigrees = pedlik::runParameters.pedigrees;
     pedlik::ProductArray products = prepare(orders, limits, orderSeconds);
     Timing timing;
     {
         pedlik::BranchedPedigrees branched = pedlik::planBranches(products, pedigrees, orders, {});
+        predicted = predictionOf(orders, &branched);
         pedlik::BucketTreeArray trees = pedlik::createBucketTrees(products, orders, branched);
         pedlik::createVarArrays(trees);
         pedlik::mergeLimit = 85;
@@ -169,27 +192,8 @@ struct Measured {
     double orderSeconds = 0.0;
     double logLikelihood = 0.0;
     int runs = 0;
-    pedlik::OrderCost predicted;
+    Prediction predicted;
 };
-
-// The orders' predicted cost, replayed on the products as sum-outs only:
-// what a bucket tree on them holds and computes.
-pedlik::OrderCost predictedCost(const std::vector<pedlik::EliminationOrder>& orders) {
-    pedlik::ProductArray products;
-    if (!pedlik::buildTrimmedProducts(pedlik::runParameters.pedigrees, products)) std::exit(3);
-    pedlik::OrderCost total;
-    for (std::size_t k = 0; k < products.size(); ++k) {
-        const std::unique_ptr<pedlik::TempProd> replay = pedlik::buildTempProd(*products[k]);
-        for (const pedlik::OrderEntry& entry : orders[k].entries) {
-            pedlik::sumOutTemp(*replay, pedlik::orderVariableOf(*replay, *entry.node->variable));
-        }
-        total.multiplyAdds += replay->tracking.cost.multiplyAdds;
-        total.keptEntries += replay->tracking.cost.keptEntries;
-    }
-    products.clear();
-    pedlik::resetNodeLinks(pedlik::runParameters.pedigrees);
-    return total;
-}
 
 Measured measure(const fs::path& folder, Computation computation) {
     loadCase(folder);
@@ -201,7 +205,7 @@ Measured measure(const fs::path& folder, Computation computation) {
     double spent = 0.0;
     while (static_cast<int>(times.size()) < maxRepeats && (times.empty() || spent < repeatSeconds)) {
         const Timing timing = computation == Computation::bucketTree
-                                  ? timeBucketTrees(orders, limits, measured.orderSeconds)
+                                  ? timeBucketTrees(orders, limits, measured.orderSeconds, measured.predicted)
                                   : timeElimination(orders, limits, measured.orderSeconds);
         times.push_back(timing.seconds);
         spent += timing.seconds;
@@ -209,7 +213,7 @@ Measured measure(const fs::path& folder, Computation computation) {
     }
     measured.seconds = median(times);
     measured.runs = static_cast<int>(times.size());
-    if (computation != Computation::elimination) measured.predicted = predictedCost(orders);
+    if (computation != Computation::bucketTree) measured.predicted = predictionOf(orders, nullptr);
     return measured;
 }
 
@@ -292,8 +296,9 @@ int main(int argc, char** argv) {
                  "Processor time, median of up to %d runs (fewer past %.0f s); peak resident memory of each "
                  "computation's process; orders made once per case; at most %.0f s wall time per computation.\n",
                  maxRepeats, repeatSeconds, secondsCap);
-    std::fprintf(table, "%-14s %10s %4s %10s %4s %6s %9s %9s %9s %8s %8s %4s%s\n", "case", "elim s", "runs", "tree s",
-                 "runs", "ratio", "elim MiB", "tree MiB", "pred MiB", "ns/madd", "order s", "same",
+    std::fprintf(table, "%-14s %10s %4s %10s %4s %6s %9s %9s %9s %10s %10s %8s %8s %4s%s\n", "case", "elim s", "runs",
+                 "tree s", "runs", "ratio", "elim MiB", "tree MiB", "pred MiB", "elim Madd", "tree Madd", "ns/madd",
+                 "order s", "same",
                  timeSameOrder ? "  elim-on-tree-order s  tree/that" : "");
     std::fflush(table);
     std::vector<double> ratios;
@@ -317,10 +322,11 @@ int main(int argc, char** argv) {
         ratios.push_back(ratio);
         const bool same = sameLogLikelihood(e.logLikelihood, b.logLikelihood);
         disagree = disagree || !same;
-        std::fprintf(table, "%-14s %10.4f %4d %10.4f %4d %6.2f %9.1f %9.1f %9.1f %8.3f %8.3f %4s", name.c_str(), e.seconds,
-                     e.runs, b.seconds, b.runs, ratio, elimination.peakMiB, tree.peakMiB,
-                     b.predicted.keptEntries * sizeof(double) / (1 << 20), b.seconds / b.predicted.multiplyAdds * 1e9,
-                     b.orderSeconds, same ? "yes" : "NO");
+        std::fprintf(table, "%-14s %10.4f %4d %10.4f %4d %6.2f %9.1f %9.1f %9.1f %10.1f %10.1f %8.3f %8.3f %4s",
+                     name.c_str(), e.seconds, e.runs, b.seconds, b.runs, ratio, elimination.peakMiB, tree.peakMiB,
+                     b.predicted.entries * sizeof(double) / (1 << 20), e.predicted.multiplyAdds * 1e-6,
+                     b.predicted.multiplyAdds * 1e-6, b.seconds / b.predicted.multiplyAdds * 1e9, b.orderSeconds,
+                     same ? "yes" : "NO");
         if (!same) std::fprintf(table, " (ln L %.9f against %.9f)", b.logLikelihood, e.logLikelihood);
         if (timeSameOrder) {
             const Outcome onTreeOrder = runChild(folder, Computation::eliminationOnTreeOrders, secondsCap);

@@ -33,7 +33,7 @@ OwnedFunction NewFunction(std::span<const double> entries, double logScale, VarL
 }
 
 OwnedFunction newResultFunction(std::size_t size, VarList vars, const char* recordLabel, const char* tableLabel) {
-    OwnedFunction result = newStandalone(newTable(size, tableLabel), 0.0, std::move(vars), recordLabel);
+    OwnedFunction result = newStandalone(newUnfilledTable(size, tableLabel), 0.0, std::move(vars), recordLabel);
     result->intermediate = 1;
     return result;
 }
@@ -45,7 +45,7 @@ Slice ReduceFunction(const Function& function, const Variable& variable, int val
     const std::size_t count = static_cast<std::size_t>(variable.valueCount);
     const std::size_t size = function.tableSize() / count;
     if (function.vars.size() == 1) return Slice{nullptr, std::log(function.probablist[value]) + function.logScale};
-    SharedTable table = newTable(size, "probability table");
+    SharedTable table = newUnfilledTable(size, "probability table");
     double* out = table->data();
     for (std::size_t start = static_cast<std::size_t>(value) * inner; start < function.tableSize(); start += count * inner) {
         const auto from = function.probablist.begin() + static_cast<std::ptrdiff_t>(start);

@@ -13,8 +13,10 @@ namespace pedlik {
 // the fresh rescale countdown.
 OwnedFunction NewFunction(std::span<const double> entries, double logScale, VarList vars);
 
-// A standalone, intermediate result of `size` zero entries over `vars`,
-// allocated under the caller's labels.
+// A standalone, intermediate result of `size` entries over `vars`,
+// allocated under the caller's labels. The entries are left unset: every
+// sum-out and product writes each entry of its result, and zeroing tables
+// of hundreds of megabytes first would cost a pass of its own.
 OwnedFunction newResultFunction(std::size_t size, VarList vars, const char* recordLabel, const char* tableLabel);
 
 // The slice of `function` at `variable` = `value`: a function over the other

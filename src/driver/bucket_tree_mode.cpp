@@ -33,6 +33,13 @@ constexpr double bucketTreeRunPerElimination = 3.0;
 // kilobytes a small pedigree would branch on nearly every variable and
 // take exponential time to save memory no machine lacks.
 constexpr double wholeTreeEntries = 1024.0 * 1024.0;
+// A tree that fits is split into branches only when they are predicted to
+// cost at most this share of its multiply-adds: every pass rebuilds each
+// branch's product and tree, which the prediction leaves out, and a branch
+// tree's actual time per predicted multiply-add varies more. On the bench
+// the splits that paid were predicted to cost a twelfth to a twentieth of
+// the tree, those that did not over half.
+constexpr double branchingShare = 0.25;
 
 std::vector<double> fractions(const std::vector<ThetaPair>& pairs) {
     std::vector<double> thetas;
@@ -76,9 +83,22 @@ BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedig
     });
     std::size_t k = 0;
     for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
-        if (orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries)) continue;
-        makeEliminationOrder(*products[k], branched.orders[k], *pedigree, runParameters.lociCount,
+        const bool fits = orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries);
+        // A tree cheap enough that its order was not searched for stays one
+        // tree: a conditioning order could save little on it.
+        if (fits && orders[k].predictedMultiplyAdds < limits.searchFrom) continue;
+        EliminationOrder conditioning;
+        makeEliminationOrder(*products[k], conditioning, *pedigree, runParameters.lociCount,
                              runParameters.isSexLinked, bucketTreeBranchLimits(limits));
+        // A tree that fits is split only when its branches, whose trees
+        // trimming has made small, are predicted to cost much less together:
+        // the tree cannot condition, and without the trimming that
+        // conditioning brings about its tables can be many times larger.
+        if (fits && (!conditions(conditioning) ||
+                     conditioning.predictedMultiplyAdds > branchingShare * orders[k].predictedMultiplyAdds)) {
+            continue;
+        }
+        branched.orders[k] = std::move(conditioning);
     }
     return branched;
 }

@@ -11,12 +11,13 @@ namespace pedlik {
 
 // Program code 4: with the varied fraction at 0.5 and the others as read,
 // builds and trims every pedigree's product, organises it into a bucket
-// tree (one per conditioning branch when one would not fit the memory), runs bucket-tree elimination and re-estimates every recombination
-// fraction by expectation-maximisation while the mean relative change is
-// 0.07 or more; the estimates stay in thetaVals. Its output is the stage
-// reports; with `reportEstimates` also, after each elimination over all
-// pedigrees, the iteration's log-likelihood and fractions, and at the end
-// the estimates.
+// tree (one per conditioning branch when one would not fit the memory or
+// the branches cost much less), runs bucket-tree elimination and
+// re-estimates every recombination fraction by expectation-maximisation
+// while the mean relative change is 0.07 or more; the estimates stay in
+// thetaVals. Its output is the stage reports; with `reportEstimates` also,
+// after each elimination over all pedigrees, the iteration's
+// log-likelihood and fractions, and at the end the estimates.
 // The orders are made within `limits` as bucketTreeOrderLimits adapts them;
 // the eliminations run with `settings`. With `ml` requested, EM runs to the
 // maximum of the likelihood instead (estimateMaximumLikelihood), whose
@@ -29,14 +30,17 @@ MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderL
 // EM iterations.
 OrderLimits bucketTreeOrderLimits(OrderLimits limits);
 
-// The limits of the order of a pedigree whose one tree does not fit the
-// memory: it conditions, and the memory bounds every table the tree of one
+// The limits of the order of a pedigree run branch by branch: it
+// conditions, and the memory bounds every table the tree of one
 // conditioning branch keeps.
 OrderLimits bucketTreeBranchLimits(OrderLimits limits);
 
 // The pedigrees whose tree in `orders` would need more than
-// limits.memoryEntries, each with an order that conditions (made within
-// bucketTreeBranchLimits), their trees to be made branch by branch.
+// limits.memoryEntries, or, among those whose order was predicted to cost
+// limits.searchFrom multiply-adds or more, those for which an order that
+// conditions (made within bucketTreeBranchLimits) is predicted to cost at
+// most a quarter of the multiply-adds over all its branches: each with that
+// order, their trees to be made branch by branch.
 BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
                                const std::vector<EliminationOrder>& orders, const OrderLimits& limits);
 

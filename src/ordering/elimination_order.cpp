@@ -90,6 +90,10 @@ OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const
     return cost;
 }
 
+bool conditions(const EliminationOrder& order) {
+    return std::any_of(order.entries.begin(), order.entries.end(), [](const OrderEntry& entry) { return entry.conditioned; });
+}
+
 void appendOrderEntry(EliminationOrder& order, OrderEntry entry) {
     allocateOrDie("elimArr", [&] { order.entries.push_back(entry); });
 }

@@ -82,6 +82,9 @@ OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const
 
 void appendOrderEntry(EliminationOrder& order, OrderEntry entry);
 
+// True when the order marks a variable for conditioning.
+bool conditions(const EliminationOrder& order);
+
 // Appends entries for the variables without functions, which no scan
 // picks, last in slot order, summing them out of the tempProd.
 void appendVariablesWithoutFunctions(TempProd& tempProd, EliminationOrder& order);

@@ -259,10 +259,6 @@ void runPass(const Product& product, SearchPass& pass, const OrderLimits& limits
     releaseTempProd(std::move(tempProd));
 }
 
-bool conditions(const EliminationOrder& order) {
-    return std::any_of(order.entries.begin(), order.entries.end(), [](const OrderEntry& entry) { return entry.conditioned; });
-}
-
 }  // namespace
 
 OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order, OrderCost cost,

@@ -38,11 +38,16 @@ struct Stage {
     }
 };
 
+// How every pedigree's tree is taken to be predicted before the branches
+// are planned: fitting the memory, past it, or fitting it at a cost past
+// any branches'.
+enum class TreePrediction { fits, pastMemory, pastAnyCost };
+
 // Products, trimming and orders at the current fractions; with trees merged
-// at most `mergeLimit` times unless `trees` is false, or with `branched`
-// made branch by branch, every pedigree taken for one whose tree does not
-// fit. Null for likelihood 0.
-std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLimits& limits = {}, bool branched = false) {
+// at most `mergeLimit` times unless `trees` is false, pedigrees made branch
+// by branch as the plan for `prediction` says. Null for likelihood 0.
+std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLimits& limits = {},
+                               TreePrediction prediction = TreePrediction::fits) {
     return quietly([&] {
         resetNodeLinks(runParameters.pedigrees);
         auto stage = std::make_unique<Stage>();
@@ -52,7 +57,10 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLim
         if (failed == 1) return std::unique_ptr<Stage>();
         stage->orders = makeEliminationOrders(stage->products, runParameters.pedigrees, runParameters.lociCount, limits);
         if (!trees) return stage;
-        for (EliminationOrder& order : stage->orders) order.predictedEntries = branched ? HUGE_VAL : 0.0;
+        for (EliminationOrder& order : stage->orders) {
+            order.predictedEntries = prediction == TreePrediction::pastMemory ? HUGE_VAL : 0.0;
+            if (prediction == TreePrediction::pastAnyCost) order.predictedMultiplyAdds = HUGE_VAL;
+        }
         stage->branched = planBranches(stage->products, runParameters.pedigrees, stage->orders, limits);
         stage->branched.mergeLimit = mergeLimit;
         stage->trees = createBucketTrees(stage->products, stage->orders, stage->branched);
@@ -110,7 +118,7 @@ struct TreeVariant {
     int every;  // every dataset, or every second, third ...
     OrderLimits limits = {};
     bool treeOrders = false;  // the limits are those of the bucket-tree mode's orders
-    bool branched = false;    // trees made branch by branch, conditioned as the limits say
+    TreePrediction prediction = TreePrediction::fits;  // with the limits, which pedigrees are made branch by branch
 };
 
 // A bucket tree's order never conditions, and it keeps its tables within
@@ -139,12 +147,12 @@ class TwoEngines : public ::testing::TestWithParam<TreeVariant> {};
 
 TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
     const TreeVariant& variant = GetParam();
-    int possible = 0, sexLinked = 0, index = 0;
+    int possible = 0, sexLinked = 0, index = 0, pedigrees = 0, branchedPedigrees = 0;
     std::array<int, 2> smallerThanGreedy{};
     for (const auto& [name, data] : datasets()) {
         if (index++ % variant.every != 0 || !loadDataset(data)) continue;
         const double elimination = eliminationLogLikelihood();
-        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit, true, variant.limits, variant.branched);
+        const std::unique_ptr<Stage> stage = prepare(variant.mergeLimit, true, variant.limits, variant.prediction);
         if (stage == nullptr) {
             EXPECT_FALSE(elimination > impossibleLogLikelihood) << name;
             continue;
@@ -154,11 +162,25 @@ TEST_P(TwoEngines, BucketTreeRunEqualsElimination) {
         EXPECT_TRUE(same(bucketTree, elimination)) << name << ": " << bucketTree << " vs " << elimination;
         possible += elimination > impossibleLogLikelihood ? 1 : 0;
         sexLinked += runParameters.isSexLinked;
+        for (std::size_t k = 0; k < stage->trees.size(); ++k) {
+            if (!stage->branched.isBranched(k)) continue;
+            ++branchedPedigrees;
+            EXPECT_TRUE(variant.prediction == TreePrediction::pastMemory || conditions(stage->branched.orders[k])) << name;
+        }
+        pedigrees += static_cast<int>(stage->trees.size());
     }
     EXPECT_GE(possible, 200 / variant.every);
     EXPECT_GE(sexLinked, 50 / variant.every);
     // Past the memory, the search runs and finds smaller trees.
     EXPECT_TRUE(!variant.treeOrders || (smallerThanGreedy[0] > 0 && smallerThanGreedy[1] > 0));
+    // A tree that fits is split only into branches cheaper than it: never
+    // when its cost was low enough to take its order unsearched.
+    if (variant.prediction == TreePrediction::fits) {
+        EXPECT_EQ(branchedPedigrees, 0);
+    } else if (variant.prediction == TreePrediction::pastAnyCost) {
+        EXPECT_GT(branchedPedigrees, 0);
+        EXPECT_LT(branchedPedigrees, pedigrees);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,7 +190,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TreeVariant{"MergedBlockwise", 85, {.blockThreshold = 4096}, 3},
                       TreeVariant{"MergedTinyBlocks", 85, {.blockThreshold = 4}, 7},
                       TreeVariant{"MergedOnOrdersSearchedForSmallMemory", 85, {}, 2, bucketTreeOrderLimits({.memoryEntries = 200.0}), true},
-                      TreeVariant{"BranchByBranch", 85, {}, 2, {.conditionThreshold = 24.0}, false, true}),
+                      TreeVariant{"BranchByBranch", 85, {}, 2, {.conditionThreshold = 24.0}, false, TreePrediction::pastMemory},
+                      TreeVariant{"BranchByBranchWhereCheaper", 85, {}, 3, {.conditionThreshold = 24.0}, false,
+                                  TreePrediction::pastAnyCost}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using oracle::Condition;
@@ -231,7 +255,8 @@ TEST_P(Beliefs, GiveThePosteriorRecombinationCountsAndNoIterationLowersTheLikeli
             if (stage != nullptr) oneTree = runEm(*stage, [](double) {});
             runParameters.thetaVals = start;
         }
-        const std::unique_ptr<Stage> stage = prepare(85, true, {.conditionThreshold = variant.conditionThreshold}, branching);
+        const std::unique_ptr<Stage> stage = prepare(85, true, {.conditionThreshold = variant.conditionThreshold},
+                                                     branching ? TreePrediction::pastMemory : TreePrediction::fits);
         // Trimming does not find every impossible pedigree.
         if (stage == nullptr || oracle::logLikelihood(data) == impossibleLogLikelihood || meiosisCount == 0) continue;
         for (std::size_t k = 0; k < stage->trees.size(); ++k) branched += stage->branched.isBranched(k) ? 1 : 0;
