@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "base/work_queue.hpp"
+
 namespace pedlik {
 
 // The thresholds of bucket-tree elimination. The program always runs with
@@ -20,6 +22,9 @@ struct BteSettings {
     std::size_t onePassThreshold = 1024;
     // Multiplication levels a table may go through before it is rescaled.
     int rescaleCountdown = 32;
+    // The threads that fill a large sum-out's entries, share by share (none:
+    // the calling thread alone).
+    WorkQueue* queue = nullptr;
 };
 
 }  // namespace pedlik

@@ -16,7 +16,7 @@ namespace {
 void sumOutInto(Function& result, const VarList& summed, const FunctionList& functions, const BteSettings& settings) {
     const std::vector<Function*> inputs = functionsOf(functions);
     if (result.tableSize() >= settings.incrementalThreshold) {
-        sumProductIncremental(result, summed, inputs);
+        sumProductIncremental(result, summed, inputs, settings.queue);
     } else {
         sumProductSimple(result, summed, inputs);
     }

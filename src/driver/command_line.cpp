@@ -32,7 +32,7 @@ constexpr const char* usage =
     "  --estimates      bucket-tree mode: print each EM iteration and the estimates\n"
     "  --ml             bucket-tree mode: EM to the maximum likelihood, then the LOD\n"
     "  --ml-tolerance X, --ml-max-iterations N  ln L gain X (1e-6), passes N (1000)\n"
-    "  --threads N      LOD-score mode: N threads, 1 to 1024 (default: one per core)\n"
+    "  --threads N      threads, 1 to 1024 (default: one per core); same report\n"
     "  --memory SIZE    bytes of tables one elimination branch (bucket-tree mode:\n"
     "                   one bucket tree) may hold; suffix K, M or G (default 2G)\n"
     "  --summary        LOD-score mode: LOD scores by pedigree, maximum LOD, HLOD\n"

@@ -79,7 +79,10 @@ int runMainSequence(const char* locusPath, const char* pedigreePath, const RunOp
     }
     MlReport estimates;
     if (programCode == 4) {
-        estimates = runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits, options.bucketTree,
+        WorkQueue queue(options.elimination.threads);
+        BteSettings settings = options.bucketTree;
+        settings.queue = &queue;
+        estimates = runBucketTreeMode(runParameters.pedigrees, options.reportEstimates, options.limits, settings,
                                       options.ml);
     }
     const long t3 = processorMilliseconds();
