@@ -79,4 +79,12 @@ void WorkQueue::runUnits(int count, int width, const std::function<void(int)>& u
     if (batch->error) std::rethrow_exception(batch->error);
 }
 
+void runShares(WorkQueue* queue, int count, const std::function<void(int)>& unit) {
+    if (queue != nullptr && queue->threadCount() > 1 && count > 1) {
+        queue->runUnits(count, queue->threadCount(), unit);
+        return;
+    }
+    for (int share = 0; share < count; ++share) unit(share);
+}
+
 }  // namespace pedlik

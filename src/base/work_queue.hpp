@@ -45,4 +45,10 @@ private:
     std::vector<std::jthread> workers;
 };
 
+// Runs unit(0) .. unit(count - 1): on the queue's threads when there is a
+// queue of more than one, else one after the other on the calling thread.
+// For units that write disjoint parts of one result, which is then the
+// same either way.
+void runShares(WorkQueue* queue, int count, const std::function<void(int)>& unit);
+
 }  // namespace pedlik

@@ -137,11 +137,7 @@ void arrangeInto(Function& copy, const Function& input, std::span<const std::siz
             }
         }
     };
-    if (queue != nullptr && queue->threadCount() > 1 && shares > 1) {
-        queue->runUnits(static_cast<int>(shares), queue->threadCount(), fillShare);
-    } else {
-        for (std::size_t share = 0; share < shares; ++share) fillShare(static_cast<int>(share));
-    }
+    runShares(queue, static_cast<int>(shares), fillShare);
     setTable(copy, std::move(table), 1);
     copy.logScale = input.logScale;
 }

@@ -555,11 +555,7 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
         }
     };
     const double work = static_cast<double>(table.size()) * static_cast<double>(terms.combinations);
-    if (queue != nullptr && queue->threadCount() > 1 && shares > 1 && work >= static_cast<double>(sharedFrom)) {
-        queue->runUnits(static_cast<int>(shares), queue->threadCount(), fillShare);
-    } else {
-        for (std::size_t share = 0; share < shares; ++share) fillShare(static_cast<int>(share));
-    }
+    runShares(work >= static_cast<double>(sharedFrom) ? queue : nullptr, static_cast<int>(shares), fillShare);
     // A summed variable without values leaves no term: every sum is 0.0.
     if (terms.combinations == 0) std::fill(table.begin(), table.end(), 0.0);
     // Terms with a 0.0 factor are added, not dropped, which gives the same
