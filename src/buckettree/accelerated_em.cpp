@@ -156,8 +156,8 @@ double reachedLength(const Place& at, const std::vector<double>& d, double reach
     return std::min(reach, reach * std::sqrt(em / step));
 }
 
-// The climb of ln L along d at a place.
-double climb(const Place& at, const std::vector<double>& d, double meioses) {
+// The rise of ln L along d at a place: its slope times d.
+double riseAlong(const Place& at, const std::vector<double>& d, double meioses) {
     double rise = 0.0;
     for (std::size_t i = 0; i < d.size(); ++i) rise += d[i] * at.g[i];
     return rise * meioses;
@@ -168,7 +168,7 @@ double climb(const Place& at, const std::vector<double>& d, double meioses) {
 std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, Steps& steps, Passes& passes,
                                const EmSearch& search) {
     const std::vector<double> d = steps.curvature.direction(at.g, held);
-    const double rise = climb(at, d, search.meioses);
+    const double rise = riseAlong(at, d, search.meioses);
     // A direction that does not climb means the curvature learned is wrong.
     if (rise > 0.0) {
         double length = reachedLength(at, d, steps.reach);
@@ -179,7 +179,7 @@ std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, S
             // Equal ln L is kept: on a flat stretch the step still moves on.
             const double fall = at.pass.logLikelihood - there.pass.logLikelihood;
             if (fall <= 0.0) {
-                if (tries == 0 && (length < 1.0 || climb(there, d, search.meioses) > straightShare * rise)) {
+                if (tries == 0 && (length < 1.0 || riseAlong(there, d, search.meioses) > straightShare * rise)) {
                     steps.reach *= reachGrowth;
                 }
                 if (tries > 0) steps.reach = std::max(1.0, steps.reach / reachGrowth);

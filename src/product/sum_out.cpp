@@ -598,8 +598,7 @@ int sumOutVariable(Product& product, Variable& variable, double& constant, const
         neighbours.resize(static_cast<size_t>(found.count));
         result = &addFunction(product, std::move(table), logScaleSum, 1, copyVarList(neighbours), countdown - 1);
         if (static_cast<double>(found.size) * variable.funcCount() >= settings.incrementalThreshold) {
-            Variable* const summed[] = {&variable};
-            sumProductIncremental(*result, summed, variable.funcs, queue);
+            sumProductIncremental(*result, variable, variable.funcs, queue);
         } else {
             sumProductSimple(*result, variable, variable.funcs);
         }

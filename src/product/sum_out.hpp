@@ -32,9 +32,10 @@ inline void sumProductSimple(Function& result, Variable& variable, std::span<Fun
     Variable* const summed[] = {&variable};
     sumProductSimple(result, summed, functions);
 }
-inline void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions) {
+inline void sumProductIncremental(Function& result, Variable& variable, std::span<Function* const> functions,
+                                  WorkQueue* queue = nullptr) {
     Variable* const summed[] = {&variable};
-    sumProductIncremental(result, summed, functions);
+    sumProductIncremental(result, summed, functions, queue);
 }
 
 // The log of the sum over the variable's values of the product of its
