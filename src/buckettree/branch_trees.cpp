@@ -9,9 +9,6 @@
 #include "buckettree/merging.hpp"
 #include "buckettree/tree_construction.hpp"
 #include "product/elimination.hpp"
-#include "product/fix_variable.hpp"
-#include "product/product_copy.hpp"
-#include "product/trimming.hpp"
 
 namespace pedlik {
 
@@ -92,18 +89,14 @@ void enumerateBranches(BranchWalk& walk, const EliminationOrder& order, Product&
     }
     const Variable& variable = *entryVariables[walk.conditioned[level]];
     for (int value = 0; value < variable.valueCount; ++value) {
-        ProductCopy copy = copyProduct(product, variable, entryVariables, 0);
         // The branches' trimming reports would repeat for every branch.
         std::string unreported;
-        int failed = 0;
-        double made = fixVariable(*copy.product, *copy.variable, value);
-        made += trimValues(*copy.product, failed, ProgressSink(unreported));
-        // A table that fixing or trimming cut down to a single 0.0 entry
-        // makes the branch impossible as surely as a variable without values.
-        if (failed == 1 || std::isinf(made)) continue;
+        FixedBranch branch = fixedBranch(product, variable, entryVariables, 0, value, ProgressSink(unreported));
+        if (!branch.possible) continue;
         FixedValues deeper = allocateOrDie("copyProduct data-structures", [&] { return fixedValues; });
-        noteFixedValues(*copy.product, deeper);
-        enumerateBranches(walk, order, *copy.product, copy.entryVariables, level + 1, deeper, constants + made);
+        noteFixedValues(*branch.copy.product, deeper);
+        enumerateBranches(walk, order, *branch.copy.product, branch.copy.entryVariables, level + 1, deeper,
+                          constants + branch.constant);
     }
 }
 

@@ -1,13 +1,10 @@
 #include "ordering/trimming_probe.hpp"
 
-#include <cmath>
 #include <string>
 
 #include "base/allocation.hpp"
-#include "product/fix_variable.hpp"
-#include "product/product_copy.hpp"
+#include "product/elimination.hpp"
 #include "product/product_pool.hpp"
-#include "product/trimming.hpp"
 
 namespace pedlik {
 
@@ -29,21 +26,18 @@ ConditioningProbe probe(const Product& product, const Variable& variable) {
     // Every copy starts with the source's live tables, which its trimming walks.
     const double entriesPerCopy = liveEntries(product);
     for (int value = 0; value < variable.valueCount; ++value) {
-        ProductCopy copy = copyProduct(product, variable, {}, 0);
-        made.entriesWalked += entriesPerCopy;
-        double constants = fixVariable(*copy.product, *copy.variable, value);
-        int failed = 0;
         std::string unread;  // the branch's progress lines: a probe prints none
-        constants += trimValues(*copy.product, failed, ProgressSink(unread));
+        const FixedBranch branch = fixedBranch(product, variable, {}, 0, value, ProgressSink(unread));
+        made.entriesWalked += entriesPerCopy;
         // As the elimination ends such a branch at once.
-        if (failed || std::isinf(constants)) continue;
+        if (!branch.possible) continue;
         ++live;
         // A variable that trimming left with one value is released from
         // the copy: it counts as one value.
         for (const Variable& source : product.variables) {
             if (source.inUse) keptValues[variableIndex(product, source)] += 1.0;
         }
-        for (const Variable& copied : copy.product->variables) {
+        for (const Variable& copied : branch.copy.product->variables) {
             if (copied.inUse) keptValues[variableIndex(product, *copied.copiedFrom)] += copied.valueCount - 1.0;
         }
     }

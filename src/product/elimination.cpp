@@ -12,17 +12,24 @@
 
 namespace pedlik {
 
-double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
-                   float base, const EliminationRun& run, ProgressSink progress) {
-    ProductCopy copy = copyProduct(product, variable, walk.variables, walk.cursor);
-    OrderWalk branchWalk{walk.order, walk.cursor, std::move(copy.entryVariables)};
+FixedBranch fixedBranch(const Product& product, const Variable& variable, std::span<Variable* const> entryVariables,
+                        int firstEntry, int value, ProgressSink progress) {
+    FixedBranch branch{copyProduct(product, variable, entryVariables, firstEntry)};
     int failed = 0;
-    double result = fixVariable(*copy.product, *copy.variable, value);
-    result += trimValues(*copy.product, failed, progress);
+    branch.constant = fixVariable(*branch.copy.product, *branch.copy.variable, value);
+    branch.constant += trimValues(*branch.copy.product, failed, progress);
     // A table that fixing or trimming cut down to a single 0.0 entry makes
     // the branch impossible as surely as a variable without values.
-    if (failed == 1 || std::isinf(result)) return impossibleLogLikelihood;
-    return result + eliminateAll(*copy.product, branchWalk, share, base, run, progress);
+    branch.possible = failed != 1 && !std::isinf(branch.constant);
+    return branch;
+}
+
+double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
+                   float base, const EliminationRun& run, ProgressSink progress) {
+    FixedBranch branch = fixedBranch(product, variable, walk.variables, walk.cursor, value, progress);
+    if (!branch.possible) return impossibleLogLikelihood;
+    OrderWalk branchWalk{walk.order, walk.cursor, std::move(branch.copy.entryVariables)};
+    return branch.constant + eliminateAll(*branch.copy.product, branchWalk, share, base, run, progress);
 }
 
 OrderWalk startWalk(const EliminationOrder& order) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "base/work_queue.hpp"
 #include "product/elimination_settings.hpp"
 #include "product/order_record.hpp"
 #include "product/product.hpp"
+#include "product/product_copy.hpp"
 #include "product/progress_text.hpp"
 
 namespace pedlik {
@@ -60,8 +62,21 @@ Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const Elimination
 double conditionOn(const Product& product, const Variable& variable, const OrderWalk& walk, float share, float base,
                    const EliminationRun& run, ProgressSink progress);
 
-// One branch of a conditioning: a copy of the product with the variable
-// fixed to `value`, trimmed and eliminated; the product is only read.
+// A copy of the product with the variable fixed to `value` and trimmed,
+// trimming's reports going to `progress`; `constant` is the natural log of
+// what fixing and trimming took out, `possible` false when either left a
+// variable without values or a table of a single 0.0. `entryVariables`
+// and `firstEntry` as for copyProduct. The product is only read.
+struct FixedBranch {
+    ProductCopy copy;
+    double constant = 0.0;
+    bool possible = false;
+};
+FixedBranch fixedBranch(const Product& product, const Variable& variable, std::span<Variable* const> entryVariables,
+                        int firstEntry, int value, ProgressSink progress);
+
+// One branch of a conditioning: its fixed branch, eliminated; the product
+// is only read.
 double solveBranch(const Product& product, const Variable& variable, const OrderWalk& walk, int value, float share,
                    float base, const EliminationRun& run, ProgressSink progress);
 
