@@ -30,16 +30,26 @@ void keepReleasedMemoryForReuse() {
     // page faults instead of thousands, which on a virtual machine cost as
     // much as its arithmetic.
     mallopt(M_TOP_PAD, firstHeapStep);
-    const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    // The heap's growth starts one page below a huge page, so that it does
+    // not share a huge page with what the heap held before: a huge page with
+    // any page already touched is faulted in page by page. The skipped part
+    // is never used.
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    const std::uintptr_t before = ((end + page + hugePage - 1) & ~(hugePage - 1)) - page;
+    sbrk(static_cast<intptr_t>(before - end));
     // Volatile, or the compiler drops the pair as having no effect.
     void* volatile probe = std::malloc(heapProbe);
     std::free(probe);
     const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
-    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    const std::uintptr_t start = (before + page - 1) & ~(page - 1);
-    // Huge pages fill the whole aligned 2 MiB blocks of the range; the
-    // kernel takes a range that starts on any page.
-    if (after > start) madvise(reinterpret_cast<void*>(start), after - start, MADV_HUGEPAGE);
+    if (after <= before + page) return;
+    // Making the probe wrote the allocator's bookkeeping behind it, before the
+    // advice could be given. Everything above the first page is now free
+    // space at the heap's top, so its pages are handed back and, advised,
+    // come again as huge pages.
+    const auto grown = reinterpret_cast<void*>(before + page);
+    madvise(grown, after - before - page, MADV_HUGEPAGE);
+    madvise(grown, after - before - page, MADV_DONTNEED);
 }
 
 void adviseHugePages(void* data, std::size_t bytes) {
