@@ -86,21 +86,26 @@ struct SearchEffort {
 OrderVariable* drawSummed(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort) {
     Candidates cheapest{width};
     const int length = static_cast<int>(tempProd.variables.size());
-    for (int step = 0; step < length; ++step) {
-        const int index = (tempProd.scanPosition + step) % length;
+    // Once `width` are kept, one no cheaper than the dearest of them cannot
+    // enter, and is passed over without working out its weight.
+    int index = tempProd.scanPosition;
+    for (int step = 0; step < length; ++step, ++index) {
+        if (index == length) index = 0;
         OrderVariable& candidate = tempProd.variables[index];
-        effort.units += 1.0;
         if (!candidate.inUse || candidate.funcs.empty()) continue;
         if (candidate.cost == costUnknown) {
             candidate.cost = orderCost(candidate);
             effort.units += candidate.funcCount();
         }
         if (candidate.cost <= takeAtOnceCost) {
-            tempProd.scanPosition = (index + 1) % length;
+            effort.units += step + 1;
+            tempProd.scanPosition = index + 1 == length ? 0 : index + 1;
             return &candidate;
         }
+        if (cheapest.count == width && candidate.cost >= cheapest.variables[width - 1]->cost) continue;
         cheapest.offer(&candidate, 1.0 / candidate.cost);
     }
+    effort.units += length;
     if (cheapest.count == 0) return nullptr;
     return cheapest.draw(random);
 }
