@@ -4,34 +4,27 @@
 
 #include "buckettree/blocks.hpp"
 #include "buckettree/standalone_function.hpp"
-#include "product/table_walk.hpp"
+#include "product/sum_out.hpp"
 #include "product/tables.hpp"
 
 namespace pedlik {
 
-void FillProduct(Function& result, const FunctionList& list) {
+void FillProduct(Function& result, const FunctionList& list, WorkQueue* queue) {
     std::vector<Function*> inputs = functionsOf(list);
     std::erase(inputs, nullptr);
-    std::span<double> table = writableTable(result);
-    const std::vector<StepPair> steps = prepareStepping(result, {}, inputs);
-    for (double& entry : table) {
-        double product = 1.0;
-        for (const Function* function : inputs) {
-            product *= function->probablist[static_cast<std::size_t>(function->tableIndex)];
-        }
-        entry = product;
-        nextDigitsStepping(result, steps, inputs);
-    }
+    // A product is a sum-out over no variable: the stepped kernel fills it
+    // tile by tile.
+    sumProductIncremental(result, {}, inputs, queue);
 }
 
 void multiply(FunctionList& work, Function& result, const BteSettings& settings) {
     if (result.tableSize() < settings.blockThreshold) {
-        FillProduct(result, work);
+        FillProduct(result, work, settings.queue);
     } else {
         const VarList split = splitResult(result, nullptr, settings.blockThreshold);
         forEachBlock(result, split, work, [&](BlockInputs& block, std::span<double> out) {
             OwnedFunction piece = newResultFunction(out.size(), getvarrray(block.slices, nullptr), "bte-multiply", "bte-mult");
-            FillProduct(*piece, block.slices);
+            FillProduct(*piece, block.slices, settings.queue);
             std::transform(piece->probablist.begin(), piece->probablist.end(), out.begin(),
                            [&](double entry) { return entry * block.factor; });
         });

@@ -18,7 +18,8 @@ void multiply(FunctionList& work, Function& result, const BteSettings& settings)
 
 // Every entry of `result` is the product, over the functions of the list,
 // of their entries at the result's values: each function's variables are
-// among the result's.
-void FillProduct(Function& result, const FunctionList& list);
+// among the result's. With a queue, a large product is filled by its
+// threads, share by share.
+void FillProduct(Function& result, const FunctionList& list, WorkQueue* queue = nullptr);
 
 }  // namespace pedlik
