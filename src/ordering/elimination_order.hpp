@@ -33,11 +33,13 @@ struct OrderLimits {
     // varied fraction), and the share of their predicted work the search
     // may spend; the search's unit (a variable looked at) is worth this
     // many multiply-adds of elimination time (measured on the bench's
-    // 40-person families: about 7.5 ns a unit, 1.3 ns a multiply-add of an
-    // elimination that conditions, its copying and trimming included).
+    // 47- to 58-person families: about 6.5 ns a unit, 0.25 ns a predicted
+    // multiply-add of an elimination that conditions, its copying and
+    // trimming included). A fifth: over six seeds each, a tenth found
+    // orders up to twice as slow, a third searched longer than it saved.
     double eliminations = 1.0;
-    double searchShare = 0.1;
-    double multiplyAddsPerSearchUnit = 6.0;
+    double searchShare = 0.2;
+    double multiplyAddsPerSearchUnit = 25.0;
     int minSearchPasses = 8;
     int maxSearchPasses = 2000;
     std::uint64_t searchSeed = 20261208;
