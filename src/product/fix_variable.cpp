@@ -49,10 +49,15 @@ Function* fixValueInFunction(Product& product, const Function& function, const V
     }
     const std::size_t outer = newSize / inner;
     const std::size_t runDistance = inner * static_cast<std::size_t>(oldValueCount);
-    for (std::size_t run = 0; run < outer; ++run) {
-        const std::size_t first = run * runDistance + static_cast<std::size_t>(value) * inner;
-        const auto source = function.probablist.subspan(first, inner);
-        std::copy(source.begin(), source.end(), table->begin() + static_cast<std::ptrdiff_t>(run * inner));
+    const double* source = function.probablist.data() + static_cast<std::size_t>(value) * inner;
+    if (inner == 1) {
+        // The variable is the function's last: runs of one entry, gathered
+        // without a call per entry.
+        for (std::size_t run = 0; run < outer; ++run) (*table)[run] = source[run * runDistance];
+    } else {
+        for (std::size_t run = 0; run < outer; ++run) {
+            std::copy_n(source + run * runDistance, inner, table->begin() + static_cast<std::ptrdiff_t>(run * inner));
+        }
     }
 
     if (vars.empty()) {

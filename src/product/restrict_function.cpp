@@ -64,7 +64,8 @@ Function* restrictFunction(Product& product, const Function& function, std::span
         return nullptr;
     }
 
-    SharedTable table = newTable(newSize, "probability table");
+    // Every entry is written below.
+    SharedTable table = newUnfilledTable(newSize, "probability table");
     std::vector<Variable*> kept;
     if (keptCount > 0) {
         allocateOrDie("probability table's variable array", [&] { kept.reserve(keptCount); });

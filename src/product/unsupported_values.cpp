@@ -11,35 +11,59 @@ namespace {
 // Sets support for every value that some non-zero entry of the function
 // takes. Returns 1 when the walk stopped early because every value of every
 // variable of the function is supported, 0 after a complete walk. The walk
-// keeps its digits in a local array, and a non-zero entry looks only at
-// the positions that still have a value without support.
+// goes row by row over the last variable's values: a row's entries give
+// that variable's support one by one, and the other variables, whose values
+// the whole row shares, need only know whether the row has a non-zero entry.
+// Only the positions that still have a value without support are looked at.
 int markSupportedValues(const Function& function, std::span<int> support, int rowLength) {
     const std::size_t varCount = function.vars.size();
+    const std::size_t stride = static_cast<std::size_t>(rowLength);
     std::vector<int> digits;
-    std::vector<int> lastValues;
+    std::vector<int> counts;                 // the positions' value counts
     std::vector<int> missing;                // values of the position not yet supported
-    std::vector<std::size_t> openPositions;  // positions whose missing count is above 0
+    std::vector<std::size_t> openPositions;  // positions before the last whose missing count is above 0
     allocateOrDie("structures used for value-elimination", [&] {
         digits.resize(varCount);
-        lastValues.resize(varCount);
+        counts.resize(varCount);
         missing.resize(varCount);
         openPositions.resize(varCount);
     });
     int unsupported = 0;
     for (std::size_t position = 0; position < varCount; ++position) {
         const int valueCount = function.vars[position]->valueCount;
-        std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position) * rowLength, valueCount, 0);
+        counts[position] = valueCount;
+        std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position * stride), valueCount, 0);
         unsupported += valueCount;
-        lastValues[position] = valueCount - 1;
         missing[position] = valueCount;
         openPositions[position] = position;
     }
-    std::size_t openCount = varCount;
-    for (const double entry : function.probablist) {
-        if (entry != 0.0) {
+    if (varCount == 0) return 0;
+    const std::size_t last = varCount - 1;
+    const auto rowSize = static_cast<std::size_t>(function.vars[last]->valueCount);
+    if (rowSize == 0) return 0;
+    int* lastSupport = support.data() + last * stride;
+    std::size_t openCount = last;
+    const std::span<const double> table = function.probablist;
+    for (std::size_t row = 0; row < table.size(); row += rowSize) {
+        const double* entries = table.data() + row;
+        bool anyNonZero = false;
+        if (missing[last] > 0) {
+            for (std::size_t value = 0; value < rowSize; ++value) {
+                if (entries[value] == 0.0) continue;
+                anyNonZero = true;
+                if (!lastSupport[value]) {
+                    lastSupport[value] = 1;
+                    --missing[last];
+                    if (--unsupported == 0) return 1;
+                }
+            }
+        } else {
+            anyNonZero = std::any_of(entries, entries + rowSize, [](double entry) { return entry != 0.0; });
+        }
+        if (anyNonZero) {
             for (std::size_t open = 0; open < openCount;) {
                 const std::size_t position = openPositions[open];
-                int& seen = support[position * static_cast<std::size_t>(rowLength) + digits[position]];
+                int& seen = support[position * stride + static_cast<std::size_t>(digits[position])];
                 if (!seen) {
                     seen = 1;
                     if (--unsupported == 0) return 1;
@@ -51,11 +75,8 @@ int markSupportedValues(const Function& function, std::span<int> support, int ro
                 ++open;
             }
         }
-        for (std::size_t position = varCount; position-- > 0;) {
-            if (digits[position] < lastValues[position]) {
-                ++digits[position];
-                break;
-            }
+        for (std::size_t position = last; position-- > 0;) {
+            if (++digits[position] < counts[position]) break;
             digits[position] = 0;
         }
     }
