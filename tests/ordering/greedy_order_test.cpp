@@ -22,6 +22,7 @@ struct GreedyCase {
     const char* order;  // variable indices, "!" marking a conditioning entry
     bool conditioning = true;
     double keptEntries = 0.0;  // when not 0: the product's entries plus twice those of every table a sum-out makes
+    double multiplyAdds = 0.0;  // when not 0: the predicted work
 };
 
 class Greedy : public ::testing::TestWithParam<GreedyCase> {};
@@ -47,6 +48,9 @@ TEST_P(Greedy, HandWorkedOrder) {
     greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold, .conditioning = c.conditioning});
     if (c.keptEntries != 0.0) {
         EXPECT_EQ(tempProd->tracking.cost.keptEntries, c.keptEntries);
+    }
+    if (c.multiplyAdds != 0.0) {
+        EXPECT_EQ(tempProd->tracking.cost.multiplyAdds, c.multiplyAdds);
     }
     std::string text;
     for (const OrderEntry& entry : order.entries) {
@@ -75,7 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
         {"SmallestCostBelowTheThresholdSums", {5, 4, 5, 4}, cycle, 17.0, "0 2 3 1"},
         // Without conditioning the threshold is not looked at. The tables: 4 x 20 entries, then 16, 16, 4 and a constant.
         {"WithoutConditioningEveryStepSums", {5, 4, 5, 4}, cycle, 16.0, "0 2 3 1", false, 80.0 + 2 * (16 + 16 + 4)},
-        {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"}}),
+        {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"},
+        // Each sum-out costs its table's entries times (values x functions + 8). Summing 0 out reads a table of
+        // 2^21 entries, twice what the cache is taken to hold, which doubles its cost; the others stay inside.
+        {"WorkPastTheCacheCountsMore", {2, 1024, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", true, 0.0,
+         1048576.0 * 2 * (2 + 8) + 1024.0 * (1024 + 8) + 1.0 * (1024 + 8)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
