@@ -56,7 +56,7 @@ std::vector<int> predictedBranches(const std::vector<EliminationOrder>& orders) 
 // The part's units of a pedigree at a value whose products are built.
 void computePedigreeUnits(PartWork& work, Product& product, int value, int pedigree) {
     const EliminationOrder& order = work.orders[static_cast<std::size_t>(pedigree)];
-    OrderWalk walk = startWalk(order);
+    OrderWalk walk = startElimination(product, order);
     const EliminationRun run{work.settings, work.queue,
                              order.concurrentBranches > 0 ? order.concurrentBranches : work.queue.threadCount()};
     const ProgressSink out;

@@ -24,7 +24,7 @@ double logLikelihoodAlone(Pedigree& pedigree, const EliminationOrder& order, Wor
     int failed = 0;
     const double trimmed = trimValues(*product, failed, silent);
     if (failed != 0) return impossibleLogLikelihood;
-    OrderWalk walk = startWalk(order);
+    OrderWalk walk = startElimination(*product, order);
     const EliminationRun run{settings, queue, order.concurrentBranches > 0 ? order.concurrentBranches : queue.threadCount()};
     const double eliminated = eliminateAll(*product, walk, 1.0f, 0.0f, run, silent);
     // Trimming may also leave a constant 0 (minus infinity) without failing.

@@ -61,6 +61,7 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
     if (cost.multiplyAdds >= limits.searchFrom || neededEntries(cost, limits.boundsKeptTables()) > limits.memoryEntries) {
         cost = searchEliminationOrder(product, order, cost, limits);
+        order.searched = true;
     }
     // Every branch solved at once holds its own tables: no more of them run
     // side by side than the memory holds.

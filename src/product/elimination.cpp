@@ -5,6 +5,7 @@
 
 #include "base/allocation.hpp"
 #include "product/fix_variable.hpp"
+#include "product/ignored_variables.hpp"
 #include "product/neighbours.hpp"
 #include "product/product_copy.hpp"
 #include "product/sum_out.hpp"
@@ -37,6 +38,11 @@ OrderWalk startWalk(const EliminationOrder& order) {
     allocateOrDie("elimArr", [&] { walk.variables.reserve(order.entries.size()); });
     for (const OrderEntry& entry : order.entries) walk.variables.push_back(entry.node->variable);
     return walk;
+}
+
+OrderWalk startElimination(Product& product, const EliminationOrder& order) {
+    if (order.searched) dropIgnoredVariables(product);
+    return startWalk(order);
 }
 
 Variable& nextOrderVariable(OrderWalk& walk, int& conditioned, const EliminationSettings& settings) {

@@ -26,6 +26,12 @@ struct OrderWalk {
 // the variables the nodes link to now.
 OrderWalk startWalk(const EliminationOrder& order);
 
+// startWalk for a product about to be eliminated from the start. Under a
+// searched order the product first drops the variables that its tables
+// ignore, which changes no likelihood but may change the conditioning, and
+// so the progress lines: a greedy order's report stays as it was.
+OrderWalk startElimination(Product& product, const EliminationOrder& order);
+
 // What all the subproblems of one elimination share.
 struct EliminationRun {
     const EliminationSettings& settings;

@@ -51,7 +51,7 @@ void computeLikelihoods(ProductArray& products, const std::vector<EliminationOrd
     std::vector<OrderWalk> walks;
     std::vector<double> results;
     allocateOrDie("Product Array", [&] {
-        for (int i = 0; i < count; ++i) walks.push_back(startWalk(orders[static_cast<size_t>(i)]));
+        for (size_t at = 0; at < products.size(); ++at) walks.push_back(startElimination(*products[at], orders[at]));
         results.assign(static_cast<size_t>(count), impossibleLogLikelihood);
     });
     WorkQueue queue(settings.threads);

@@ -32,6 +32,9 @@ struct EliminationOrder {
     // Table entries it is predicted to need within the memory: along one
     // branch, or all those a bucket tree keeps.
     double predictedEntries = 0.0;
+    // The greedy rule's order was predicted too costly and a search replaced
+    // it: progress lines may then differ from the greedy order's anyway.
+    bool searched = false;
 
     int entryCount() const { return static_cast<int>(entries.size()); }
 };
