@@ -81,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         {"WithoutConditioningEveryStepSums", {5, 4, 5, 4}, cycle, 16.0, "0 2 3 1", false, 80.0 + 2 * (16 + 16 + 4)},
         {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"},
         // Each sum-out costs its table's entries times (values x functions + 8). Summing 0 out reads a table of
-        // 2^21 entries, twice what the cache is taken to hold, which doubles its cost; the others stay inside.
-        {"WorkPastTheCacheCountsMore", {2, 1024, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", true, 0.0,
-         1048576.0 * 2 * (2 + 8) + 1024.0 * (1024 + 8) + 1.0 * (1024 + 8)}}),
+        // 2^22 entries, twice what the cache is taken to hold, which doubles its cost; the others stay inside.
+        {"WorkPastTheCacheCountsMore", {2, 2048, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", true, 0.0,
+         2097152.0 * 2 * (2 + 8) + 1024.0 * (2048 + 8) + 1.0 * (1024 + 8)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
