@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "base/allocation.hpp"
+#include "product/table_walk.hpp"
 #include "product/tables.hpp"
 #include "product/variable_lists.hpp"
 
@@ -39,18 +40,10 @@ OwnedFunction newResultFunction(std::size_t size, VarList vars, const char* reco
 }
 
 Slice ReduceFunction(const Function& function, const Variable& variable, int value) {
-    std::size_t inner = 1;  // entries per value of `variable`: the variables after it
-    std::size_t position = function.vars.size();
-    while (function.vars[--position] != &variable) inner *= static_cast<std::size_t>(function.vars[position]->valueCount);
-    const std::size_t count = static_cast<std::size_t>(variable.valueCount);
-    const std::size_t size = function.tableSize() / count;
+    const std::size_t size = function.tableSize() / static_cast<std::size_t>(variable.valueCount);
     if (function.vars.size() == 1) return Slice{nullptr, std::log(function.probablist[value]) + function.logScale};
     SharedTable table = newUnfilledTable(size, "probability table");
-    double* out = table->data();
-    for (std::size_t start = static_cast<std::size_t>(value) * inner; start < function.tableSize(); start += count * inner) {
-        const auto from = function.probablist.begin() + static_cast<std::ptrdiff_t>(start);
-        out = std::copy(from, from + static_cast<std::ptrdiff_t>(inner), out);
-    }
+    copyValueSlice(function, variable, variable.valueCount, value, *table);
     Slice slice;
     slice.function = newStandalone(std::move(table), function.logScale, newVarList(function.vars, &variable), "funcPtr");
     return slice;

@@ -8,6 +8,7 @@
 #include "product/function_replacement.hpp"
 #include "product/original_values.hpp"
 #include "product/product_pool.hpp"
+#include "product/table_walk.hpp"
 #include "product/tables.hpp"
 #include "product/variable_lists.hpp"
 
@@ -39,26 +40,7 @@ Function* fixValueInFunction(Product& product, const Function& function, const V
     if (function.varCount() > 1) vars = newVarList(function.vars, &variable);
     const std::size_t newSize = function.tableSize() / static_cast<std::size_t>(oldValueCount);
     SharedTable table = newUnfilledTable(newSize, "probability table");
-
-    // Entries with the variable at `value` come in runs of `inner` (one per
-    // combination of the variables after it), one run per combination of
-    // the variables before it, `inner * oldValueCount` apart.
-    std::size_t inner = 1;
-    for (auto listed = function.vars.rbegin(); *listed != &variable; ++listed) {
-        inner *= static_cast<std::size_t>((*listed)->valueCount);
-    }
-    const std::size_t outer = newSize / inner;
-    const std::size_t runDistance = inner * static_cast<std::size_t>(oldValueCount);
-    const double* source = function.probablist.data() + static_cast<std::size_t>(value) * inner;
-    if (inner == 1) {
-        // The variable is the function's last: runs of one entry, gathered
-        // without a call per entry.
-        for (std::size_t run = 0; run < outer; ++run) (*table)[run] = source[run * runDistance];
-    } else {
-        for (std::size_t run = 0; run < outer; ++run) {
-            std::copy_n(source + run * runDistance, inner, table->begin() + static_cast<std::ptrdiff_t>(run * inner));
-        }
-    }
+    copyValueSlice(function, variable, oldValueCount, value, *table);
 
     if (vars.empty()) {
         constant = std::log((*table)[0]) + function.logScale;

@@ -5,6 +5,7 @@
 
 #include "product/fix_variable.hpp"
 #include "product/function_replacement.hpp"
+#include "product/table_walk.hpp"
 
 namespace pedlik {
 
@@ -13,10 +14,7 @@ namespace {
 // Whether the table's entries are the same for every value at `position`:
 // each run of entries for one value equals the run for the first.
 bool ignores(const Function& function, std::size_t position) {
-    std::size_t inner = 1;
-    for (std::size_t later = function.vars.size(); --later > position;) {
-        inner *= static_cast<std::size_t>(function.vars[later]->valueCount);
-    }
+    const std::size_t inner = valueStride(function, *function.vars[position]);
     const auto valueCount = static_cast<std::size_t>(function.vars[position]->valueCount);
     const std::size_t block = inner * valueCount;
     const std::span<const double> table = function.probablist;

@@ -6,17 +6,38 @@
 
 namespace pedlik {
 
-void strideOf(Function& function, const Variable& variable) {
-    int stride = 1;
+std::size_t valueStride(const Function& function, const Variable& variable) {
+    std::size_t stride = 1;
     for (std::size_t position = function.vars.size(); position-- > 0;) {
         const Variable* listed = function.vars[position];
-        if (listed == &variable) {
-            function.stride = stride;
-            return;
-        }
-        stride *= listed->valueCount;
+        if (listed == &variable) return stride;
+        stride *= static_cast<std::size_t>(listed->valueCount);
     }
-    function.stride = 1;
+    return 1;
+}
+
+void strideOf(Function& function, const Variable& variable) {
+    function.stride = static_cast<int>(valueStride(function, variable));
+}
+
+void copyValueSlice(const Function& function, const Variable& variable, int oldValueCount, int value,
+                    std::span<double> out) {
+    // Entries with the variable at `value` come in runs of `inner` (one per
+    // combination of the variables after it), one run per combination of
+    // the variables before it, `inner * oldValueCount` apart.
+    const std::size_t inner = valueStride(function, variable);
+    const std::size_t outer = out.size() / inner;
+    const std::size_t runDistance = inner * static_cast<std::size_t>(oldValueCount);
+    const double* source = function.probablist.data() + static_cast<std::size_t>(value) * inner;
+    if (inner == 1) {
+        // The variable is the function's last: runs of one entry, gathered
+        // without a call per entry.
+        for (std::size_t run = 0; run < outer; ++run) out[run] = source[run * runDistance];
+    } else {
+        for (std::size_t run = 0; run < outer; ++run) {
+            std::copy_n(source + run * runDistance, inner, out.begin() + static_cast<std::ptrdiff_t>(run * inner));
+        }
+    }
 }
 
 void fillStepPairs(const Function& function, std::span<Variable* const> summed, std::span<StepPair> row) {

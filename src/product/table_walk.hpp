@@ -42,10 +42,19 @@ inline void digitIndex(Function& function) {
     function.tableIndex = static_cast<int>(index);
 }
 
-// Sets stride to the distance between entries that differ by one in
-// `variable`'s value: the product of the value counts of the variables after
-// it (1 when the function does not list it).
+// The distance between entries that differ by one in `variable`'s value:
+// the product of the value counts of the variables after it (1 when the
+// function does not list it).
+std::size_t valueStride(const Function& function, const Variable& variable);
+
+// Sets the function's stride to valueStride.
 void strideOf(Function& function, const Variable& variable);
+
+// Writes to `out` the function's entries with `variable` at `value`, in
+// table order: tableSize() / oldValueCount of them, where `oldValueCount`
+// is the variable's value count in the table.
+void copyValueSlice(const Function& function, const Variable& variable, int oldValueCount, int value,
+                    std::span<double> out);
 
 // How one input's table position changes when one digit of the result being
 // filled changes: `step` when the digit goes up by one, `wrap` when it goes
