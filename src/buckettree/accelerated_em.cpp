@@ -197,15 +197,26 @@ std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, S
     return passes.run(em);
 }
 
-// Steps from `at` until ln L settles or no step is left.
-void climb(Place& at, Passes& passes, const EmSearch& search) {
+// Whether `at` is the end of an earlier search, reached again.
+bool isFound(const Place& at, const EmMaximum* found, double tolerance) {
+    if (found == nullptr || found->point.size() != at.point.size()) return false;
+    if (!(std::fabs(at.pass.logLikelihood - found->logLikelihood) <= tolerance)) return false;
+    for (std::size_t i = 0; i < at.point.size(); ++i) {
+        if (std::fabs(at.point[i] - found->point[i]) > foundWithin) return false;
+    }
+    return true;
+}
+
+// Steps from `at` until ln L settles, no step is left, or the climb has
+// come to `found`; returns whether it came there.
+bool climb(Place& at, Passes& passes, const EmSearch& search, const EmMaximum* found) {
     Steps steps;
     steps.curvature.reset(at.point);
     std::vector<bool> held = heldAtBounds(at, search.upperBound);
     double before = std::numeric_limits<double>::quiet_NaN();
     while (std::isfinite(at.pass.logLikelihood)) {
         std::optional<Place> next = nextPlace(at, held, steps, passes, search);
-        if (!next) return;
+        if (!next) return false;
         passes.record(*next, PassVerdict::Kept);
         // Rounding may make a gain of nothing a little negative.
         const double gain = std::max(0.0, next->pass.logLikelihood - at.pass.logLikelihood);
@@ -218,9 +229,11 @@ void climb(Place& at, Passes& passes, const EmSearch& search) {
         std::vector<bool> nowHeld = heldAtBounds(at, search.upperBound);
         if (nowHeld != held) steps.curvature.reset(at.point);
         held = std::move(nowHeld);
-        if (settled(gain, before, search.tolerance)) return;
+        if (isFound(at, found, search.tolerance)) return true;
+        if (settled(gain, before, search.tolerance)) return false;
         before = gain;
     }
+    return false;
 }
 
 // At the end of a climb: whether ln L still rises somewhere around `at`.
@@ -286,7 +299,8 @@ void ontoUpperBound(const Place& at, Passes& passes, const EmSearch& search) {
 
 }  // namespace
 
-EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first) {
+EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first,
+                       const EmMaximum* found) {
     Passes passes(search);
     std::vector<double> from = start;
     for (double& x : from) x = std::clamp(x, lowest, search.upperBound);
@@ -303,7 +317,7 @@ EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search,
     }
     Place at = std::move(*given);
     for (int saddles = 0; std::isfinite(at.pass.logLikelihood); ++saddles) {
-        climb(at, passes, search);
+        if (climb(at, passes, search, found)) return passes.result();
         if (saddles == maxSaddles) break;
         std::optional<Place> beyond = pastSaddle(at, passes, search);
         if (!beyond) break;

@@ -44,7 +44,13 @@ struct EmMaximum {
 // shortenings the plain EM step is taken, so the kept points' ln L never
 // falls. Where the slope vanishes the curvature is probed, and a saddle is
 // left along the direction in which ln L still rises. `first`, when given,
-// is the map already evaluated at `start`.
-EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first = nullptr);
+// is the map already evaluated at `start`. `found`, when given, is the end
+// of an earlier search: a climb that comes to it again (ln L within the
+// tolerance, every fraction within foundWithin) ends there, as that search
+// did, without probing it again.
+EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search, const EmPass* first = nullptr,
+                       const EmMaximum* found = nullptr);
+
+inline constexpr double foundWithin = 1e-3;
 
 }  // namespace pedlik

@@ -77,7 +77,7 @@ MlReport estimateMaximumLikelihood(const EmProblem& problem, const MlSettings& m
     const EmMaximum fromFile = maximiseByEm(fileStart, search, &first);
     const std::vector<double> common(fileStart.size(), commonStart);
     passes.annotateNext("start 0.1");
-    const EmMaximum fromCommon = maximiseByEm(common, search);
+    const EmMaximum fromCommon = maximiseByEm(common, search, nullptr, &fromFile);
 
     // Ties and likelihoods that are not numbers keep the file's start.
     const bool commonBetter = fromCommon.logLikelihood > fromFile.logLikelihood;
