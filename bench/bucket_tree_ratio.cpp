@@ -164,7 +164,11 @@ Timing timeBucketTrees(std::vector<pedlik::EliminationOrder>& orders, const pedl
     pedlik::ProductArray products = prepare(orders, limits, orderSeconds);
     Timing timing;
     {
-        pedlik::BranchedPedigrees branched = pedlik::planBranches(products, pedigrees, orders, {});
+        pedlik::BranchedPedigrees branched = pedlik::planBranches(
+            orders,
+            pedlik::makeEliminationOrders(products, pedigrees, pedlik::runParameters.lociCount,
+                                          pedlik::bucketTreeBranchLimits({})),
+            {});
         predicted = predictionOf(orders, &branched);
         pedlik::BucketTreeArray trees = pedlik::createBucketTrees(products, orders, branched);
         pedlik::createVarArrays(trees);

@@ -73,32 +73,46 @@ OrderLimits bucketTreeBranchLimits(OrderLimits limits) {
     return limits;
 }
 
-BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
-                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits) {
+std::vector<EliminationOrder> makeTreeOrders(ProductArray& products, const PedigreeList& pedigrees,
+                                            const OrderLimits& limits,
+                                            const std::vector<EliminationOrder>& branchOrders) {
+    std::vector<EliminationOrder> orders;
+    allocateOrDie("elimOrderArrs", [&] { orders.resize(branchOrders.size()); });
+    std::size_t k = 0;
+    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
+        OrderLimits treeLimits = bucketTreeOrderLimits(limits);
+        // A tree predicted to cost more than this runs branch by branch
+        // instead, so a search for it spends no more than such a tree is worth.
+        if (conditions(branchOrders[k])) treeLimits.worthAtMost = branchOrders[k].predictedMultiplyAdds / branchingShare;
+        makeEliminationOrder(*products[k], orders[k], *pedigree, runParameters.lociCount, runParameters.isSexLinked,
+                             treeLimits);
+    }
+    return orders;
+}
+
+BranchedPedigrees planBranches(const std::vector<EliminationOrder>& orders, std::vector<EliminationOrder> branchOrders,
+                               const OrderLimits& limits) {
     BranchedPedigrees branched;
     branched.mergeLimit = mergesPerTree;
     allocateOrDie("elimOrderArrs", [&] {
         branched.orders.resize(orders.size());
         branched.counts.resize(orders.size());
     });
-    std::size_t k = 0;
-    for (const Pedigree* pedigree = pedigrees.head; pedigree != nullptr; pedigree = pedigree->next, ++k) {
+    for (std::size_t k = 0; k < orders.size(); ++k) {
         const bool fits = orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries);
         // A tree cheap enough that its order was not searched for stays one
         // tree: a conditioning order could save little on it.
         if (fits && orders[k].predictedMultiplyAdds < limits.searchFrom) continue;
-        EliminationOrder conditioning;
-        makeEliminationOrder(*products[k], conditioning, *pedigree, runParameters.lociCount,
-                             runParameters.isSexLinked, bucketTreeBranchLimits(limits));
         // A tree that fits is split only when its branches, whose trees
         // trimming has made small, are predicted to cost much less together:
         // the tree cannot condition, and without the trimming that
         // conditioning brings about its tables can be many times larger.
+        const EliminationOrder& conditioning = branchOrders[k];
         if (fits && (!conditions(conditioning) ||
                      conditioning.predictedMultiplyAdds > branchingShare * orders[k].predictedMultiplyAdds)) {
             continue;
         }
-        branched.orders[k] = std::move(conditioning);
+        branched.orders[k] = std::move(branchOrders[k]);
     }
     return branched;
 }
@@ -111,9 +125,10 @@ MlReport runBucketTreeMode(PedigreeList& pedigrees, bool reportEstimates, OrderL
         printZeroLikelihood();
         return {};
     }
-    const std::vector<EliminationOrder> orders =
-        makeEliminationOrders(products, pedigrees, runParameters.lociCount, bucketTreeOrderLimits(limits));
-    BranchedPedigrees branched = planBranches(products, pedigrees, orders, limits);
+    std::vector<EliminationOrder> branchOrders =
+        makeEliminationOrders(products, pedigrees, runParameters.lociCount, bucketTreeBranchLimits(limits));
+    const std::vector<EliminationOrder> orders = makeTreeOrders(products, pedigrees, limits, branchOrders);
+    BranchedPedigrees branched = planBranches(orders, std::move(branchOrders), limits);
     // Declared after the products, so released before them: the trees hold
     // the products' tables.
     BucketTreeArray trees = createBucketTrees(products, orders, branched);

@@ -35,13 +35,21 @@ OrderLimits bucketTreeOrderLimits(OrderLimits limits);
 // conditioning branch keeps.
 OrderLimits bucketTreeBranchLimits(OrderLimits limits);
 
+// Every pedigree's tree order, made within bucketTreeOrderLimits; where
+// its conditioning order in `branchOrders` (made within
+// bucketTreeBranchLimits) conditions, the search for the tree spends its
+// share of at most what planBranches would still prefer to the branches.
+std::vector<EliminationOrder> makeTreeOrders(ProductArray& products, const PedigreeList& pedigrees,
+                                            const OrderLimits& limits,
+                                            const std::vector<EliminationOrder>& branchOrders);
+
 // The pedigrees whose tree in `orders` would need more than
 // limits.memoryEntries, or, among those whose order was predicted to cost
-// limits.searchFrom multiply-adds or more, those for which an order that
-// conditions (made within bucketTreeBranchLimits) is predicted to cost at
-// most a quarter of the multiply-adds over all its branches: each with that
-// order, their trees to be made branch by branch.
-BranchedPedigrees planBranches(ProductArray& products, const PedigreeList& pedigrees,
-                               const std::vector<EliminationOrder>& orders, const OrderLimits& limits);
+// limits.searchFrom multiply-adds or more, those for which their order in
+// `branchOrders` conditions and is predicted to cost at most a quarter of
+// the multiply-adds over all its branches: each with that order, their
+// trees to be made branch by branch.
+BranchedPedigrees planBranches(const std::vector<EliminationOrder>& orders, std::vector<EliminationOrder> branchOrders,
+                               const OrderLimits& limits);
 
 }  // namespace pedlik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -39,6 +40,10 @@ struct OrderLimits {
     // orders up to twice as slow, a third searched longer than it saved.
     double eliminations = 1.0;
     double searchShare = 0.2;
+    // Multiply-adds of another plan for the same pedigree, which runs
+    // instead of any order costlier than this: the search spends its share
+    // of at most this much (a bucket tree whose branches will cost less).
+    double worthAtMost = HUGE_VAL;
     double multiplyAddsPerSearchUnit = 25.0;
     int minSearchPasses = 8;
     int maxSearchPasses = 2000;

@@ -274,7 +274,7 @@ OrderCost searchEliminationOrder(const Product& product, EliminationOrder& order
     // take, over all the eliminations it will serve.
     const auto spent = [&](const SearchEffort& effort) {
         return effort.units * limits.multiplyAddsPerSearchUnit >=
-               limits.searchShare * best.multiplyAdds * limits.eliminations;
+               limits.searchShare * std::min(best.multiplyAdds, limits.worthAtMost) * limits.eliminations;
     };
     SplitMix seeds{limits.searchSeed};
     SearchEffort effort;

@@ -61,7 +61,10 @@ std::unique_ptr<Stage> prepare(int mergeLimit, bool trees = true, const OrderLim
             order.predictedEntries = prediction == TreePrediction::pastMemory ? HUGE_VAL : 0.0;
             if (prediction == TreePrediction::pastAnyCost) order.predictedMultiplyAdds = HUGE_VAL;
         }
-        stage->branched = planBranches(stage->products, runParameters.pedigrees, stage->orders, limits);
+        stage->branched = planBranches(stage->orders,
+                                       makeEliminationOrders(stage->products, runParameters.pedigrees,
+                                                             runParameters.lociCount, bucketTreeBranchLimits(limits)),
+                                       limits);
         stage->branched.mergeLimit = mergeLimit;
         stage->trees = createBucketTrees(stage->products, stage->orders, stage->branched);
         createVarArrays(stage->trees);
