@@ -123,7 +123,8 @@ std::vector<double> stepped(const std::vector<double>& from, const std::vector<d
     std::vector<double> to = from;
     for (std::size_t i = 0; i < to.size(); ++i) {
         const double x = from[i] + length * d[i];
-        to[i] = x > upper ? upper - (upper - from[i]) * shareToBound : std::max(x, lowest);
+        // Within rounding of the lower bound is on it, where it can be held.
+        to[i] = x > upper ? upper - (upper - from[i]) * shareToBound : x < 2.0 * lowest ? lowest : x;
     }
     return to;
 }
@@ -156,6 +157,19 @@ double reachedLength(const Place& at, const std::vector<double>& d, double reach
     return std::min(reach, reach * std::sqrt(em / step));
 }
 
+// The length at which a step along d from `from` first brings a fraction
+// down to the lower bound (infinite when none falls). A longer step would
+// cut that fraction there and still move the others as far as the length
+// says, which past the bound is too far: ln L fell on such steps, and the
+// search crawled to a maximum on the bound.
+double lengthToLowerBound(const std::vector<double>& from, const std::vector<double>& d) {
+    double length = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        if (d[i] < 0.0 && from[i] > lowest) length = std::min(length, (lowest - from[i]) / d[i]);
+    }
+    return length;
+}
+
 // The rise of ln L along d at a place: its slope times d.
 double riseAlong(const Place& at, const std::vector<double>& d, double meioses) {
     double rise = 0.0;
@@ -171,7 +185,7 @@ std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, S
     const double rise = riseAlong(at, d, search.meioses);
     // A direction that does not climb means the curvature learned is wrong.
     if (rise > 0.0) {
-        double length = reachedLength(at, d, steps.reach);
+        double length = std::min(reachedLength(at, d, steps.reach), lengthToLowerBound(at.point, d));
         for (int tries = 0; tries <= shortenings; ++tries) {
             const std::vector<double> to = stepped(at.point, d, length, search.upperBound);
             if (to == at.point || passes.exhausted()) break;
@@ -225,9 +239,12 @@ bool climb(Place& at, Passes& passes, const EmSearch& search, const EmMaximum* f
         steps.curvature.update(s, y);
         at = std::move(*next);
         // What was learned with a fraction free misleads once a bound holds
-        // it, or the other way round.
+        // it, or the other way round, and so does how far steps reached.
         std::vector<bool> nowHeld = heldAtBounds(at, search.upperBound);
-        if (nowHeld != held) steps.curvature.reset(at.point);
+        if (nowHeld != held) {
+            steps.curvature.reset(at.point);
+            steps.reach = 1.0;
+        }
         held = std::move(nowHeld);
         if (isFound(at, found, search.tolerance)) return true;
         if (settled(gain, before, search.tolerance)) return false;
@@ -286,15 +303,34 @@ std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch&
 
 // The end point with every fraction that stopped short of the upper bound,
 // while its slope still pointed there, put on it: unlinked loci are
-// estimated at 0.5, not just below. Taken when ln L does not fall.
-void ontoUpperBound(const Place& at, Passes& passes, const EmSearch& search) {
+// estimated at 0.5, not just below. Those near it are; with `farther`, also
+// those whose slope says the rest of the way gains more than the tolerance:
+// steps stop short of the bound, each time by a share of the way left, so a
+// climb up a slope to it may settle before it gets near.
+std::vector<double> ontoUpperBound(const Place& at, const EmSearch& search, bool farther) {
     std::vector<double> to = at.point;
     for (std::size_t i = 0; i < to.size(); ++i) {
-        if (to[i] < search.upperBound && to[i] >= search.upperBound - nearUpper && at.g[i] >= 0.0) to[i] = search.upperBound;
+        const double rest = search.upperBound - to[i];
+        const bool worth = rest <= nearUpper || (farther && search.meioses * at.g[i] * rest > search.tolerance);
+        if (rest > 0.0 && at.g[i] >= 0.0 && worth) to[i] = search.upperBound;
     }
-    if (to == at.point || passes.exhausted()) return;
-    const Place there = passes.run(to);
-    passes.record(there, there.pass.logLikelihood >= at.pass.logLikelihood ? PassVerdict::Kept : PassVerdict::Rejected);
+    return to;
+}
+
+// The first of those end points, farther first, that does not lower ln L.
+// Where a fraction ends inside with a slope not yet quite 0, putting it on
+// the bound too lowers ln L, and the near ones alone are tried.
+void tryUpperBound(const Place& at, Passes& passes, const EmSearch& search) {
+    std::vector<double> tried = at.point;
+    for (const bool farther : {true, false}) {
+        const std::vector<double> to = ontoUpperBound(at, search, farther);
+        if (to == at.point || to == tried || passes.exhausted()) continue;
+        tried = to;
+        const Place there = passes.run(to);
+        const bool kept = there.pass.logLikelihood >= at.pass.logLikelihood;
+        passes.record(there, kept ? PassVerdict::Kept : PassVerdict::Rejected);
+        if (kept) return;
+    }
 }
 
 }  // namespace
@@ -317,14 +353,14 @@ EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search,
     }
     Place at = std::move(*given);
     for (int saddles = 0; std::isfinite(at.pass.logLikelihood); ++saddles) {
-        if (climb(at, passes, search, found)) return passes.result();
+        if (isFound(at, found, search.tolerance) || climb(at, passes, search, found)) return passes.result();
         if (saddles == maxSaddles) break;
         std::optional<Place> beyond = pastSaddle(at, passes, search);
         if (!beyond) break;
         passes.record(*beyond, PassVerdict::Kept);
         at = std::move(*beyond);
     }
-    ontoUpperBound(at, passes, search);
+    tryUpperBound(at, passes, search);
     return passes.result();
 }
 
