@@ -6,7 +6,6 @@
 #include <type_traits>
 
 #include "base/allocation.hpp"
-#include "base/vector_clones.hpp"
 #include "product/function_index.hpp"
 #include "product/input_layout.hpp"
 #include "product/neighbours.hpp"
@@ -365,7 +364,7 @@ void multiplyProducts(std::span<double> products, bool first, const Entry& entry
 // t.starts. Not inlined: on its own the inner loop keeps its pointers in
 // registers, which inside the callers' loops it spills.
 template <typename Fill>
-[[PEDLIK_OUT_OF_LINE_CLONED]] void fillRows(const TileTerms& t, const Fill& fill) {
+[[gnu::noinline]] void fillRows(const TileTerms& t, const Fill& fill) {
     const std::size_t rows = t.sums.size() / t.rowLength;
     for (std::size_t g = 0; g < rows; ++g) {
         for (std::size_t k = 0; k < t.starts.size(); ++k) t.rowStarts[k] = t.starts[k] + t.reads[k].rowOffsets[g];
