@@ -258,8 +258,10 @@ bool climb(Place& at, Passes& passes, const EmSearch& search, const EmMaximum* f
 // fractions that rose together along a ridge, say, where ln L rises as
 // they part. The curvature over the free fractions, from their slopes one
 // small step away, tells; where it rises along a direction, a step along
-// it either way is tried. Returns the place that gains on `at`.
-std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch& search) {
+// it either way is tried. Returns the place that gains on `at`. When every
+// probe was made, `bending` holds the second derivative of ln L along each
+// free fraction (0 for the held ones).
+std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch& search, std::vector<double>& bending) {
     const std::vector<bool> held = heldAtBounds(at, search.upperBound);
     std::vector<std::size_t> free;
     for (std::size_t i = 0; i < held.size(); ++i) {
@@ -281,6 +283,8 @@ std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch&
         passes.record(probe, probe.pass.logLikelihood > at.pass.logLikelihood ? PassVerdict::Kept : PassVerdict::Rejected);
         for (std::size_t j = 0; j < m; ++j) curvature[j * m + k] = search.meioses * (probe.g[free[j]] - at.g[free[j]]) / delta;
     }
+    allocateOrDie("EM search", [&] { bending.assign(at.point.size(), 0.0); });
+    for (std::size_t k = 0; k < m; ++k) bending[free[k]] = curvature[k * m + k];
     for (std::size_t i = 0; i < m; ++i) {
         for (std::size_t j = 0; j < i; ++j) curvature[i * m + j] = curvature[j * m + i] = 0.5 * (curvature[i * m + j] + curvature[j * m + i]);
     }
@@ -304,14 +308,19 @@ std::optional<Place> pastSaddle(const Place& at, Passes& passes, const EmSearch&
 // The end point with every fraction that stopped short of the upper bound,
 // while its slope still pointed there, put on it: unlinked loci are
 // estimated at 0.5, not just below. Those near it are; with `farther`, also
-// those whose slope says the rest of the way gains more than the tolerance:
-// steps stop short of the bound, each time by a share of the way left, so a
-// climb up a slope to it may settle before it gets near.
-std::vector<double> ontoUpperBound(const Place& at, const EmSearch& search, bool farther) {
+// those for which the rest of the way gains more than the tolerance, as
+// the slope and, where the probes measured it, the bending (`bending`, or
+// empty) foretell it. Steps stop short of the bound, each time by a share
+// of the way left, so a climb up a slope to it may settle before it gets
+// near; and EM crawls along a plateau that rises to it, where a climb
+// settles just as it does at a maximum.
+std::vector<double> ontoUpperBound(const Place& at, const std::vector<double>& bending, const EmSearch& search,
+                                   bool farther) {
     std::vector<double> to = at.point;
     for (std::size_t i = 0; i < to.size(); ++i) {
         const double rest = search.upperBound - to[i];
-        const bool worth = rest <= nearUpper || (farther && search.meioses * at.g[i] * rest > search.tolerance);
+        const double bent = bending.empty() ? 0.0 : 0.5 * bending[i] * rest * rest;
+        const bool worth = rest <= nearUpper || (farther && search.meioses * at.g[i] * rest + bent > search.tolerance);
         if (rest > 0.0 && at.g[i] >= 0.0 && worth) to[i] = search.upperBound;
     }
     return to;
@@ -320,10 +329,10 @@ std::vector<double> ontoUpperBound(const Place& at, const EmSearch& search, bool
 // The first of those end points, farther first, that does not lower ln L.
 // Where a fraction ends inside with a slope not yet quite 0, putting it on
 // the bound too lowers ln L, and the near ones alone are tried.
-void tryUpperBound(const Place& at, Passes& passes, const EmSearch& search) {
+void tryUpperBound(const Place& at, const std::vector<double>& bending, Passes& passes, const EmSearch& search) {
     std::vector<double> tried = at.point;
     for (const bool farther : {true, false}) {
-        const std::vector<double> to = ontoUpperBound(at, search, farther);
+        const std::vector<double> to = ontoUpperBound(at, bending, search, farther);
         if (to == at.point || to == tried || passes.exhausted()) continue;
         tried = to;
         const Place there = passes.run(to);
@@ -352,15 +361,17 @@ EmMaximum maximiseByEm(const std::vector<double>& start, const EmSearch& search,
         passes.record(*given, PassVerdict::Kept);
     }
     Place at = std::move(*given);
+    std::vector<double> bending;  // at `at`, once the saddle check has probed it
     for (int saddles = 0; std::isfinite(at.pass.logLikelihood); ++saddles) {
+        bending.clear();
         if (isFound(at, found, search.tolerance) || climb(at, passes, search, found)) return passes.result();
         if (saddles == maxSaddles) break;
-        std::optional<Place> beyond = pastSaddle(at, passes, search);
+        std::optional<Place> beyond = pastSaddle(at, passes, search, bending);
         if (!beyond) break;
         passes.record(*beyond, PassVerdict::Kept);
         at = std::move(*beyond);
     }
-    tryUpperBound(at, passes, search);
+    tryUpperBound(at, bending, passes, search);
     return passes.result();
 }
 
