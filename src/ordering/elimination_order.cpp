@@ -122,7 +122,7 @@ void orderGroup(std::span<OrderVariable* const> candidates, EliminationOrder& or
                 OrderLimits limits) {
     int listPosition = 0;
     for (std::size_t step = 0; step < candidates.size(); ++step) {
-        const CostChoice cheapest = chooseMinCost(candidates, listPosition);
+        const CostChoice cheapest = chooseMinCost(tempProd, candidates, listPosition);
         // Candidates without functions are left for the final greedy pass.
         if (cheapest.variable == nullptr) return;
         takeStep(tempProd, order, cheapest, limits, [&] { return chooseConditioned(candidates); });

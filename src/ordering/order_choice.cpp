@@ -9,22 +9,23 @@ namespace {
 // `at(index)` gives the index-th variable of the scanned sequence, slots or
 // candidates alike, so both scans keep one rule.
 template <typename At>
-CostChoice cheapestFrom(int length, int& position, At at) {
+CostChoice cheapestFrom(TempProd& tempProd, int length, int& position, At at) {
     CostChoice best;
     int chosenIndex = -1;
     for (int step = 0; step < length; ++step) {
         const int index = (position + step) % length;
         OrderVariable& candidate = at(index);
-        if (!candidate.inUse || candidate.funcs.empty()) continue;
-        if (candidate.cost == costUnknown) candidate.cost = orderCost(candidate);
-        if (candidate.cost <= takeAtOnceCost) {
-            best = {&candidate, candidate.cost};
+        double& cost = scanCostOf(tempProd, candidate);
+        if (cost == notScanned) continue;
+        if (cost == costUnknown) cost = orderCost(candidate);
+        if (cost <= takeAtOnceCost) {
+            best = {&candidate, cost};
             chosenIndex = index;
             break;
         }
         // Strictly below: of equal costs the first met stays.
-        if (candidate.cost < best.cost) {
-            best = {&candidate, candidate.cost};
+        if (cost < best.cost) {
+            best = {&candidate, cost};
             chosenIndex = index;
         }
     }
@@ -51,12 +52,12 @@ OrderVariable* mostCostlyOf(int length, At at) {
 }  // namespace
 
 CostChoice chooseMinCost(TempProd& tempProd) {
-    return cheapestFrom(static_cast<int>(tempProd.variables.size()), tempProd.scanPosition,
+    return cheapestFrom(tempProd, static_cast<int>(tempProd.variables.size()), tempProd.scanPosition,
                         [&](int index) -> OrderVariable& { return tempProd.variables[index]; });
 }
 
-CostChoice chooseMinCost(std::span<OrderVariable* const> candidates, int& listPosition) {
-    return cheapestFrom(static_cast<int>(candidates.size()), listPosition,
+CostChoice chooseMinCost(TempProd& tempProd, std::span<OrderVariable* const> candidates, int& listPosition) {
+    return cheapestFrom(tempProd, static_cast<int>(candidates.size()), listPosition,
                         [&](int index) -> OrderVariable& { return *candidates[index]; });
 }
 

@@ -24,7 +24,7 @@ CostChoice chooseMinCost(TempProd& tempProd);
 // The same choice among the candidates, scanning the list from
 // `listPosition`, which then moves past the choice. Costs are those of the
 // whole tempProd.
-CostChoice chooseMinCost(std::span<OrderVariable* const> candidates, int& listPosition);
+CostChoice chooseMinCost(TempProd& tempProd, std::span<OrderVariable* const> candidates, int& listPosition);
 
 // The variable to condition on when every choice is too costly: the live one
 // with the largest cost times the square root of its function count, costs

@@ -125,7 +125,7 @@ void trimTemp(TempProd& tempProd, const ConditioningProbe& probe) {
     for (OrderVariable& variable : tempProd.variables) {
         if (!variable.inUse) continue;
         variable.valueCount = trimmedValueCount(variable, probe);
-        variable.cost = costUnknown;
+        costChanged(tempProd, variable);
     }
     // Trimming replaces a table that loses entries by a smaller one of the
     // branch's own.

@@ -29,6 +29,7 @@ OrderFunction& takeFunctionSlot(TempProd& tempProd) {
 void releaseOrderVariable(TempProd& tempProd, OrderVariable& variable) {
     variable.funcs = {};
     variable.inUse = 0;
+    scanCostOf(tempProd, variable) = notScanned;
     --tempProd.variableCount;
 }
 
@@ -41,18 +42,20 @@ void releaseOrderFunction(TempProd& tempProd, OrderFunction& function) {
 
 // Removing keeps the other functions in their order, so later neighbour
 // scans meet them as before.
-void detach(OrderVariable& variable, const OrderFunction& function) {
+void detach(TempProd& tempProd, OrderVariable& variable, const OrderFunction& function) {
     const auto found = std::find(variable.funcs.begin(), variable.funcs.end(), &function);
     if (found != variable.funcs.end()) variable.funcs.erase(found);
-    variable.cost = costUnknown;
+    costChanged(tempProd, variable);
 }
 
 }  // namespace
 
 std::unique_ptr<TempProd> buildTempProd(const Product& product) {
     auto tempProd = allocateOrDie("tempProd", [] { return std::make_unique<TempProd>(); });
-    allocateOrDie("tempProd->variables",
-                  [&] { tempProd->variables = std::vector<OrderVariable>(product.variableCount + 1); });
+    allocateOrDie("tempProd->variables", [&] {
+        tempProd->variables = std::vector<OrderVariable>(product.variableCount + 1);
+        tempProd->scanCosts.assign(tempProd->variables.size(), notScanned);
+    });
     allocateOrDie("oldToNewVarMapping", [&] {
         tempProd->oldToNewVarMapping = std::vector<OrderVariable*>(product.variables.size(), nullptr);
     });
@@ -69,7 +72,6 @@ std::unique_ptr<TempProd> buildTempProd(const Product& product) {
         variable.sourceSlot = static_cast<int>(slot);
         variable.sourceCount = source.valueCount;
         variable.funcCapacity = source.funcCount();
-        variable.cost = costUnknown;
         allocateOrDie("varPtr->funcs", [&] { variable.funcs.reserve(variable.funcCapacity); });
         tempProd->oldToNewVarMapping[slot] = &variable;
     }
@@ -85,6 +87,9 @@ std::unique_ptr<TempProd> buildTempProd(const Product& product) {
         if (!function.inUse) continue;
         for (OrderVariable* listed : function.vars) listed->funcs.push_back(&function);
     }
+    for (const OrderVariable& variable : tempProd->variables) {
+        if (variable.inUse) costChanged(*tempProd, variable);
+    }
     tempProd->tracking = startTracking(*tempProd);
     return tempProd;
 }
@@ -97,6 +102,14 @@ void releaseTempProd(std::unique_ptr<TempProd> tempProd) {
 
 OrderVariable& orderVariableOf(const TempProd& tempProd, const Variable& variable) {
     return *tempProd.oldToNewVarMapping[&variable - tempProd.sourceVariables];
+}
+
+double& scanCostOf(TempProd& tempProd, const OrderVariable& variable) {
+    return tempProd.scanCosts[static_cast<std::size_t>(&variable - tempProd.variables.data())];
+}
+
+void costChanged(TempProd& tempProd, const OrderVariable& variable) {
+    scanCostOf(tempProd, variable) = variable.funcs.empty() ? notScanned : costUnknown;
 }
 
 double orderCost(OrderVariable& variable) {
@@ -119,8 +132,11 @@ double orderCost(OrderVariable& variable) {
 
 void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
     trackSumOut(tempProd.tracking, variable);
-    std::vector<OrderVariable*> varArr;
-    allocateOrDie("varArr", [&] { varArr.reserve(tempProd.variableCount); });
+    std::vector<OrderVariable*>& varArr = tempProd.neighbourScratch;
+    allocateOrDie("varArr", [&] {
+        varArr.clear();
+        varArr.reserve(tempProd.variableCount);
+    });
     forEachNeighbour(variable, [&](OrderVariable& neighbour) { varArr.push_back(&neighbour); });
 
     OrderFunction* made = nullptr;
@@ -128,17 +144,17 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
         // Taken before the old functions are released, as the pool's room
         // of one spare slot allows.
         made = &takeFunctionSlot(tempProd);
-        allocateOrDie("function's variable array", [&] { made->vars = varArr; });
+        allocateOrDie("function's variable array", [&] { made->vars.assign(varArr.begin(), varArr.end()); });
     }
     const std::vector<OrderFunction*> summed = std::exchange(variable.funcs, {});
     for (auto function = summed.rbegin(); function != summed.rend(); ++function) {
-        for (OrderVariable* listed : (*function)->vars) detach(*listed, **function);
+        for (OrderVariable* listed : (*function)->vars) detach(tempProd, *listed, **function);
         releaseOrderFunction(tempProd, **function);
     }
     if (made != nullptr) {
         for (OrderVariable* listed : made->vars) {
             listed->funcs.push_back(made);
-            listed->cost = costUnknown;
+            scanCostOf(tempProd, *listed) = costUnknown;
         }
     }
     releaseOrderVariable(tempProd, variable);
@@ -151,15 +167,8 @@ void conditionTemp(TempProd& tempProd, OrderVariable& variable, const Conditioni
     const double copies = variable.valueCount * (probe == nullptr ? 1.0 : probe->liveShare);
     trackCondition(tracking, tempProd, variable, probe == nullptr ? 1.0 : probe->liveShare);
     for (OrderFunction* function : variable.funcs) {
-        std::vector<OrderVariable*> remaining;
-        allocateOrDie("variables array", [&] {
-            remaining.reserve(function->vars.size() - 1);
-            for (OrderVariable* listed : function->vars) {
-                if (listed != &variable) remaining.push_back(listed);
-            }
-        });
-        for (OrderVariable* listed : remaining) listed->cost = costUnknown;
-        function->vars = std::move(remaining);
+        std::erase(function->vars, &variable);
+        for (OrderVariable* listed : function->vars) scanCostOf(tempProd, *listed) = costUnknown;
     }
     releaseOrderVariable(tempProd, variable);
     if (probe != nullptr) trimTemp(tempProd, *probe);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct OrderFunction;
 // A cost that has to be computed before it is used: the variable's function
 // list, or the variable list of one of its functions, changed since.
 constexpr double costUnknown = -1.0;
+// A slot that no scan picks: its variable is released or has no function.
+// Above every cost, so that a scan for the cheapest passes it over.
+constexpr double notScanned = std::numeric_limits<double>::infinity();
 
 // A product variable as the ordering sees it: its value count and the
 // functions it shares, never a table.
@@ -23,7 +27,6 @@ struct OrderVariable {
     int funcCapacity = 0;               // the source variable's funcCount; the list never outgrows it
     std::vector<OrderFunction*> funcs;  // in the order they were added
     Node* node = nullptr;               // the network node the variable stands for (not owned)
-    double cost = costUnknown;          // cached orderCost
     // The source's value count, lowered by the trimming that conditioning
     // is predicted to bring about in a branch (a mean, so not whole).
     double valueCount = 0.0;
@@ -51,6 +54,11 @@ struct TempProd {
     std::vector<OrderVariable> variables;
     int nextVariableSlot = 0;
     int scanPosition = 0;  // where the next greedy scan over all slots starts
+    // By variable slot: the cached orderCost, costUnknown or notScanned.
+    // Kept apart from the records, so that a scan over every slot at every
+    // step reads one small array.
+    std::vector<double> scanCosts;
+    std::vector<OrderVariable*> neighbourScratch;  // a sum-out's neighbours, gathered without an allocation each
     std::vector<OrderVariable*> oldToNewVarMapping;  // by the source product's variable slot
     const Variable* sourceVariables = nullptr;       // the source's slot array, to index the mapping
     int functionCount = 0;
@@ -72,6 +80,13 @@ void releaseTempProd(std::unique_ptr<TempProd> tempProd);
 
 // The order variable standing for a live variable of the source product.
 OrderVariable& orderVariableOf(const TempProd& tempProd, const Variable& variable);
+
+// The cached cost of the variable's slot (see TempProd::scanCosts).
+double& scanCostOf(TempProd& tempProd, const OrderVariable& variable);
+
+// Marks the variable's cached cost out of date, or the slot as not scanned
+// once the variable has no function left.
+void costChanged(TempProd& tempProd, const OrderVariable& variable);
 
 // The size of the table that summing the variable out would create, or 0.0
 // when no new table is needed: the variable has no functions, or one of them

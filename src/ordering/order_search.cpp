@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -45,21 +46,24 @@ struct Candidates {
     int width = 0;
     std::array<OrderVariable*, widestChoice> variables{};
     std::array<double, widestChoice> weights{};
+    std::array<double, widestChoice> costs{};  // what the weights were drawn from, where that was a cost
     int count = 0;
 
     // Keeps the `width` largest weights, largest first.
-    void offer(OrderVariable* variable, double weight) {
+    void offer(OrderVariable* variable, double weight, double cost = 0.0) {
         int position = count < width ? count++ : width;
         while (position > 0 && weights[position - 1] < weight) {
             if (position < width) {
                 variables[position] = variables[position - 1];
                 weights[position] = weights[position - 1];
+                costs[position] = costs[position - 1];
             }
             --position;
         }
         if (position < width) {
             variables[position] = variable;
             weights[position] = weight;
+            costs[position] = cost;
         }
     }
 
@@ -81,29 +85,48 @@ struct SearchEffort {
     double units = 0.0;
 };
 
+// The first slot from `from` on, before `to`, whose cost is unknown or
+// below `limit`: the only ones a scan has to look at. Most slots of a long
+// search are released or too costly, so they are passed over four at a
+// time.
+int nextWorthLooking(const double* costs, int from, int to, double limit) {
+    for (; from + 4 <= to; from += 4) {
+        if ((costs[from] < limit) | (costs[from + 1] < limit) | (costs[from + 2] < limit) | (costs[from + 3] < limit)) {
+            break;
+        }
+    }
+    while (from < to && !(costs[from] < limit)) ++from;
+    return from;
+}
+
 // A step's variable to sum out: a cheap one at once, as the greedy rule
 // takes it, otherwise one of the cheapest, the cheaper the likelier.
 OrderVariable* drawSummed(TempProd& tempProd, int width, SplitMix& random, SearchEffort& effort) {
     Candidates cheapest{width};
     const int length = static_cast<int>(tempProd.variables.size());
+    const int start = tempProd.scanPosition;
+    double* const costs = tempProd.scanCosts.data();
     // Once `width` are kept, one no cheaper than the dearest of them cannot
     // enter, and is passed over without working out its weight.
-    int index = tempProd.scanPosition;
-    for (int step = 0; step < length; ++step, ++index) {
-        if (index == length) index = 0;
-        OrderVariable& candidate = tempProd.variables[index];
-        if (!candidate.inUse || candidate.funcs.empty()) continue;
-        if (candidate.cost == costUnknown) {
-            candidate.cost = orderCost(candidate);
-            effort.units += candidate.funcCount();
+    double limit = std::numeric_limits<double>::max();
+    // The slots from the scan position to the end, then from the start.
+    for (const auto& [from, to] : {std::pair{start, length}, std::pair{0, start}}) {
+        for (int index = nextWorthLooking(costs, from, to, limit); index < to;
+             index = nextWorthLooking(costs, index + 1, to, limit)) {
+            double& cost = costs[index];
+            if (cost == costUnknown) {
+                cost = orderCost(tempProd.variables[index]);
+                effort.units += tempProd.variables[index].funcCount();
+                if (!(cost < limit)) continue;
+            }
+            if (cost <= takeAtOnceCost) {
+                effort.units += (index - start + length) % length + 1;
+                tempProd.scanPosition = index + 1 == length ? 0 : index + 1;
+                return &tempProd.variables[index];
+            }
+            cheapest.offer(&tempProd.variables[index], 1.0 / cost, cost);
+            if (cheapest.count == width) limit = cheapest.costs[width - 1];
         }
-        if (candidate.cost <= takeAtOnceCost) {
-            effort.units += step + 1;
-            tempProd.scanPosition = index + 1 == length ? 0 : index + 1;
-            return &candidate;
-        }
-        if (cheapest.count == width && candidate.cost >= cheapest.variables[width - 1]->cost) continue;
-        cheapest.offer(&candidate, 1.0 / candidate.cost);
     }
     effort.units += length;
     if (cheapest.count == 0) return nullptr;
