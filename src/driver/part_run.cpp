@@ -9,6 +9,7 @@
 #include "driver/unit_dealing.hpp"
 #include "input/process_state.hpp"
 #include "product/elimination.hpp"
+#include "product/trimming.hpp"
 
 namespace pedlik {
 
@@ -71,6 +72,7 @@ void computePedigreeUnits(PartWork& work, Product& product, int value, int pedig
         if (work.dealing.owner(value, pedigree, -1) == work.part) recordUnit(work.record, {value, pedigree, -1, before}, started);
         return;
     }
+    markWhollySupported(product, *conditioned);
     const float share = 1.0f / static_cast<float>(branches);
     for (int branch = 0; branch < branches; ++branch) {
         if (work.dealing.owner(value, pedigree, branch) != work.part) continue;

@@ -79,7 +79,10 @@ double eliminateAll(Product& product, OrderWalk& walk, float share, float base, 
                     ProgressSink progress) {
     const Variable* conditioned = nullptr;
     const double result = eliminateUntilConditioned(product, walk, run, progress, conditioned);
-    if (conditioned != nullptr) return conditionedTotal(conditionOn(product, *conditioned, walk, share, base, run, progress), result);
+    if (conditioned != nullptr) {
+        markWhollySupported(product, *conditioned);
+        return conditionedTotal(conditionOn(product, *conditioned, walk, share, base, run, progress), result);
+    }
     progress.print("Solved %f precent of the problem.\n", static_cast<double>((share + base) * 100.0f));
     return result;
 }

@@ -47,6 +47,13 @@ double trimValues(Product& product, int& failed, ProgressSink progress = {});
 int findUnsupportedValues(Product& product, std::span<int> possible, std::span<int> support, int rowLength,
                           std::span<int> toRestrict, std::span<int> newValueCounts);
 
+// Marks supportChecked every unchecked function without `fixed` whose
+// entries support every value of its variables. Called before the branches
+// of a conditioning copy the product: fixing `fixed` leaves such a table as
+// it is, so each branch's trimming would only walk it again to the same
+// end. A table that lacks support stays unchecked, and each branch trims it.
+void markWhollySupported(Product& product, const Variable& fixed);
+
 // The function cut down to the entries whose values are all still possible,
 // over its variables that keep at least two values. Returns null when none
 // keeps two: `constant` then receives the natural logarithm of the single

@@ -85,6 +85,24 @@ int markSupportedValues(const Function& function, std::span<int> support, int ro
 
 }  // namespace
 
+void markWhollySupported(Product& product, const Variable& fixed) {
+    int rowLength = 0, widest = 0;
+    for (const Variable& variable : product.variables) {
+        if (variable.inUse) rowLength = std::max(rowLength, variable.valueCount);
+    }
+    for (const Function& function : product.functions) {
+        if (function.inUse) widest = std::max(widest, function.varCount());
+    }
+    std::vector<int> support;
+    allocateOrDie("structures used for value-elimination",
+                  [&] { support.assign(static_cast<std::size_t>(widest) * static_cast<std::size_t>(rowLength), 0); });
+    for (Function& function : product.functions) {
+        if (!function.inUse || function.supportChecked) continue;
+        if (std::find(function.vars.begin(), function.vars.end(), &fixed) != function.vars.end()) continue;
+        if (markSupportedValues(function, support, rowLength)) function.supportChecked = 1;
+    }
+}
+
 int findUnsupportedValues(Product& product, std::span<int> possible, std::span<int> support, int rowLength,
                           std::span<int> toRestrict, std::span<int> newValueCounts) {
     int removed = 0;
