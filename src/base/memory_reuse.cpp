@@ -16,6 +16,9 @@ namespace {
 constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
 
 constexpr int firstHeapStep = 64 << 20;
+// The size and alignment of the heaps the allocator maps for the arenas of
+// threads other than the first.
+constexpr std::uintptr_t threadHeap = std::uintptr_t{64} << 20;
 // Larger than what the heap holds before main starts, so that it must grow.
 constexpr std::size_t heapProbe = std::size_t{1} << 20;
 
@@ -58,6 +61,15 @@ void adviseHugePages(void* data, std::size_t bytes) {
     const std::uintptr_t last = (start + bytes) & ~(hugePage - 1);
     if (last <= first) return;
     madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+void adviseHugePagesForThisThread() {
+    void* volatile probe = std::malloc(1);
+    const auto at = reinterpret_cast<std::uintptr_t>(probe);
+    std::free(probe);
+    // Only advice: should the thread share the first heap, the range holds
+    // what was advised already, or nothing mapped, which madvise refuses.
+    madvise(reinterpret_cast<void*>(at & ~(threadHeap - 1)), threadHeap, MADV_HUGEPAGE);
 }
 
 }  // namespace pedlik

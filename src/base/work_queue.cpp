@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/allocation.hpp"
+#include "base/memory_reuse.hpp"
 
 namespace pedlik {
 
@@ -48,6 +49,7 @@ void WorkQueue::runTicket(std::unique_lock<std::mutex>& lock, Batch& batch) {
 }
 
 void WorkQueue::work(std::stop_token stop) {
+    adviseHugePagesForThisThread();
     std::unique_lock lock(mutex);
     while (changed.wait(lock, stop, [this] { return !tickets.empty(); })) {
         const std::shared_ptr<Batch> batch = std::move(tickets.front());
