@@ -4,9 +4,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 namespace pedlik {
 
@@ -19,6 +22,19 @@ constexpr int firstHeapStep = 64 << 20;
 // The size and alignment of the heaps the allocator maps for the arenas of
 // threads other than the first.
 constexpr std::uintptr_t threadHeap = std::uintptr_t{64} << 20;
+// The worker heaps advised so far, and the blocks that fill their first huge
+// pages; kept, never released, for the life of the process.
+struct WorkerHeaps {
+    std::mutex mutex;
+    std::vector<std::uintptr_t> seen;
+    std::vector<void*> blocks;
+};
+
+WorkerHeaps& workerHeaps() {
+    static WorkerHeaps heaps;
+    return heaps;
+}
+
 // Larger than what the heap holds before main starts, so that it must grow.
 constexpr std::size_t heapProbe = std::size_t{1} << 20;
 
@@ -67,9 +83,19 @@ void adviseHugePagesForThisThread() {
     void* volatile probe = std::malloc(1);
     const auto at = reinterpret_cast<std::uintptr_t>(probe);
     std::free(probe);
+    const std::uintptr_t heap = at & ~(threadHeap - 1);
     // Only advice: should the thread share the first heap, the range holds
     // what was advised already, or nothing mapped, which madvise refuses.
-    madvise(reinterpret_cast<void*>(at & ~(threadHeap - 1)), threadHeap, MADV_HUGEPAGE);
+    madvise(reinterpret_cast<void*>(heap), threadHeap, MADV_HUGEPAGE);
+    // A heap met for the first time was made by this probe: the allocator's
+    // records at its start were written before the advice, so the kernel
+    // gives its first huge page page by page. A block that is never touched
+    // keeps that page for good, and the heap's tables start on the next.
+    WorkerHeaps& heaps = workerHeaps();
+    const std::scoped_lock lock(heaps.mutex);
+    if (std::find(heaps.seen.begin(), heaps.seen.end(), heap) != heaps.seen.end()) return;
+    heaps.seen.push_back(heap);
+    if (at - heap < hugePage / 2) heaps.blocks.push_back(std::malloc(heap + hugePage - at));
 }
 
 }  // namespace pedlik
