@@ -9,78 +9,46 @@ namespace pedlik {
 namespace {
 
 // Sets support for every value that some non-zero entry of the function
-// takes. Returns 1 when the walk stopped early because every value of every
-// variable of the function is supported, 0 after a complete walk. The walk
-// goes row by row over the last variable's values: a row's entries give
-// that variable's support one by one, and the other variables, whose values
-// the whole row shares, need only know whether the row has a non-zero entry.
-// Only the positions that still have a value without support are looked at.
+// takes, and returns 1 when every value of every variable of the function
+// is supported, 0 otherwise. A value of the last variable is supported when
+// some row has it non-zero; a value of an earlier one when one of the blocks
+// of entries that share it has a non-zero entry. Each value looks at its
+// own entries alone and stops at the first non-zero one, so a value that no
+// entry supports, the case that costs, is settled without walking the rest
+// of the table.
 int markSupportedValues(const Function& function, std::span<int> support, int rowLength) {
     const std::size_t varCount = function.vars.size();
-    const std::size_t stride = static_cast<std::size_t>(rowLength);
-    std::vector<int> digits;
-    std::vector<int> counts;                 // the positions' value counts
-    std::vector<int> missing;                // values of the position not yet supported
-    std::vector<std::size_t> openPositions;  // positions before the last whose missing count is above 0
-    allocateOrDie("structures used for value-elimination", [&] {
-        digits.resize(varCount);
-        counts.resize(varCount);
-        missing.resize(varCount);
-        openPositions.resize(varCount);
-    });
-    int unsupported = 0;
+    const auto stride = static_cast<std::size_t>(rowLength);
     for (std::size_t position = 0; position < varCount; ++position) {
-        const int valueCount = function.vars[position]->valueCount;
-        counts[position] = valueCount;
-        std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position * stride), valueCount, 0);
-        unsupported += valueCount;
-        missing[position] = valueCount;
-        openPositions[position] = position;
+        std::fill_n(support.begin() + static_cast<std::ptrdiff_t>(position * stride), function.vars[position]->valueCount, 0);
     }
-    if (varCount == 0) return 0;
+    const std::span<const double> table = function.probablist;
+    if (varCount == 0 || table.empty()) return 0;
+    const auto nonZero = [](double entry) { return entry != 0.0; };
+    int everything = 1;
     const std::size_t last = varCount - 1;
     const auto rowSize = static_cast<std::size_t>(function.vars[last]->valueCount);
-    if (rowSize == 0) return 0;
     int* lastSupport = support.data() + last * stride;
-    std::size_t openCount = last;
-    const std::span<const double> table = function.probablist;
-    for (std::size_t row = 0; row < table.size(); row += rowSize) {
-        const double* entries = table.data() + row;
-        bool anyNonZero = false;
-        if (missing[last] > 0) {
-            for (std::size_t value = 0; value < rowSize; ++value) {
-                if (entries[value] == 0.0) continue;
-                anyNonZero = true;
-                if (!lastSupport[value]) {
-                    lastSupport[value] = 1;
-                    --missing[last];
-                    if (--unsupported == 0) return 1;
-                }
-            }
-        } else {
-            anyNonZero = std::any_of(entries, entries + rowSize, [](double entry) { return entry != 0.0; });
+    for (std::size_t value = 0; value < rowSize; ++value) {
+        for (std::size_t at = value; !lastSupport[value] && at < table.size(); at += rowSize) {
+            lastSupport[value] = nonZero(table[at]);
         }
-        if (anyNonZero) {
-            for (std::size_t open = 0; open < openCount;) {
-                const std::size_t position = openPositions[open];
-                int& seen = support[position * stride + static_cast<std::size_t>(digits[position])];
-                if (!seen) {
-                    seen = 1;
-                    if (--unsupported == 0) return 1;
-                    if (--missing[position] == 0) {
-                        openPositions[open] = openPositions[--openCount];
-                        continue;
-                    }
-                }
-                ++open;
-            }
-        }
-        for (std::size_t position = last; position-- > 0;) {
-            if (++digits[position] < counts[position]) break;
-            digits[position] = 0;
-        }
+        everything &= lastSupport[value];
     }
-    return 0;
+    std::size_t blockSize = rowSize;  // entries that share one value of the position
+    for (std::size_t position = last; position-- > 0;) {
+        const auto count = static_cast<std::size_t>(function.vars[position]->valueCount);
+        int* seen = support.data() + position * stride;
+        for (std::size_t value = 0; value < count; ++value) {
+            for (std::size_t block = value * blockSize; !seen[value] && block < table.size(); block += count * blockSize) {
+                const auto first = table.begin() + static_cast<std::ptrdiff_t>(block);
+                seen[value] = std::any_of(first, first + static_cast<std::ptrdiff_t>(blockSize), nonZero);
+            }
+            everything &= seen[value];
+        }
+        blockSize *= count;
+    }
+    return everything;
 }
 
 }  // namespace
