@@ -81,22 +81,31 @@ Function* restrictFunction(Product& product, const Function& function, std::span
     // there are newSize of them.
     const PossibleOffsets values = possibleOffsets(product, function, possible, rowLength);
     const std::size_t width = function.vars.size();
-    std::vector<std::size_t> digits;
-    allocateOrDie("structures used for value-elimination", [&] { digits.resize(width); });
-    std::ptrdiff_t index = 0;
-    for (std::size_t position = 0; position < width; ++position) index += values.offsets[values.first[position]];
-    for (std::size_t next = 0; next < newSize; ++next) {
-        (*table)[next] = function.probablist[static_cast<std::size_t>(index)];
-        for (std::size_t position = width; position-- > 0;) {
-            const std::ptrdiff_t* offsets = values.offsets.data() + values.first[position];
-            const std::size_t count = values.first[position + 1] - values.first[position];
-            index -= offsets[digits[position]];
-            if (++digits[position] < count) {
-                index += offsets[digits[position]];
-                break;
+    if (width == 0) (*table)[0] = function.probablist[0];
+    if (width > 0) {
+        // Row by row of the last variable's possible values, the earlier
+        // positions stepped as an odometer once per row.
+        const std::size_t last = width - 1;
+        const std::ptrdiff_t* lastOffsets = values.offsets.data() + values.first[last];
+        const std::size_t rowSize = values.first[width] - values.first[last];
+        std::vector<std::size_t> digits;
+        allocateOrDie("structures used for value-elimination", [&] { digits.resize(last); });
+        std::ptrdiff_t rowStart = 0;
+        for (std::size_t position = 0; position < last; ++position) rowStart += values.offsets[values.first[position]];
+        for (std::size_t next = 0; next < newSize; next += rowSize) {
+            const double* row = function.probablist.data() + rowStart;
+            for (std::size_t k = 0; k < rowSize; ++k) (*table)[next + k] = row[lastOffsets[k]];
+            for (std::size_t position = last; position-- > 0;) {
+                const std::ptrdiff_t* offsets = values.offsets.data() + values.first[position];
+                const std::size_t count = values.first[position + 1] - values.first[position];
+                rowStart -= offsets[digits[position]];
+                if (++digits[position] < count) {
+                    rowStart += offsets[digits[position]];
+                    break;
+                }
+                digits[position] = 0;
+                rowStart += offsets[0];
             }
-            digits[position] = 0;
-            index += offsets[0];
         }
     }
 
