@@ -53,15 +53,18 @@ void detach(TempProd& tempProd, OrderVariable& variable, const OrderFunction& fu
 std::unique_ptr<TempProd> buildTempProd(const Product& product) {
     auto tempProd = allocateOrDie("tempProd", [] { return std::make_unique<TempProd>(); });
     allocateOrDie("tempProd->variables", [&] {
-        tempProd->variables = std::vector<OrderVariable>(product.variableCount + 1);
+        tempProd->variables.reserve(product.variableCount + 1);
+        for (int slot = 0; slot <= product.variableCount; ++slot) tempProd->variables.emplace_back(&tempProd->memory);
         tempProd->scanCosts.assign(tempProd->variables.size(), notScanned);
     });
     allocateOrDie("oldToNewVarMapping", [&] {
         tempProd->oldToNewVarMapping = std::vector<OrderVariable*>(product.variables.size(), nullptr);
     });
     tempProd->sourceVariables = product.variables.data();
-    allocateOrDie("tempProd->functions",
-                  [&] { tempProd->functions = std::vector<OrderFunction>(product.functionCount + 1); });
+    allocateOrDie("tempProd->functions", [&] {
+        tempProd->functions.reserve(product.functionCount + 1);
+        for (int slot = 0; slot <= product.functionCount; ++slot) tempProd->functions.emplace_back(&tempProd->memory);
+    });
 
     for (std::size_t slot = 0; slot < product.variables.size(); ++slot) {
         const Variable& source = product.variables[slot];
@@ -146,7 +149,7 @@ void sumOutTemp(TempProd& tempProd, OrderVariable& variable) {
         made = &takeFunctionSlot(tempProd);
         allocateOrDie("function's variable array", [&] { made->vars.assign(varArr.begin(), varArr.end()); });
     }
-    const std::vector<OrderFunction*> summed = std::exchange(variable.funcs, {});
+    const std::pmr::vector<OrderFunction*> summed = std::exchange(variable.funcs, {});
     for (auto function = summed.rbegin(); function != summed.rend(); ++function) {
         for (OrderVariable* listed : (*function)->vars) detach(tempProd, *listed, **function);
         releaseOrderFunction(tempProd, **function);

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 #include "network/node.hpp"
@@ -23,9 +24,11 @@ constexpr double notScanned = std::numeric_limits<double>::infinity();
 // A product variable as the ordering sees it: its value count and the
 // functions it shares, never a table.
 struct OrderVariable {
+    explicit OrderVariable(std::pmr::memory_resource* memory) : funcs(memory) {}
+
     int inUse = 0;
-    int funcCapacity = 0;               // the source variable's funcCount; the list never outgrows it
-    std::vector<OrderFunction*> funcs;  // in the order they were added
+    int funcCapacity = 0;                    // the source variable's funcCount; the list never outgrows it
+    std::pmr::vector<OrderFunction*> funcs;  // in the order they were added
     Node* node = nullptr;               // the network node the variable stands for (not owned)
     // The source's value count, lowered by the trimming that conditioning
     // is predicted to bring about in a branch (a mean, so not whole).
@@ -39,8 +42,10 @@ struct OrderVariable {
 
 // Which variables one table of the product spans.
 struct OrderFunction {
+    explicit OrderFunction(std::pmr::memory_resource* memory) : vars(memory) {}
+
     int inUse = 0;
-    std::vector<OrderVariable*> vars;  // table order
+    std::pmr::vector<OrderVariable*> vars;  // table order
     int inherited = 0;  // cost tracking: the table belongs to a product that conditioning copied
 
     int varCount() const { return static_cast<int>(vars.size()); }
@@ -50,6 +55,10 @@ struct OrderFunction {
 // slot arrays are sized once and never move, since the records point into
 // them.
 struct TempProd {
+    // The records' lists, released all at once with the tempProd: a search
+    // makes one tempProd a pass, and its lists cost more to allocate and
+    // free one by one than the pass's own work.
+    std::pmr::monotonic_buffer_resource memory;
     int variableCount = 0;
     std::vector<OrderVariable> variables;
     int nextVariableSlot = 0;
