@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "base/allocation.hpp"
+
 namespace pedlik {
 
 namespace {
@@ -31,8 +33,10 @@ struct WorkerHeaps {
 };
 
 WorkerHeaps& workerHeaps() {
-    static WorkerHeaps heaps;
-    return heaps;
+    // Never destroyed: a leak checker at exit then still finds the blocks
+    // held, as they are.
+    static WorkerHeaps* const heaps = allocateOrDie("worker heaps", [] { return new WorkerHeaps; });
+    return *heaps;
 }
 
 // Larger than what the heap holds before main starts, so that it must grow.
@@ -94,8 +98,10 @@ void adviseHugePagesForThisThread() {
     WorkerHeaps& heaps = workerHeaps();
     const std::scoped_lock lock(heaps.mutex);
     if (std::find(heaps.seen.begin(), heaps.seen.end(), heap) != heaps.seen.end()) return;
-    heaps.seen.push_back(heap);
-    if (at - heap < hugePage / 2) heaps.blocks.push_back(std::malloc(heap + hugePage - at));
+    allocateOrDie("worker heaps", [&] {
+        heaps.seen.push_back(heap);
+        if (at - heap < hugePage / 2) heaps.blocks.push_back(std::malloc(heap + hugePage - at));
+    });
 }
 
 }  // namespace pedlik
