@@ -9,6 +9,11 @@ struct EliminationSettings {
     // Threads that eliminate pedigrees and conditioning branches side by
     // side; the results and the report are the same for any count.
     int threads = 1;
+    // Eliminations predicted to take fewer multiply-adds than this (all
+    // pedigrees at one value) run on one thread: starting workers for a few
+    // milliseconds of work costs more than they save. Tests lower it to
+    // share tiny problems.
+    double threadedFrom = 5e7;
     // A variable marked for conditioning is conditioned on, not summed out,
     // once summing it out would build a table of this many entries.
     double conditioningThreshold = 2000000.0;

@@ -144,6 +144,7 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
         // Measuring each pedigree leaves the report as it is.
         for (EliminationSettings threaded = t.settings; int threads : t.threadCounts) {
             threaded.threads = threads;
+            threaded.threadedFrom = 0.0;
             EXPECT_TRUE(loadDataset(data) && lodScoreReport(t.limits, threaded) == report) << threads << " threads";
         }
         if (HasFailure()) return;
