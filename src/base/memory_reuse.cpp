@@ -88,6 +88,10 @@ void adviseHugePagesForThisThread() {
     const auto at = reinterpret_cast<std::uintptr_t>(probe);
     std::free(probe);
     const std::uintptr_t heap = at & ~(threadHeap - 1);
+    // A heap met before was advised then; threads that start later reuse it.
+    WorkerHeaps& heaps = workerHeaps();
+    const std::scoped_lock lock(heaps.mutex);
+    if (std::find(heaps.seen.begin(), heaps.seen.end(), heap) != heaps.seen.end()) return;
     // Only advice: should the thread share the first heap, the range holds
     // what was advised already, or nothing mapped, which madvise refuses.
     madvise(reinterpret_cast<void*>(heap), threadHeap, MADV_HUGEPAGE);
@@ -95,9 +99,6 @@ void adviseHugePagesForThisThread() {
     // records at its start were written before the advice, so the kernel
     // gives its first huge page page by page. A block that is never touched
     // keeps that page for good, and the heap's tables start on the next.
-    WorkerHeaps& heaps = workerHeaps();
-    const std::scoped_lock lock(heaps.mutex);
-    if (std::find(heaps.seen.begin(), heaps.seen.end(), heap) != heaps.seen.end()) return;
     allocateOrDie("worker heaps", [&] {
         heaps.seen.push_back(heap);
         if (at - heap < hugePage / 2) heaps.blocks.push_back(std::malloc(heap + hugePage - at));

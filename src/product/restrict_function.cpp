@@ -81,8 +81,9 @@ Function* restrictFunction(Product& product, const Function& function, std::span
     // there are newSize of them.
     const PossibleOffsets values = possibleOffsets(product, function, possible, rowLength);
     const std::size_t width = function.vars.size();
-    if (width == 0) (*table)[0] = function.probablist[0];
-    if (width > 0) {
+    if (width == 0) {
+        (*table)[0] = function.probablist[0];
+    } else {
         // Row by row of the last variable's possible values, the earlier
         // positions stepped as an odometer once per row.
         const std::size_t last = width - 1;

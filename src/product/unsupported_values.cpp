@@ -29,6 +29,8 @@ int markSupportedValues(const Function& function, std::span<int> support, int ro
     const std::size_t last = varCount - 1;
     const auto rowSize = static_cast<std::size_t>(function.vars[last]->valueCount);
     int* lastSupport = support.data() + last * stride;
+    // The last variable's blocks are single entries: read one by one, not
+    // as ranges of one.
     for (std::size_t value = 0; value < rowSize; ++value) {
         for (std::size_t at = value; !lastSupport[value] && at < table.size(); at += rowSize) {
             lastSupport[value] = nonZero(table[at]);
