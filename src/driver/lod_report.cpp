@@ -48,4 +48,10 @@ std::vector<double> variedFractionValues(double start) {
     return values;
 }
 
+double eliminationsServed(const std::vector<double>& values) {
+    double served = 0.0;
+    for (double theta : values) served += theta == 0.5 ? 0.25 : 1.0;
+    return served;
+}
+
 }  // namespace pedlik

@@ -26,4 +26,13 @@ bool likelihoodIsZero(double logLikelihood);
 // file's value is 0.5.
 std::vector<double> variedFractionValues(double start);
 
+// How many eliminations one order serves over these values, as the order
+// search budgets its time: a value of exactly 0.5 counts as a quarter. There
+// a searched order's elimination drops the tie between the loci on either
+// side of the varied fraction and solves two smaller problems; on the
+// bench's searched cases it took 0.15 to 0.8 of another value's time, about
+// a quarter in the middle. Counted whole, it made those runs 6 to 15 %
+// slower over eight search seeds.
+double eliminationsServed(const std::vector<double>& values);
+
 }  // namespace pedlik

@@ -59,7 +59,7 @@ LodCurve runLodScoreMode(PedigreeList& pedigrees, OrderLimits limits, const Elim
         printZeroLikelihood();
         return curve;
     }
-    limits.eliminations = static_cast<double>(variedFractionValues(start).size());
+    limits.eliminations = eliminationsServed(variedFractionValues(start));
     limits.threads = runSettings.threads;
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
     const EliminationSettings settings = valueSettings(runSettings, orders);

@@ -117,7 +117,7 @@ PartRecord runPart(PedigreeList& pedigrees, int parts, int part, OrderLimits lim
     recordValue(record, 0.5, built);
     // A run whose likelihood at 0.5 is 0 stops there.
     if (!built) return record;
-    limits.eliminations = static_cast<double>(thetas.size());
+    limits.eliminations = eliminationsServed(thetas);
     limits.threads = settings.threads;
     std::vector<EliminationOrder> orders = makeEliminationOrders(products, pedigrees, runParameters.lociCount, limits);
     record.setupSeconds = secondsSince(started);

@@ -31,13 +31,14 @@ struct OrderLimits {
     // search costs more than it can save.
     double searchFrom = 5e7;
     // How many eliminations the order will serve (one per value of the
-    // varied fraction), and the share of their predicted work the search
-    // may spend; the search's unit (a variable looked at) is worth this
-    // many multiply-adds of elimination time (measured on the bench's
-    // 47- to 58-person families: about 6.5 ns a unit, 0.25 ns a predicted
-    // multiply-add of an elimination that conditions, its copying and
-    // trimming included). A fifth: over six seeds each, a tenth found
-    // orders up to twice as slow, a third searched longer than it saved.
+    // varied fraction, a cheap one counted as a share of one), and the
+    // share of their predicted work the search may spend; the search's
+    // unit (a variable looked at) is worth this many multiply-adds of
+    // elimination time (measured on the bench's 47- to 58-person families:
+    // about 6.5 ns a unit, 0.25 ns a predicted multiply-add of an
+    // elimination that conditions, its copying and trimming included). A
+    // fifth: over six seeds each, a tenth found orders up to twice as
+    // slow, a third searched longer than it saved.
     double eliminations = 1.0;
     double searchShare = 0.2;
     // Multiply-adds of another plan for the same pedigree, which runs
