@@ -80,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Without conditioning the threshold is not looked at. The tables: 4 x 20 entries, then 16, 16, 4 and a constant.
         {"WithoutConditioningEveryStepSums", {5, 4, 5, 4}, cycle, 16.0, "0 2 3 1", false, 80.0 + 2 * (16 + 16 + 4)},
         {"VariableWithoutFunctionsComesLast", {2, 3, 2}, {{1, 2}}, 2e6, "1 2 0"},
-        // Each sum-out costs its table's entries times (values x functions + 8). Summing 0 out reads a table of
+        // Each sum-out costs its table's entries times (values x functions + 3). Summing 0 out reads a table of
         // 2^22 entries, twice what the cache is taken to hold, which doubles its cost; the others stay inside.
         {"WorkPastTheCacheCountsMore", {2, 2048, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", true, 0.0,
-         2097152.0 * 2 * (2 + 8) + 1024.0 * (2048 + 8) + 1.0 * (1024 + 8)}}),
+         2097152.0 * 2 * (2 + 3) + 1024.0 * (2048 + 3) + 1.0 * (1024 + 3)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
