@@ -13,9 +13,10 @@ namespace {
 
 // What making a table costs per entry besides its sums: its first writes,
 // into memory the heap reuses. It was 8 while every large table was mapped
-// and zeroed afresh; since released memory is kept, orders searched with 3
-// ran faster than with 8 on seven of nine bench cases over eight seeds
-// (even on the other two), and 1 was no better.
+// and zeroed afresh. Since released memory is kept, orders searched with 3
+// made six of nine bench cases faster over eight seeds, two even, and one a
+// tenth slower (whose time varies fourfold from seed to seed); 1 was no
+// better than 3.
 constexpr double freshEntryMultiplyAdds = 3.0;
 
 // A bucket tree keeps each table a sum-out makes twice over: as the
