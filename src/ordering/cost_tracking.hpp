@@ -28,6 +28,10 @@ struct CostTracking {
     // built on the whole product with the conditioned variables fixed: the
     // work before a conditioning is done again in every branch.
     bool branchTrees = false;
+    // Every table the order makes is kept (bucket trees): each one is memory
+    // touched for the first time, where an elimination's tables reuse the
+    // memory of those it released.
+    bool tablesKept = false;
 };
 
 }  // namespace pedlik

@@ -71,14 +71,20 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     order.predictedEntries = neededEntries(cost, limits.boundsKeptTables());
 }
 
+std::unique_ptr<TempProd> buildTrackedTempProd(const Product& product, const OrderLimits& limits) {
+    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
+    tempProd->tracking.branchTrees = limits.keepsTables;
+    tempProd->tracking.tablesKept = limits.boundsKeptTables();
+    return tempProd;
+}
+
 OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
     allocateOrDie("elimArr", [&] {
         order.entries = {};
         order.entries.reserve(product.variableCount);
     });
-    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-    tempProd->tracking.branchTrees = limits.keepsTables;
+    std::unique_ptr<TempProd> tempProd = buildTrackedTempProd(product, limits);
     if (pedigree.personCount <= limits.locusGroupPersons) {
         locusGroupOrder(order, *tempProd, pedigree, lociCount, sexLinked, limits);
     }

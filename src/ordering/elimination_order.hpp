@@ -63,6 +63,10 @@ struct OrderLimits {
     bool boundsKeptTables() const { return keepsTables || !conditioning; }
 };
 
+// The product's tempProd, with its cost tracked as an order under these
+// limits will be eliminated.
+std::unique_ptr<TempProd> buildTrackedTempProd(const Product& product, const OrderLimits& limits);
+
 // One order per pedigree, in list order, each made from the pedigree's
 // product (products[k] for the k-th pedigree; every product must exist).
 // Reads the sex-linked flag of the run parameters. ("elimOrderArrs")

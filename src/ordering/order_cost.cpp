@@ -11,13 +11,15 @@ namespace pedlik {
 
 namespace {
 
-// What making a table costs per entry besides its sums: its first writes,
-// into memory the heap reuses. It was 8 while every large table was mapped
-// and zeroed afresh. Since released memory is kept, orders searched with 3
-// made six of nine bench cases faster over eight seeds, two even, and one a
-// tenth slower (whose time varies fourfold from seed to seed); 1 was no
-// better than 3.
-constexpr double freshEntryMultiplyAdds = 3.0;
+// What making a table costs per entry besides its sums: its first writes.
+// An elimination writes into memory the heap reuses: orders searched with 3
+// instead of 8 made six of nine bench cases faster over eight seeds, two
+// even, and one a tenth slower (whose time varies fourfold from seed to
+// seed); 1 was no better than 3. A bucket tree keeps every table, so each is
+// memory faulted in and zeroed for the first time: its orders made with 3
+// ran a third slower on the 47-person six-locus case than with 8.
+constexpr double reusedEntryMultiplyAdds = 3.0;
+constexpr double keptEntryMultiplyAdds = 8.0;
 
 // A bucket tree keeps each table a sum-out makes twice over: as the
 // message sent towards the root and as the one sent back.
@@ -83,8 +85,9 @@ double memoryFactor(const OrderVariable& variable, double made) {
 void trackSumOut(CostTracking& tracking, OrderVariable& variable) {
     const double made = sumOutEntries(variable);
     // A fresh table also costs its first touch.
+    const double fresh = tracking.tablesKept ? keptEntryMultiplyAdds : reusedEntryMultiplyAdds;
     tracking.cost.multiplyAdds += tracking.branches * made * memoryFactor(variable, made) *
-                                  (variable.valueCount * variable.funcCount() + freshEntryMultiplyAdds);
+                                  (variable.valueCount * variable.funcCount() + fresh);
     // The new table is filled while the tables it reads are still alive.
     tracking.cost.peakEntries =
         std::max(tracking.cost.peakEntries, tracking.heldEntries + tracking.ownedEntries + made);

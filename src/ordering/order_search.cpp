@@ -257,8 +257,7 @@ void replayEntry(const Product& product, TempProd& tempProd, const OrderEntry& e
 // leaves that out, and would lose to any searched order that conditions.
 OrderCost trimmedCost(const Product& product, const EliminationOrder& order, const OrderLimits& limits,
                       TrimmingProbes& probes) {
-    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-    tempProd->tracking.branchTrees = limits.keepsTables;
+    std::unique_ptr<TempProd> tempProd = buildTrackedTempProd(product, limits);
     for (const OrderEntry& entry : order.entries) replayEntry(product, *tempProd, entry, limits, probes);
     const OrderCost cost = tempProd->tracking.cost;
     releaseTempProd(std::move(tempProd));
@@ -267,8 +266,7 @@ OrderCost trimmedCost(const Product& product, const EliminationOrder& order, con
 
 void runPass(const Product& product, SearchPass& pass, const OrderLimits& limits, const EliminationOrder& bestOrder,
              const OrderCost& best, TrimmingProbes& probes) {
-    std::unique_ptr<TempProd> tempProd = buildTempProd(product);
-    tempProd->tracking.branchTrees = limits.keepsTables;
+    std::unique_ptr<TempProd> tempProd = buildTrackedTempProd(product, limits);
     pass.effort.units += static_cast<double>(tempProd->variables.size() + tempProd->functions.size());
     allocateOrDie("elimArr", [&] { pass.order.entries.reserve(bestOrder.entries.size()); });
     // Half the passes start from the best order so far, kept up to a step

@@ -44,8 +44,9 @@ TEST_P(Greedy, HandWorkedOrder) {
     }
     buildFunctionIndex(*product);
     EliminationOrder order;
-    const std::unique_ptr<TempProd> tempProd = buildTempProd(*product);
-    greedyOrder(*tempProd, order, {.conditionThreshold = c.conditionThreshold, .conditioning = c.conditioning});
+    const OrderLimits limits{.conditionThreshold = c.conditionThreshold, .conditioning = c.conditioning};
+    const std::unique_ptr<TempProd> tempProd = buildTrackedTempProd(*product, limits);
+    greedyOrder(*tempProd, order, limits);
     if (c.keptEntries != 0.0) {
         EXPECT_EQ(tempProd->tracking.cost.keptEntries, c.keptEntries);
     }
@@ -83,7 +84,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Each sum-out costs its table's entries times (values x functions + 3). Summing 0 out reads a table of
         // 2^22 entries, twice what the cache is taken to hold, which doubles its cost; the others stay inside.
         {"WorkPastTheCacheCountsMore", {2, 2048, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", true, 0.0,
-         2097152.0 * 2 * (2 + 3) + 1024.0 * (2048 + 3) + 1.0 * (1024 + 3)}}),
+         2097152.0 * 2 * (2 + 3) + 1024.0 * (2048 + 3) + 1.0 * (1024 + 3)},
+        // A bucket tree keeps its tables: each fresh entry costs 8, not 3.
+        {"KeptTablesCostMoreToMake", {2, 2048, 1024}, {{0, 1, 2}}, 2e6, "0 1 2", false, 0.0,
+         2097152.0 * 2 * (2 + 8) + 1024.0 * (2048 + 8) + 1.0 * (1024 + 8)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
