@@ -29,13 +29,13 @@ struct OrderVariable {
     int inUse = 0;
     int funcCapacity = 0;                    // the source variable's funcCount; the list never outgrows it
     std::pmr::vector<OrderFunction*> funcs;  // in the order they were added
-    Node* node = nullptr;               // the network node the variable stands for (not owned)
+    Node* node = nullptr;                    // the network node the variable stands for (not owned)
     // The source's value count, lowered by the trimming that conditioning
     // is predicted to bring about in a branch (a mean, so not whole).
     double valueCount = 0.0;
     double sourceCount = 0.0;
-    int sourceSlot = 0;                 // the source product's slot of the variable
-    int mark = 0;                       // scratch mark for collecting neighbours
+    int sourceSlot = 0;                      // the source product's slot of the variable
+    int mark = 0;                            // scratch mark for collecting neighbours
 
     int funcCount() const { return static_cast<int>(funcs.size()); }
 };
