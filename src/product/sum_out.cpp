@@ -1,6 +1,7 @@
 #include "product/sum_out.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <type_traits>
@@ -439,6 +440,66 @@ void sumManyInputs(const TileTerms& t) {
     });
 }
 
+// The product of the entries of the inputs that give the whole row one
+// entry, and the starts of the others in input order.
+template <std::size_t count>
+double splitRow(const TileTerms& t, std::span<const double* const> starts, std::array<const double*, count>& others) {
+    double rowFactor = 1.0;
+    std::size_t other = 0;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        if (t.reads[k].reads == Reads::one) rowFactor *= *starts[k];
+        else others[other++] = starts[k];
+    }
+    return rowFactor;
+}
+
+// More inputs, all but one giving the row one entry: as sumManyInputs
+// multiplies, in one pass over the row instead of one per input and one
+// for the sums.
+template <Reads along>
+void sumOneScaledInput(const TileTerms& t) {
+    const std::size_t other = static_cast<std::size_t>(
+        std::find_if(t.reads.begin(), t.reads.end(), [](const TileReads& r) { return r.reads != Reads::one; }) -
+        t.reads.begin());
+    forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        std::array<const double*, 1> others{};
+        const double rowFactor = splitRow(t, starts, others);
+        const Along<along> entry(others[0], t.reads[other]);
+        addTerms(sums, firstTerm, [entry, rowFactor](std::size_t e) { return rowFactor * entry(e); });
+    });
+}
+
+// More inputs, the others reading adjacent entries, `count` of them: the
+// same in one pass.
+template <std::size_t count>
+void sumScaledAdjacent(const TileTerms& t) {
+    forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
+        std::array<const double*, count> others{};
+        const double rowFactor = splitRow(t, starts, others);
+        addTerms(sums, firstTerm, [others, rowFactor](std::size_t e) {
+            double product = rowFactor * others[0][e];
+            for (std::size_t k = 1; k < count; ++k) product *= others[k][e];
+            return product;
+        });
+    });
+}
+
+// Inputs past two: sumManyInputs, or one of its single-pass forms.
+SumTerms manyInputsSummer(std::span<const TileReads> inputs) {
+    std::size_t others = 0, adjacent = 0;
+    const TileReads* other = nullptr;
+    for (const TileReads& input : inputs) {
+        if (input.reads == Reads::one) continue;
+        ++others;
+        if (input.reads == Reads::adjacent) ++adjacent;
+        other = &input;
+    }
+    if (others == 1) return withReads(other->reads, [](auto a) -> SumTerms { return &sumOneScaledInput<decltype(a)::value>; });
+    if (others == adjacent && others == 2) return &sumScaledAdjacent<2>;
+    if (others == adjacent && others == 3) return &sumScaledAdjacent<3>;
+    return &sumManyInputs;
+}
+
 // The loop for the inputs' count and patterns, chosen once per sum-out.
 SumTerms termSummer(std::span<const TileReads> inputs) {
     switch (inputs.size()) {
@@ -450,7 +511,7 @@ SumTerms termSummer(std::span<const TileReads> inputs) {
                     return &sumTwoInputs<decltype(a)::value, decltype(b)::value>;
                 });
             });
-        default: return &sumManyInputs;
+        default: return manyInputsSummer(inputs);
     }
 }
 
