@@ -107,11 +107,14 @@ private:
 };
 
 // The fractions at a bound whose slope points out of [lowest, upper]: a
-// step leaves them where they are.
+// step leaves them where they are. Steps stop short of the upper bound, so a
+// fraction rising to it comes only near it; one as near as the end's check
+// puts on the bound is held there too, or the search crawls after it a tenth
+// of the way at a time while the other fractions wait.
 std::vector<bool> heldAtBounds(const Place& at, double upper) {
     std::vector<bool> held = allocateOrDie("EM search", [&] { return std::vector<bool>(at.point.size()); });
     for (std::size_t i = 0; i < held.size(); ++i) {
-        held[i] = (at.point[i] <= lowest && at.g[i] <= 0.0) || (at.point[i] >= upper && at.g[i] >= 0.0);
+        held[i] = (at.point[i] <= lowest && at.g[i] <= 0.0) || (at.point[i] >= upper - nearUpper && at.g[i] >= 0.0);
     }
     return held;
 }
@@ -142,10 +145,13 @@ double shortenedLength(double rise, double fall, double length) {
 // first step could land in another basin, so the reach starts at EM's own
 // and grows while steps at full reach keep climbing. Where ln L is nearly
 // straight the curvature shows nothing, and the longer reach stretches the
-// step beyond it.
+// step beyond it; once the last step has shown curvature, the curvature's
+// step is the one to take. Stretched past it, steps overshot the maximum by
+// a third or more each time and closed in on it no faster than EM.
 struct Steps {
     Curvature curvature;
     double reach = 1.0;
+    bool stretches = true;  // the last step showed no curvature the curvature could learn
 };
 
 double reachedLength(const Place& at, const std::vector<double>& d, double reach) {
@@ -185,7 +191,8 @@ std::optional<Place> nextPlace(const Place& at, const std::vector<bool>& held, S
     const double rise = riseAlong(at, d, search.meioses);
     // A direction that does not climb means the curvature learned is wrong.
     if (rise > 0.0) {
-        double length = std::min(reachedLength(at, d, steps.reach), lengthToLowerBound(at.point, d));
+        const double reached = reachedLength(at, d, steps.reach);
+        double length = std::min(steps.stretches ? reached : std::min(1.0, reached), lengthToLowerBound(at.point, d));
         for (int tries = 0; tries <= shortenings; ++tries) {
             const std::vector<double> to = stepped(at.point, d, length, search.upperBound);
             if (to == at.point || passes.exhausted()) break;
@@ -236,7 +243,7 @@ bool climb(Place& at, Passes& passes, const EmSearch& search, const EmMaximum* f
         const double gain = std::max(0.0, next->pass.logLikelihood - at.pass.logLikelihood);
         std::vector<double> s = next->point, y = at.g;
         for (std::size_t i = 0; i < s.size(); ++i) s[i] -= at.point[i], y[i] -= next->g[i];
-        steps.curvature.update(s, y);
+        steps.stretches = !steps.curvature.update(s, y);
         at = std::move(*next);
         // What was learned with a fraction free misleads once a bound holds
         // it, or the other way round, and so does how far steps reached.

@@ -31,10 +31,10 @@ std::vector<double> Curvature::direction(const std::vector<double>& g, const std
     return d;
 }
 
-void Curvature::update(const std::vector<double>& s, const std::vector<double>& y) {
+bool Curvature::update(const std::vector<double>& s, const std::vector<double>& y) {
     double sy = 0.0, ss = 0.0, yy = 0.0;
     for (std::size_t i = 0; i < n_; ++i) sy += s[i] * y[i], ss += s[i] * s[i], yy += y[i] * y[i];
-    if (!(sy > 1e-12 * std::sqrt(ss * yy))) return;
+    if (!(sy > 1e-12 * std::sqrt(ss * yy))) return false;
     std::vector<double> hy = allocateOrDie("EM search", [&] { return std::vector<double>(n_, 0.0); });
     double yhy = 0.0;
     for (std::size_t i = 0; i < n_; ++i) {
@@ -47,6 +47,7 @@ void Curvature::update(const std::vector<double>& s, const std::vector<double>& 
             h_[i * n_ + j] += -rho * (hy[i] * s[j] + s[i] * hy[j]) + (rho * rho * yhy + rho) * s[i] * s[j];
         }
     }
+    return true;
 }
 
 // By power iteration on the matrix shifted to have no negative eigenvalue.

@@ -18,8 +18,9 @@ public:
     // The step direction for slope g over the fractions not held at a bound.
     std::vector<double> direction(const std::vector<double>& g, const std::vector<bool>& held) const;
     // s the step taken, y the fall of the slope along it; a step that showed
-    // no curvature of the right sign leaves the matrix as it is.
-    void update(const std::vector<double>& s, const std::vector<double>& y);
+    // no curvature of the right sign leaves the matrix as it is. Returns
+    // whether the step was learned from.
+    bool update(const std::vector<double>& s, const std::vector<double>& y);
 
 private:
     std::vector<double> h_;  // n x n, row by row

@@ -66,6 +66,27 @@ TEST(AcceleratedEm, ASecondStartEndsWhereItComesToTheFirstsMaximumAgain) {
     }
 }
 
+// Where ln L is a parabola, the step after the first that shows its
+// curvature is Newton's, and lands on the maximum; stretched further, steps
+// overshoot it again and again.
+TEST(AcceleratedEm, OnAParabolaTheStepAfterTheEmStepLandsOnTheMaximum) {
+    constexpr double top = 0.2, bending = 40.0, meioses = 10.0;
+    EmSearch search;
+    search.meioses = meioses;
+    search.map = [](const std::vector<double>& t) {
+        const double slope = -bending * (t[0] - top);
+        return EmPass{-0.5 * bending * (t[0] - top) * (t[0] - top), {t[0] + t[0] * (1.0 - t[0]) * slope / meioses}};
+    };
+    std::vector<double> kept;
+    search.observe = [&kept](const std::vector<double>& at, double, PassVerdict verdict) {
+        if (verdict == PassVerdict::Kept) kept.push_back(at[0]);
+    };
+    const EmMaximum found = maximiseByEm({0.1}, search);
+    ASSERT_GE(kept.size(), 3u);
+    EXPECT_NEAR(kept[2], top, 1e-9);
+    EXPECT_NEAR(found.point[0], top, 1e-9);
+}
+
 // Eight observations, each from four parts, one per pair of recombination
 // states in two intervals, with densities drawn at random (a third of them
 // nearly 0): ln L of the two fractions is no longer a sum over them.
