@@ -240,7 +240,9 @@ TilePlan tilePlan(const Function& result, std::span<const StepPair> steps, std::
         for (TileReads& input : tile.inputs) {
             if (input.reads != Reads::adjacent && input.reads != Reads::strided) continue;
             allocateOrDie("incDecArr", [&] { input.offsets.resize(tile.rowLength); });
-            for (std::size_t e = 0; e < tile.rowLength; ++e) input.offsets[e] = static_cast<int>(static_cast<std::ptrdiff_t>(e) * input.stride);
+            for (std::size_t e = 0; e < tile.rowLength; ++e) {
+                input.offsets[e] = static_cast<int>(static_cast<std::ptrdiff_t>(e) * input.stride);
+            }
         }
     }
     return tile;
