@@ -190,6 +190,24 @@ TileReads tileReads(const Function& result, std::span<const StepPair> row, const
     return reads;
 }
 
+// The inputs that move along the row (read more than one entry of it).
+struct MovingInputs {
+    std::size_t count = 0;
+    bool adjacent = true;  // every one of them reads adjacent entries
+    const TileReads* last = nullptr;
+};
+
+MovingInputs movingInputs(std::span<const TileReads> inputs) {
+    MovingInputs moving;
+    for (const TileReads& input : inputs) {
+        if (input.reads == Reads::one) continue;
+        ++moving.count;
+        moving.adjacent = moving.adjacent && input.reads == Reads::adjacent;
+        moving.last = &input;
+    }
+    return moving;
+}
+
 // How many of more than two inputs move along the row, when a gathering
 // pass makes their terms: two to mostGathered of them, not all reading
 // adjacent entries (those have a pass of their own). The pass reads each
@@ -200,14 +218,8 @@ constexpr std::size_t mostGathered = 6;
 
 std::size_t gatheredInputs(std::span<const TileReads> inputs) {
     if (inputs.size() <= 2) return 0;
-    std::size_t moving = 0;
-    bool adjacent = true;
-    for (const TileReads& input : inputs) {
-        if (input.reads == Reads::one) continue;
-        ++moving;
-        adjacent = adjacent && input.reads == Reads::adjacent;
-    }
-    return moving >= 2 && moving <= mostGathered && !adjacent ? moving : 0;
+    const MovingInputs moving = movingInputs(inputs);
+    return moving.count >= 2 && moving.count <= mostGathered && !moving.adjacent ? moving.count : 0;
 }
 
 // `steps` holds one row of step pairs per input, one pair per result position.
@@ -439,10 +451,12 @@ void sumTwoInputs(const TileTerms& t) {
     });
 }
 
-// More inputs: a row's products build up input by input in scratch. The
-// inputs that give the whole row one entry are multiplied together first,
-// once per row, and their product scales the first of the others; a term
-// is then the same product of the same entries, taken in another order.
+// More inputs, where no single-pass form below takes them (none or over
+// six moving along the row): a row's products build up input by input in
+// scratch. The inputs that give the whole row one entry are multiplied
+// together first, once per row, and their product scales the first of the
+// others; a term is then the same product of the same entries, taken in
+// another order.
 void sumManyInputs(const TileTerms& t) {
     const std::span<double> products = t.products.first(t.rowLength);
     forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
@@ -489,9 +503,7 @@ double splitRow(const TileTerms& t, std::span<const double* const> starts, std::
 // for the sums.
 template <Reads along>
 void sumOneScaledInput(const TileTerms& t) {
-    const std::size_t other = static_cast<std::size_t>(
-        std::find_if(t.reads.begin(), t.reads.end(), [](const TileReads& r) { return r.reads != Reads::one; }) -
-        t.reads.begin());
+    const std::size_t other = static_cast<std::size_t>(movingInputs(t.reads).last - t.reads.data());
     forEachRow(t, [&](bool firstTerm, std::span<double> sums, std::span<const double* const> starts) {
         std::array<const double*, 1> others{};
         const double rowFactor = splitRow(t, starts, others);
@@ -537,18 +549,18 @@ void sumGatheredInputs(const TileTerms& t) {
 
 // Inputs past two: sumManyInputs, or one of its single-pass forms.
 SumTerms manyInputsSummer(std::span<const TileReads> inputs) {
-    std::size_t others = 0, adjacent = 0;
-    const TileReads* other = nullptr;
-    for (const TileReads& input : inputs) {
-        if (input.reads == Reads::one) continue;
-        ++others;
-        if (input.reads == Reads::adjacent) ++adjacent;
-        other = &input;
+    const MovingInputs moving = movingInputs(inputs);
+    if (moving.count == 1) {
+        return withReads(moving.last->reads, [](auto a) -> SumTerms { return &sumOneScaledInput<decltype(a)::value>; });
     }
-    if (others == 1) return withReads(other->reads, [](auto a) -> SumTerms { return &sumOneScaledInput<decltype(a)::value>; });
-    if (others == adjacent && others == 2) return &sumScaledAdjacent<2>;
-    if (others == adjacent && others == 3) return &sumScaledAdjacent<3>;
-    if (others == adjacent && others == 4) return &sumScaledAdjacent<4>;
+    if (moving.adjacent) {
+        switch (moving.count) {
+            case 2: return &sumScaledAdjacent<2>;
+            case 3: return &sumScaledAdjacent<3>;
+            case 4: return &sumScaledAdjacent<4>;
+            default: break;
+        }
+    }
     switch (gatheredInputs(inputs)) {
         case 2: return &sumGatheredInputs<2>;
         case 3: return &sumGatheredInputs<3>;
