@@ -138,6 +138,7 @@ struct TilePlan {
     std::size_t length = 1;     // entries in one tile
     std::size_t rowLength = 1;  // entries in one row
     std::vector<TileReads> inputs;
+    std::vector<std::size_t> rowConstant;  // the inputs that read one entry for the whole row
 };
 
 // Tiles this long keep their entries and offsets in the first-level cache
@@ -248,6 +249,9 @@ TilePlan tilePlan(const Function& result, std::span<const StepPair> steps, std::
     }
     allocateOrDie("incDecArr", [&] { tile.inputs.reserve(inputCount); });
     for (std::size_t k = 0; k < inputCount; ++k) tile.inputs.push_back(tileReads(result, steps.subspan(k * width, width), tile));
+    for (std::size_t k = 0; k < inputCount; ++k) {
+        if (tile.inputs[k].reads == Reads::one) allocateOrDie("incDecArr", [&] { tile.rowConstant.push_back(k); });
+    }
     if (gatheredInputs(tile.inputs) > 0) {
         for (TileReads& input : tile.inputs) {
             if (input.reads != Reads::adjacent && input.reads != Reads::strided) continue;
@@ -332,14 +336,16 @@ TileWalk tileWalk(const Function& result, std::span<const StepPair> steps, std::
 // its own sum's operations in their order: for every combination of the
 // summed values in turn, the product of the inputs' entries in input order
 // (from 1.0, and 1.0 times an entry is the entry), added to a sum that
-// starts at 0.0. Terms holding a 0.0 entry are added too: with every entry
-// non-negative and finite they add +0.0, which changes no sum, and the
-// loops need no branch.
+// starts at 0.0. Within a row, terms holding a 0.0 entry are added too:
+// with every entry non-negative and finite they add +0.0, which changes no
+// sum, and the loops need no branch. A whole row of such terms is skipped
+// (fillRows).
 struct TileTerms {
     std::span<double> sums;                    // the tile's entries of the result
     std::size_t rowLength = 1;
     std::span<const double* const> bases;      // per input, its entry at the tile's first entry, every summed value 0
     std::span<const TileReads> reads;          // per input
+    std::span<const std::size_t> rowConstant;  // as in TilePlan
     std::span<const std::ptrdiff_t> summedAt;  // per combination and input, as in SummedTerms
     std::size_t combinations = 0;
     // Scratch: per input, its entry at the tile's and at the row's first
@@ -403,28 +409,39 @@ void multiplyProducts(std::span<double> products, bool first, const Entry& entry
     }
 }
 
-// Calls `fill` for every row with the row's sums and each input's entry at
-// the row's first entry, from its entry at the tile's first entry in
-// t.starts. Not inlined: on its own the inner loop keeps its pointers in
-// registers, which inside the callers' loops it spills.
+// Calls `fill` for every row with whether this is the first term, the
+// row's sums and each input's entry at the row's first entry, from its
+// entry at the tile's first entry in t.starts. A row where an input that
+// reads one entry for it reads 0.0 is left alone: all of its terms are
+// +0.0, which the first term writes and later ones would add. Most entries
+// of a pedigree's tables are 0.0 (joint genotypes that no transmission
+// allows), so this skips half the terms of a typical elimination or more.
+// Not inlined: on its own the inner loop keeps its pointers in registers,
+// which inside the callers' loops it spills.
 template <typename Fill>
-[[gnu::noinline]] void fillRows(const TileTerms& t, const Fill& fill) {
+[[gnu::noinline]] void fillRows(const TileTerms& t, bool first, const Fill& fill) {
     const std::size_t rows = t.sums.size() / t.rowLength;
     for (std::size_t g = 0; g < rows; ++g) {
         for (std::size_t k = 0; k < t.starts.size(); ++k) t.rowStarts[k] = t.starts[k] + t.reads[k].rowOffsets[g];
-        fill(t.sums.subspan(g * t.rowLength, t.rowLength), t.rowStarts);
+        const std::span<double> sums = t.sums.subspan(g * t.rowLength, t.rowLength);
+        bool zero = false;
+        for (const std::size_t k : t.rowConstant) zero = zero || *t.rowStarts[k] == 0.0;
+        if (!zero) {
+            fill(first, sums, t.rowStarts);
+        } else if (first) {
+            std::fill(sums.begin(), sums.end(), 0.0);
+        }
     }
 }
 
 // Calls `fill` for every combination z of the summed values, in order, and
-// every row, with whether z is the first combination, the row's sums and
-// each input's entry at the row's first entry.
+// every row, as fillRows does.
 template <typename Fill>
 void forEachRow(const TileTerms& t, const Fill& fill) {
     const std::size_t inputCount = t.starts.size();
     for (std::size_t z = 0; z < t.combinations; ++z) {
         for (std::size_t k = 0; k < inputCount; ++k) t.starts[k] = t.bases[k] + t.summedAt[z * inputCount + k];
-        fillRows(t, [&](std::span<double> sums, std::span<const double* const> starts) { fill(z == 0, sums, starts); });
+        fillRows(t, z == 0, fill);
     }
 }
 
@@ -681,8 +698,8 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
         });
         for (std::size_t at = first; at < last; ++at) {
             for (std::size_t k = 0; k < inputCount; ++k) bases[k] = functions[k]->probablist.data() + walk.index[k];
-            sumTerms({table.subspan(at * tile.length, tile.length), tile.rowLength, bases, tile.inputs, terms.offsets,
-                      terms.combinations, starts, rowStarts, products});
+            sumTerms({table.subspan(at * tile.length, tile.length), tile.rowLength, bases, tile.inputs,
+                      tile.rowConstant, terms.offsets, terms.combinations, starts, rowStarts, products});
             walk.next();
         }
     };
