@@ -14,6 +14,7 @@
 #include "product/table_walk.hpp"
 #include "product/tables.hpp"
 #include "product/variable_lists.hpp"
+#include "product/zero_regions.hpp"
 
 namespace pedlik {
 
@@ -340,12 +341,21 @@ TileWalk tileWalk(const Function& result, std::span<const StepPair> steps, std::
 // with every entry non-negative and finite they add +0.0, which changes no
 // sum, and the loops need no branch. A whole row of such terms is skipped
 // (fillRows).
+// An input whose regions over a tile's variables are mapped (see
+// zeroRegions): a tile for which one of them reads only 0.0 at a
+// combination of the summed values gets only +0.0 terms from it.
+struct InputZeros {
+    std::size_t input;
+    ZeroRegions regions;
+};
+
 struct TileTerms {
     std::span<double> sums;                    // the tile's entries of the result
     std::size_t rowLength = 1;
     std::span<const double* const> bases;      // per input, its entry at the tile's first entry, every summed value 0
     std::span<const TileReads> reads;          // per input
     std::span<const std::size_t> rowConstant;  // as in TilePlan
+    std::span<const InputZeros> zeros;
     std::span<const std::ptrdiff_t> summedAt;  // per combination and input, as in SummedTerms
     std::size_t combinations = 0;
     // Scratch: per input, its entry at the tile's and at the row's first
@@ -435,13 +445,20 @@ template <typename Fill>
 }
 
 // Calls `fill` for every combination z of the summed values, in order, and
-// every row, as fillRows does.
+// every row, as fillRows does; a combination at which a mapped input reads
+// only 0.0 over the tile is skipped as fillRows skips a row.
 template <typename Fill>
 void forEachRow(const TileTerms& t, const Fill& fill) {
     const std::size_t inputCount = t.starts.size();
     for (std::size_t z = 0; z < t.combinations; ++z) {
         for (std::size_t k = 0; k < inputCount; ++k) t.starts[k] = t.bases[k] + t.summedAt[z * inputCount + k];
-        fillRows(t, z == 0, fill);
+        bool zero = false;
+        for (const InputZeros& mapped : t.zeros) zero = zero || !mapped.regions.holdsNonzero(t.starts[mapped.input]);
+        if (!zero) {
+            fillRows(t, z == 0, fill);
+        } else if (z == 0) {
+            std::fill(t.sums.begin(), t.sums.end(), 0.0);
+        }
     }
 }
 
@@ -665,6 +682,22 @@ constexpr std::size_t sharedFrom = std::size_t{1} << 16;
 // The entries of a share of a sum-out run by one thread at a time.
 constexpr std::size_t shareLength = std::size_t{1} << 14;
 
+// The maps of the inputs that move along the rows, for the tile's
+// variables, where they find a region of only 0.0: a map costs one walk
+// over its input, which the sum-out reads once at least.
+std::vector<InputZeros> mappedInputs(const Function& result, std::span<Function* const> functions, const TilePlan& tile,
+                                     WorkQueue* queue) {
+    const std::span<Variable* const> tileVariables = std::span(result.vars).subspan(tile.first);
+    std::vector<InputZeros> mapped;
+    for (std::size_t k = 0; k < functions.size(); ++k) {
+        if (tile.inputs[k].reads == Reads::one) continue;
+        std::size_t zeroCount = 0;
+        ZeroRegions regions = zeroRegions(*functions[k], tileVariables, zeroCount, queue);
+        if (zeroCount > 0) allocateOrDie("incDecArr", [&] { mapped.push_back({k, std::move(regions)}); });
+    }
+    return mapped;
+}
+
 }  // namespace
 
 void sumProductIncremental(Function& result, std::span<Variable* const> summed,
@@ -678,6 +711,9 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
     const SummedTerms terms = summedTerms(summed, functions);
     const TileWalk firstWalk = tileWalk(result, steps, inputCount, tile);
     const SumTerms sumTerms = termSummer(tile.inputs);
+    const double work = static_cast<double>(table.size()) * static_cast<double>(terms.combinations);
+    const std::vector<InputZeros> zeros =
+        work >= static_cast<double>(sharedFrom) ? mappedInputs(result, functions, tile, queue) : std::vector<InputZeros>{};
     // Every entry is its own sum: tiles filled by different threads give
     // the table a single thread gives, bit for bit.
     const std::size_t tiles = table.size() / tile.length;
@@ -699,11 +735,10 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
         for (std::size_t at = first; at < last; ++at) {
             for (std::size_t k = 0; k < inputCount; ++k) bases[k] = functions[k]->probablist.data() + walk.index[k];
             sumTerms({table.subspan(at * tile.length, tile.length), tile.rowLength, bases, tile.inputs,
-                      tile.rowConstant, terms.offsets, terms.combinations, starts, rowStarts, products});
+                      tile.rowConstant, zeros, terms.offsets, terms.combinations, starts, rowStarts, products});
             walk.next();
         }
     };
-    const double work = static_cast<double>(table.size()) * static_cast<double>(terms.combinations);
     runShares(work >= static_cast<double>(sharedFrom) ? queue : nullptr, static_cast<int>(shares), fillShare);
     // A summed variable without values leaves no term: every sum is 0.0.
     if (terms.combinations == 0) std::fill(table.begin(), table.end(), 0.0);

@@ -1,7 +1,7 @@
 // The stepped sum-out (tiles, rows, listed offsets) against the entry-by-entry one: the same numbers bit for bit on
 // random shapes: 1 or 2 summed variables, 1 to 4 inputs listing their variables shuffled or in the result's order,
-// half the entries 0.0, results of up to 65536 entries. The larger ones are filled by two threads too, share by share,
-// which must give the one thread's table exactly.
+// half the entries 0.0 and whole slices too, results of up to 65536 entries. The larger ones are filled by two
+// threads too, share by share, which must give the one thread's table exactly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,8 +58,20 @@ TEST(SteppedSumOut, MatchesEntryByEntry) {
                 inputs[k].vars.push_back(&variables[v]);
                 size *= static_cast<std::size_t>(variables[v].valueCount);
             }
+            // Besides, one value of one variable has only 0.0, as an allele no
+            // transmission gives: whole regions of the table are 0.0.
+            const std::size_t zeroPosition = draw(0, listed[k].size() - 1);
+            const auto zeroCount = static_cast<std::size_t>(variables[listed[k][zeroPosition]].valueCount);
+            const std::size_t zeroValue = draw(0, zeroCount - 1);
+            std::size_t zeroStride = 1;
+            for (std::size_t position = zeroPosition + 1; position < listed[k].size(); ++position) {
+                zeroStride *= static_cast<std::size_t>(variables[listed[k][position]].valueCount);
+            }
             SharedTable table = newTable(size, "input");
-            for (double& entry : *table) entry = draw(0, 1) == 0 ? 0.0 : uniform(random);
+            for (std::size_t e = 0; e < size; ++e) {
+                const bool zero = draw(0, 1) == 0 || e / zeroStride % zeroCount == zeroValue;
+                (*table)[e] = zero ? 0.0 : uniform(random);
+            }
             setTable(inputs[k], std::move(table), 1);
             inputList.push_back(&inputs[k]);
         }
@@ -72,7 +84,10 @@ TEST(SteppedSumOut, MatchesEntryByEntry) {
         Function stepped, simple, shared;
         for (Function* result : {&stepped, &simple, &shared}) {
             result->vars = resultVars;
-            setTable(*result, newTable(size, "result"), 1);
+            // Whatever a table held before: a sum-out writes every entry.
+            SharedTable table = newTable(size, "result");
+            std::fill(table->begin(), table->end(), -1.0);
+            setTable(*result, std::move(table), 1);
         }
         sumProductIncremental(stepped, summed, inputList);
         sumProductSimple(simple, summed, inputList);
