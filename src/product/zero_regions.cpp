@@ -81,7 +81,8 @@ ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> region
         // the two at its ends, which its neighbours may set too.
         std::size_t region = static_cast<std::size_t>(share) * regionsPerShare;
         const std::size_t last = std::min(regions, region + regionsPerShare);
-        std::vector<std::size_t> digits(otherCounts.size());
+        std::vector<std::size_t> digits;
+        allocateOrDie("incDecArr", [&] { digits.assign(otherCounts.size(), 0); });
         std::ptrdiff_t start = 0;
         for (std::size_t p = 0, rest = region; p < digits.size(); ++p) {
             digits[p] = rest % otherCounts[p];
