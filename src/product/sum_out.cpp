@@ -333,14 +333,6 @@ TileWalk tileWalk(const Function& result, std::span<const StepPair> steps, std::
     return walk;
 }
 
-// The term sums run across a row's entries at once. Each entry still gets
-// its own sum's operations in their order: for every combination of the
-// summed values in turn, the product of the inputs' entries in input order
-// (from 1.0, and 1.0 times an entry is the entry), added to a sum that
-// starts at 0.0. Within a row, terms holding a 0.0 entry are added too:
-// with every entry non-negative and finite they add +0.0, which changes no
-// sum, and the loops need no branch. A whole row of such terms is skipped
-// (fillRows).
 // An input whose regions over a tile's variables are mapped (see
 // zeroRegions): a tile for which one of them reads only 0.0 at a
 // combination of the summed values gets only +0.0 terms from it.
@@ -349,6 +341,14 @@ struct InputZeros {
     ZeroRegions regions;
 };
 
+// The term sums run across a row's entries at once. Each entry still gets
+// its own sum's operations in their order: for every combination of the
+// summed values in turn, the product of the inputs' entries in input order
+// (from 1.0, and 1.0 times an entry is the entry), added to a sum that
+// starts at 0.0. Within a row, terms holding a 0.0 entry are added too:
+// with every entry non-negative and finite they add +0.0, which changes no
+// sum, and the loops need no branch. A whole row of such terms is skipped
+// (fillRows).
 struct TileTerms {
     std::span<double> sums;                    // the tile's entries of the result
     std::size_t rowLength = 1;
@@ -691,9 +691,8 @@ std::vector<InputZeros> mappedInputs(const Function& result, std::span<Function*
     std::vector<InputZeros> mapped;
     for (std::size_t k = 0; k < functions.size(); ++k) {
         if (tile.inputs[k].reads == Reads::one) continue;
-        std::size_t zeroCount = 0;
-        ZeroRegions regions = zeroRegions(*functions[k], tileVariables, zeroCount, queue);
-        if (zeroCount > 0) allocateOrDie("incDecArr", [&] { mapped.push_back({k, std::move(regions)}); });
+        ZeroRegions regions = zeroRegions(*functions[k], tileVariables, queue);
+        if (regions.zeroCount > 0) allocateOrDie("incDecArr", [&] { mapped.push_back({k, std::move(regions)}); });
     }
     return mapped;
 }

@@ -42,8 +42,7 @@ bool holdsNonzero(const double* first, std::span<const std::ptrdiff_t> offsets, 
 
 }  // namespace
 
-ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> regionVariables, std::size_t& zeroCount,
-                        WorkQueue* queue) {
+ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> regionVariables, WorkQueue* queue) {
     // The input's positions split into the region's and the others, with
     // their strides in the input; the others' last first.
     std::vector<std::ptrdiff_t> regionOffsets, otherStrides;
@@ -108,7 +107,7 @@ ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> region
         }
         zeros += shareZeros;
     });
-    zeroCount = zeros;
+    map.zeroCount = zeros;
     return map;
 }
 

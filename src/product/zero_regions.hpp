@@ -18,6 +18,7 @@ namespace pedlik {
 struct ZeroRegions {
     const double* entries = nullptr;     // the input's first entry
     std::vector<std::uint64_t> nonzero;  // per entry with every region variable at 0: its region holds a nonzero entry
+    std::size_t zeroCount = 0;           // the regions that hold only 0.0
 
     // Whether the region that starts at `start` (an entry of the input with
     // every region variable at 0) holds a nonzero entry.
@@ -30,8 +31,7 @@ struct ZeroRegions {
 // The map of `input` over the regions of `regionVariables` (those the input
 // does not list are left out); one walk over the input, which stops in a
 // region at its first nonzero entry, shared among the queue's threads when
-// there is one. `zeroCount` tells how many regions hold only 0.0.
-ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> regionVariables, std::size_t& zeroCount,
-                        WorkQueue* queue = nullptr);
+// there is one.
+ZeroRegions zeroRegions(const Function& input, std::span<Variable* const> regionVariables, WorkQueue* queue = nullptr);
 
 }  // namespace pedlik

@@ -25,18 +25,17 @@ TEST(ZeroRegions, MapsTheRegionsOverTheGivenVariables) {
     // A = 0: B = 0 and B = 2 hold only 0.0; A = 1: only (B = 1, C = 1) holds a nonzero entry.
     *table = {0, 0, 0.5, 0, 0, 0, 0, 0, 0, 0.25, 0, 0};
     setTable(input, std::move(table), 1);
-    std::size_t zeroCount = 0;
     // Regions over C: the pairs of entries.
     std::vector<Variable*> overC = {&variables[2]};
-    const ZeroRegions byC = zeroRegions(input, overC, zeroCount);
-    EXPECT_EQ(zeroCount, 4U);
+    const ZeroRegions byC = zeroRegions(input, overC);
+    EXPECT_EQ(byC.zeroCount, 4U);
     for (std::size_t start = 0; start < 12; start += 2) {
         EXPECT_EQ(byC.holdsNonzero(input.probablist.data() + start), start == 2 || start == 8) << start;
     }
     // Regions over B, which is not the last: entries 2 apart.
     std::vector<Variable*> overB = {&variables[1]};
-    const ZeroRegions byB = zeroRegions(input, overB, zeroCount);
-    EXPECT_EQ(zeroCount, 2U);
+    const ZeroRegions byB = zeroRegions(input, overB);
+    EXPECT_EQ(byB.zeroCount, 2U);
     for (std::size_t start : {0, 1, 6, 7}) {
         EXPECT_EQ(byB.holdsNonzero(input.probablist.data() + start), start == 0 || start == 7) << start;
     }
@@ -44,8 +43,8 @@ TEST(ZeroRegions, MapsTheRegionsOverTheGivenVariables) {
     Variable other;
     other.valueCount = 4;
     std::vector<Variable*> overAD = {&variables[0], &other};
-    const ZeroRegions byA = zeroRegions(input, overAD, zeroCount);
-    EXPECT_EQ(zeroCount, 4U);
+    const ZeroRegions byA = zeroRegions(input, overAD);
+    EXPECT_EQ(byA.zeroCount, 4U);
     for (std::size_t start = 0; start < 6; ++start) {
         EXPECT_EQ(byA.holdsNonzero(input.probablist.data() + start), start == 2 || start == 3) << start;
     }
@@ -77,8 +76,7 @@ TEST(ZeroRegions, AgreeWithEveryRegionReadThrough) {
         SharedTable table = newTable(size, "input");
         for (double& entry : *table) entry = draw(0, 63) == 0 ? 1.0 : 0.0;
         setTable(input, std::move(table), 1);
-        std::size_t zeroCount = 0;
-        const ZeroRegions map = zeroRegions(input, regionVariables, zeroCount, &twoThreads);
+        const ZeroRegions map = zeroRegions(input, regionVariables, &twoThreads);
         // Every entry is in the region of the entry with its region variables' digits at 0.
         std::vector<char> nonzero(size, 0), isStart(size, 0);
         for (std::size_t e = 0; e < size; ++e) {
@@ -98,7 +96,7 @@ TEST(ZeroRegions, AgreeWithEveryRegionReadThrough) {
             zeros += nonzero[e] ? 0 : 1;
             ASSERT_EQ(map.holdsNonzero(input.probablist.data() + e), nonzero[e] != 0) << "region at " << e;
         }
-        EXPECT_EQ(zeroCount, zeros);
+        EXPECT_EQ(map.zeroCount, zeros);
     }
 }
 
