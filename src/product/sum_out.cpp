@@ -682,6 +682,11 @@ constexpr std::size_t sharedFrom = std::size_t{1} << 16;
 // The entries of a share of a sum-out run by one thread at a time.
 constexpr std::size_t shareLength = std::size_t{1} << 14;
 
+// A sum-out of fewer terms than this maps no input: its walks would cost
+// more than the terms they save (8,192 and 524,288 did no better on the
+// bench than this).
+constexpr double mappedFrom = 65536.0;
+
 // The maps of the inputs that move along the rows, for the tile's
 // variables, where they find a region of only 0.0: a map costs one walk
 // over its input, which the sum-out reads once at least.
@@ -712,7 +717,7 @@ void sumProductIncremental(Function& result, std::span<Variable* const> summed,
     const SumTerms sumTerms = termSummer(tile.inputs);
     const double work = static_cast<double>(table.size()) * static_cast<double>(terms.combinations);
     const std::vector<InputZeros> zeros =
-        work >= static_cast<double>(sharedFrom) ? mappedInputs(result, functions, tile, queue) : std::vector<InputZeros>{};
+        work >= mappedFrom ? mappedInputs(result, functions, tile, queue) : std::vector<InputZeros>{};
     // Every entry is its own sum: tiles filled by different threads give
     // the table a single thread gives, bit for bit.
     const std::size_t tiles = table.size() / tile.length;

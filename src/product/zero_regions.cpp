@@ -12,32 +12,29 @@ namespace {
 // Regions looked at by one thread at a time.
 constexpr std::size_t regionsPerShare = std::size_t{1} << 12;
 
-// Whether any of the entries at `first` plus the offsets is not 0.0. The
-// entries are compared eight at a time without a branch, and the loop stops
-// at the first eight holding one: a region of a dense table stops at once,
-// one of only 0.0 is read through.
-bool holdsNonzero(const double* first, std::span<const std::ptrdiff_t> offsets, bool adjacent) {
+// Whether any of `count` entries, the e-th read by entry(e), is not 0.0.
+// The entries are compared eight at a time without a branch, and the loop
+// stops at the first eight holding one: a region of a dense table stops at
+// once, one of only 0.0 is read through.
+template <typename Entry>
+bool anyNonzero(std::size_t count, const Entry& entry) {
     std::size_t e = 0;
-    if (adjacent) {
-        for (; e + 8 <= offsets.size(); e += 8) {
-            bool any = false;
-            for (std::size_t j = 0; j < 8; ++j) any |= first[e + j] != 0.0;
-            if (any) return true;
-        }
-        for (; e < offsets.size(); ++e) {
-            if (first[e] != 0.0) return true;
-        }
-        return false;
-    }
-    for (; e + 8 <= offsets.size(); e += 8) {
+    for (; e + 8 <= count; e += 8) {
         bool any = false;
-        for (std::size_t j = 0; j < 8; ++j) any |= first[offsets[e + j]] != 0.0;
+        for (std::size_t j = 0; j < 8; ++j) any |= entry(e + j) != 0.0;
         if (any) return true;
     }
-    for (; e < offsets.size(); ++e) {
-        if (first[offsets[e]] != 0.0) return true;
+    for (; e < count; ++e) {
+        if (entry(e) != 0.0) return true;
     }
     return false;
+}
+
+// Whether the region at `first` holds a nonzero entry; one whose entries
+// follow one another is read without its offsets.
+bool holdsNonzero(const double* first, std::span<const std::ptrdiff_t> offsets, bool adjacent) {
+    if (adjacent) return anyNonzero(offsets.size(), [first](std::size_t e) { return first[e]; });
+    return anyNonzero(offsets.size(), [first, offsets](std::size_t e) { return first[offsets[e]]; });
 }
 
 }  // namespace
