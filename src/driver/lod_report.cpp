@@ -1,7 +1,6 @@
 #include "driver/lod_report.hpp"
 
 #include <cmath>
-#include <cstdio>
 
 #include "base/allocation.hpp"
 #include "input/process_state.hpp"
@@ -9,21 +8,21 @@
 
 namespace pedlik {
 
-void printValueHeader(bool baseline, double theta) {
+void printValueHeader(bool baseline, double theta, ProgressSink out) {
     if (baseline) {
-        std::printf("\nVARIED THETA  = 0.5\n");
+        out.print("\nVARIED THETA  = 0.5\n");
     } else {
-        std::printf("\nVARIED THETA  = %lf\n", theta);
+        out.print("\nVARIED THETA  = %lf\n", theta);
     }
-    std::printf("---------------------------\n");
+    out.print("---------------------------\n");
 }
 
-void printValueLines(double logLikelihood, double lodScore) {
-    std::printf("LN(LIKE)    = %lf\n", logLikelihood);
-    std::printf("LOG(LIKE)   = %lf\n", logLikelihood / std::log(10.0));
-    std::printf("-2 LN(LIKE) = %lf\n", -2.0 * logLikelihood);
-    std::printf("likelihood  = %lf\n", std::exp(logLikelihood));
-    std::printf("LOD_SCORE   = %lf\n", lodScore);
+void printValueLines(double logLikelihood, double lodScore, ProgressSink out) {
+    out.print("LN(LIKE)    = %lf\n", logLikelihood);
+    out.print("LOG(LIKE)   = %lf\n", logLikelihood / std::log(10.0));
+    out.print("-2 LN(LIKE) = %lf\n", -2.0 * logLikelihood);
+    out.print("likelihood  = %lf\n", std::exp(logLikelihood));
+    out.print("LOD_SCORE   = %lf\n", lodScore);
 }
 
 double lodBase(double logLikelihoodAtHalf) { return logLikelihoodAtHalf / std::log(10.0); }

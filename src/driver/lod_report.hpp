@@ -2,16 +2,18 @@
 
 #include <vector>
 
+#include "product/progress_text.hpp"
+
 namespace pedlik {
 
 // The LOD-score report, as a run and a merge of its parts print it.
 
 // The header of a value's block: the baseline's 0.5 as written, any other
 // value with six decimals.
-void printValueHeader(bool baseline, double theta);
+void printValueHeader(bool baseline, double theta, ProgressSink out = {});
 
 // The five result lines of a value whose likelihood is not 0.
-void printValueLines(double logLikelihood, double lodScore);
+void printValueLines(double logLikelihood, double lodScore, ProgressSink out = {});
 
 // The base-10 log-likelihood at 0.5 that LOD scores are measured against,
 // and a value's LOD score against it.

@@ -69,7 +69,8 @@ double eliminateUntilConditioned(Product& product, OrderWalk& walk, const Elimin
             return result;
         }
         double constant = 0.0;
-        if (sumOutVariable(product, variable, constant, run.settings, &run.queue) == 1) result += constant;
+        WorkQueue* shares = run.settings.threads > 1 ? &run.queue : nullptr;
+        if (sumOutVariable(product, variable, constant, run.settings, shares) == 1) result += constant;
         progress.print("+");
     }
     return result;

@@ -58,6 +58,14 @@ void releaseVariable(Product& product, Variable& variable) {
     --product.variableCount;
 }
 
+void detachFromNodes(Product& product) {
+    for (Variable& variable : product.variables) {
+        if (!variable.inUse || variable.node == nullptr) continue;
+        if (variable.node->variable == &variable) variable.node->variable = nullptr;
+        variable.node = nullptr;
+    }
+}
+
 void restoreVariable(Product& product, Variable& variable) {
     Node& node = *variable.node;
     if (!variable.inUse) {

@@ -29,6 +29,11 @@ Variable& variableForNode(Node& node, Product& product);
 // may be reading at the same time.
 void releaseVariable(Product& product, Variable& variable);
 
+// Cuts the links between the product's variables and the nodes, both ways:
+// from then on the product is eliminated without reading or writing a node,
+// while the next products are built through the same nodes.
+void detachFromNodes(Product& product);
+
 // Gives the variable all its node's values back and no functions, ready
 // for the node's tables to be built again. A slot that was freed is taken
 // back for the same node, which points at it again and forgets its

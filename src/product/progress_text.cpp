@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "base/allocation.hpp"
 
@@ -36,6 +37,7 @@ void ProgressSink::write(const std::string& text) const {
 OrderedProgress::OrderedProgress(ProgressSink out, int unitCount) : out(out), end(unitCount) {
     allocateOrDie("progress text", [&] {
         buffers.resize(static_cast<std::size_t>(unitCount));
+        closings.resize(static_cast<std::size_t>(unitCount));
         finished.assign(static_cast<std::size_t>(unitCount), 0);
     });
 }
@@ -45,14 +47,18 @@ ProgressSink OrderedProgress::start(int unit) {
     return unit == written && unit < end ? out : ProgressSink(buffers[static_cast<std::size_t>(unit)]);
 }
 
-void OrderedProgress::finish(int unit, bool last) {
+void OrderedProgress::finish(int unit, bool last, std::function<void(ProgressSink)> closing) {
     const std::lock_guard lock(mutex);
     finished[static_cast<std::size_t>(unit)] = 1;
+    closings[static_cast<std::size_t>(unit)] = std::move(closing);
     if (last && unit < end) end = unit + 1;
     while (written < end && finished[static_cast<std::size_t>(written)]) {
         std::string& text = buffers[static_cast<std::size_t>(written)];
         out.write(text);
         text = {};
+        std::function<void(ProgressSink)>& close = closings[static_cast<std::size_t>(written)];
+        if (close) close(out);
+        close = {};
         ++written;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,7 +33,9 @@ public:
 
     ProgressSink start(int unit);
     // `last`: the text of the units after this one is never written out.
-    void finish(int unit, bool last = false);
+    // `closing` writes what follows the unit's text once that is written
+    // out, in unit order, so it may use what the units before it closed on.
+    void finish(int unit, bool last = false, std::function<void(ProgressSink)> closing = {});
     // Whether a unit before this one finished as the last.
     bool cutOff(int unit);
 
@@ -40,6 +43,7 @@ private:
     std::mutex mutex;
     ProgressSink out;
     std::vector<std::string> buffers;
+    std::vector<std::function<void(ProgressSink)>> closings;
     std::vector<char> finished;
     int written = 0;   // units written out, a prefix of all
     int end;           // units from this one on are never written out

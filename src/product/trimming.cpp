@@ -121,11 +121,12 @@ double trimValues(Product& product, int& failed, ProgressSink progress) {
     return constants;
 }
 
-double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed) {
+double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed,
+                    ProgressSink progress) {
     failed = 0;
     double sum = 0.0;
     for (int k = 0; k < pedigrees.count; ++k) {
-        const double trimmed = trimValues(*products[k], failed);
+        const double trimmed = trimValues(*products[k], failed, progress);
         if (failed) return sum;
         sum += trimmed;
         runParameters.pedigreeLogLikelihoods[static_cast<size_t>(k)] += trimmed;

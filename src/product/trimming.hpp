@@ -27,7 +27,8 @@ namespace pedlik {
 // the sum of the pedigrees before it; otherwise `failed` is 0. Each
 // pedigree's result also joins its share of pedigreeLogLikelihoods, which
 // buildProducts sized.
-double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed);
+double trimProducts(std::vector<std::unique_ptr<Product>>& products, const PedigreeList& pedigrees, int& failed,
+                    ProgressSink progress = {});
 
 // Trims one product until nothing more can be removed, prints
 // "Eliminated %d values from the variables." and "Trimmed %d variables."

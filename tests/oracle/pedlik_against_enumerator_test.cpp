@@ -141,11 +141,15 @@ TEST_P(LodScoreMode, EveryValueIsTheEnumeratorsLikelihood) {
         const std::string report = lodScoreReport(t.limits, t.settings, &curve);
         expectPedigreeLikelihoods(data, curve, report);
         conditioned += showsConditioning(report) ? 1 : 0;
-        // Measuring each pedigree leaves the report as it is.
+        // Measuring each pedigree leaves the report as it is; values,
+        // pedigrees and branches side by side leave both as they are.
         for (EliminationSettings threaded = t.settings; int threads : t.threadCounts) {
             threaded.threads = threads;
             threaded.threadedFrom = 0.0;
-            EXPECT_TRUE(loadDataset(data) && lodScoreReport(t.limits, threaded) == report) << threads << " threads";
+            LodCurve threadedCurve;
+            EXPECT_TRUE(loadDataset(data) && lodScoreReport(t.limits, threaded, &threadedCurve) == report) << threads << " threads";
+            EXPECT_EQ(threadedCurve.totals, curve.totals) << threads << " threads";
+            EXPECT_EQ(threadedCurve.logLikelihoods, curve.logLikelihoods) << threads << " threads";
         }
         if (HasFailure()) return;
     }
