@@ -6,8 +6,10 @@ namespace pedlik {
 // runs with the default thresholds; tests lower them to reach conditioning
 // and rescaling on small problems.
 struct EliminationSettings {
-    // Threads that eliminate pedigrees and conditioning branches side by
-    // side; the results and the report are the same for any count.
+    // Threads that eliminate pedigrees, conditioning branches and the
+    // shares of large sum-outs side by side; with one, an elimination runs
+    // on its calling thread whatever queue it is given. The results and the
+    // report are the same for any count.
     int threads = 1;
     // Eliminations predicted to take fewer multiply-adds than this (all
     // pedigrees at one value) run on one thread: starting workers for a few
