@@ -52,11 +52,12 @@ build-tsan: test-deps
 	  -DPEDLIK_TSAN=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target pedlik pedlik_tests
 
-# Under ThreadSanitizer, the tests that eliminate values, pedigrees, conditioning
-# branches and the shares of large sum-outs on several threads: in-process
+# Under ThreadSanitizer, the tests that eliminate values, pedigrees,
+# conditioning branches (their bucket trees too) and the shares of large
+# sum-outs on several threads: in-process
 # on 2 and 3 threads, and the binary on one thread per core. Any race
 # report fails them.
-TSAN_FILTER = *LodScoreMode*Conditioning*:*GoldenOutput*:*ProgramRun*:*SteppedSumOut*:*UnitTurns*
+TSAN_FILTER = *LodScoreMode*Conditioning*:*GoldenOutput*:*ProgramRun*:*SteppedSumOut*:*UnitTurns*:*TwoEngines*Branch*
 tsan-test: build-tsan
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ./pedlik_tests --gtest_filter='$(TSAN_FILTER)'
 

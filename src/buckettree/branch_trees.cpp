@@ -1,6 +1,7 @@
 #include "buckettree/branch_trees.hpp"
 
 #include <cmath>
+#include <iterator>
 #include <span>
 #include <string>
 
@@ -39,18 +40,27 @@ struct BranchSum {
     }
 };
 
+// What one branch's tree gave: its log-likelihood, the constants of its
+// fixing and trimming included, and its expected counts.
+struct LeafResult {
+    double logLikelihood = impossibleLogLikelihood;
+    ExpectedCounts counts;
+};
+
+using LeafResults = std::vector<LeafResult>;
+
 struct BranchWalk {
     const Pedigree& pedigree;
     const BteSettings& settings;
     int mergeLimit;
     std::vector<std::size_t> conditioned;  // the order's entries marked for conditioning
-    BranchSum sum;
 };
 
 // The branch's tree over what the conditioning left of the order, run; its
-// likelihood and expected counts join the sum.
-void runLeaf(BranchWalk& walk, const EliminationOrder& order, Product& product,
-             std::span<Variable* const> entryVariables, const FixedValues& fixedValues, double constants) {
+// result joins the leaves.
+void runLeaf(const BranchWalk& walk, const EliminationOrder& order, Product& product,
+             std::span<Variable* const> entryVariables, const FixedValues& fixedValues, double constants,
+             LeafResults& leaves) {
     BranchSelectors branch;
     EliminationOrder rest;
     allocateOrDie("elimArr", [&] {
@@ -68,15 +78,16 @@ void runLeaf(BranchWalk& walk, const EliminationOrder& order, Product& product,
     RunBte(*trees.front(), walk.settings, &branch);
     ExpectedCounts counts = noCounts();
     AddExpectedRecombinations(walk.pedigree, counts, &branch);
-    walk.sum.add(constants + branch.logLikelihood, counts);
+    allocateOrDie("BucketProduct Array", [&] { leaves.push_back({constants + branch.logLikelihood, std::move(counts)}); });
 }
 
 // Every value of the next conditioned variable still live, each on its own
 // copy of the product, fixed and trimmed, then the next level; past the
-// last, the branch's tree.
-void enumerateBranches(BranchWalk& walk, const EliminationOrder& order, Product& product,
+// last, the branch's tree. The leaves come in value order, depth first; the
+// values of this level run `atOnce` at a time on the queue, if any.
+void enumerateBranches(const BranchWalk& walk, const EliminationOrder& order, Product& product,
                        std::span<Variable* const> entryVariables, std::size_t level, const FixedValues& fixedValues,
-                       double constants) {
+                       double constants, LeafResults& leaves, int atOnce) {
     // Trimming in an earlier level may have left a marked variable a single value.
     while (level < walk.conditioned.size()) {
         const Variable* variable = entryVariables[walk.conditioned[level]];
@@ -84,20 +95,30 @@ void enumerateBranches(BranchWalk& walk, const EliminationOrder& order, Product&
         ++level;
     }
     if (level == walk.conditioned.size()) {
-        runLeaf(walk, order, product, entryVariables, fixedValues, constants);
+        runLeaf(walk, order, product, entryVariables, fixedValues, constants, leaves);
         return;
     }
     const Variable& variable = *entryVariables[walk.conditioned[level]];
-    for (int value = 0; value < variable.valueCount; ++value) {
+    std::vector<LeafResults> byValue;
+    allocateOrDie("resArr", [&] { byValue.resize(static_cast<std::size_t>(variable.valueCount)); });
+    const auto runValue = [&](int value) {
         // The branches' trimming reports would repeat for every branch.
         std::string unreported;
         FixedBranch branch = fixedBranch(product, variable, entryVariables, 0, value, ProgressSink(unreported));
-        if (!branch.possible) continue;
+        if (!branch.possible) return;
         FixedValues deeper = allocateOrDie("copyProduct data-structures", [&] { return fixedValues; });
         noteFixedValues(*branch.copy.product, deeper);
         enumerateBranches(walk, order, *branch.copy.product, branch.copy.entryVariables, level + 1, deeper,
-                          constants + branch.constant);
+                          constants + branch.constant, byValue[static_cast<std::size_t>(value)], 1);
+    };
+    if (walk.settings.queue != nullptr && atOnce > 1) {
+        walk.settings.queue->runUnits(variable.valueCount, atOnce, runValue);
+    } else {
+        for (int value = 0; value < variable.valueCount; ++value) runValue(value);
     }
+    allocateOrDie("resArr", [&] {
+        for (LeafResults& results : byValue) std::move(results.begin(), results.end(), std::back_inserter(leaves));
+    });
 }
 
 }  // namespace
@@ -105,19 +126,22 @@ void enumerateBranches(BranchWalk& walk, const EliminationOrder& order, Product&
 double runBranchTrees(const Pedigree& pedigree, Product& product, BranchedPedigrees& branched, std::size_t k,
                       const BteSettings& settings) {
     const EliminationOrder& order = branched.orders[k];
-    BranchWalk walk{pedigree, settings, branched.mergeLimit, {}, {}};
+    BranchWalk walk{pedigree, settings, branched.mergeLimit, {}};
     allocateOrDie("elimArr", [&] {
         for (std::size_t e = 0; e < order.entries.size(); ++e) {
             if (order.entries[e].conditioned == 1) walk.conditioned.push_back(e);
         }
     });
     const OrderWalk start = startWalk(order);
-    enumerateBranches(walk, order, product, start.variables, 0, {}, 0.0);
+    LeafResults leaves;
+    enumerateBranches(walk, order, product, start.variables, 0, {}, 0.0, leaves, branched.branchesAtOnce[k]);
+    BranchSum sum;
+    for (const LeafResult& leaf : leaves) sum.add(leaf.logLikelihood, leaf.counts);
     ExpectedCounts& counts = branched.counts[k];
-    counts = std::move(walk.sum.counts);
-    if (walk.sum.total == 0.0) return impossibleLogLikelihood;
-    for (double& count : counts.recombinations) count /= walk.sum.total;
-    return walk.sum.largest + std::log(walk.sum.total);
+    counts = std::move(sum.counts);
+    if (sum.total == 0.0) return impossibleLogLikelihood;
+    for (double& count : counts.recombinations) count /= sum.total;
+    return sum.largest + std::log(sum.total);
 }
 
 }  // namespace pedlik

@@ -25,14 +25,19 @@ struct BranchedPedigrees {
     std::vector<EliminationOrder> orders;
     // Their last pass's expected recombinations, combined over the branches.
     std::vector<ExpectedCounts> counts;
+    // How many of each one's first-level branches may run side by side:
+    // each holds its own tree, and no more of them than the memory holds.
+    std::vector<int> branchesAtOnce;
     int mergeLimit = 0;  // merges per branch tree
 
     bool isBranched(std::size_t k) const { return !orders.empty() && !orders[k].entries.empty(); }
 };
 
 // One pass over every branch of the pedigree's product (its nodes linked to
-// it) at the current fractions, one branch after the other in the order's
-// value order. Stores the pedigree's expected recombinations, the branches'
+// it) at the current fractions. The values of the first conditioned
+// variable run side by side on the settings' queue, each with the branches
+// below it one after the other; their results are combined in the order's
+// value order, the same for any thread count. Stores the pedigree's expected recombinations, the branches'
 // weighted by their likelihoods, in `branched.counts[k]` and returns its
 // natural log-likelihood, the constants that fixing and trimming made in
 // the branches included, not those of the product itself; the impossible

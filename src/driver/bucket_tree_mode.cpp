@@ -97,6 +97,7 @@ BranchedPedigrees planBranches(const std::vector<EliminationOrder>& orders, std:
     allocateOrDie("elimOrderArrs", [&] {
         branched.orders.resize(orders.size());
         branched.counts.resize(orders.size());
+        branched.branchesAtOnce.assign(orders.size(), 1);
     });
     for (std::size_t k = 0; k < orders.size(); ++k) {
         const bool fits = orders[k].predictedEntries <= std::max(limits.memoryEntries, wholeTreeEntries);
@@ -112,6 +113,9 @@ BranchedPedigrees planBranches(const std::vector<EliminationOrder>& orders, std:
                      conditioning.predictedMultiplyAdds > branchingShare * orders[k].predictedMultiplyAdds)) {
             continue;
         }
+        const double treeEntries = std::max(1.0, conditioning.predictedEntries);
+        const double fitting = std::floor(std::max(limits.memoryEntries, wholeTreeEntries) / treeEntries);
+        branched.branchesAtOnce[k] = static_cast<int>(std::clamp(fitting, 1.0, 1024.0));
         branched.orders[k] = std::move(branchOrders[k]);
     }
     return branched;
