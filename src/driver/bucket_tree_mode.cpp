@@ -113,9 +113,8 @@ BranchedPedigrees planBranches(const std::vector<EliminationOrder>& orders, std:
                      conditioning.predictedMultiplyAdds > branchingShare * orders[k].predictedMultiplyAdds)) {
             continue;
         }
-        const double treeEntries = std::max(1.0, conditioning.predictedEntries);
-        const double fitting = std::floor(std::max(limits.memoryEntries, wholeTreeEntries) / treeEntries);
-        branched.branchesAtOnce[k] = static_cast<int>(std::clamp(fitting, 1.0, 1024.0));
+        branched.branchesAtOnce[k] =
+            unitsFitting(std::max(limits.memoryEntries, wholeTreeEntries), conditioning.predictedEntries);
         branched.orders[k] = std::move(branchOrders[k]);
     }
     return branched;

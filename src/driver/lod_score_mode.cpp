@@ -1,8 +1,5 @@
 #include "driver/lod_score_mode.hpp"
 
-#include <algorithm>
-#include <cmath>
-
 #include "base/allocation.hpp"
 #include "base/unit_turns.hpp"
 #include "base/work_queue.hpp"
@@ -42,9 +39,9 @@ int runThreads(const EliminationSettings& settings, const std::vector<Eliminatio
 // Each value side by side holds its own tables: no more of them run at
 // once than the memory holds.
 int valuesAtOnce(const std::vector<EliminationOrder>& orders, double memoryEntries) {
-    double entries = 1.0;
+    double entries = 0.0;
     for (const EliminationOrder& order : orders) entries += order.predictedEntries;
-    return static_cast<int>(std::clamp(std::floor(memoryEntries / entries), 1.0, 1024.0));
+    return unitsFitting(memoryEntries, entries);
 }
 
 // One value of the varied fraction, from its products to its result: the

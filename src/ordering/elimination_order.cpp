@@ -56,6 +56,11 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
     orders = {};
 }
 
+int unitsFitting(double memoryEntries, double unitEntries) {
+    const double fitting = std::floor(memoryEntries / std::max(1.0, unitEntries));
+    return static_cast<int>(std::clamp(fitting, 1.0, static_cast<double>(maxConcurrentBranches)));
+}
+
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits) {
     OrderCost cost = makeGreedyOrder(product, order, pedigree, lociCount, sexLinked, limits);
@@ -65,8 +70,7 @@ void makeEliminationOrder(const Product& product, EliminationOrder& order, const
     }
     // Every branch solved at once holds its own tables: no more of them run
     // side by side than the memory holds.
-    const double fitting = std::floor(limits.memoryEntries / std::max(1.0, cost.peakEntries));
-    order.concurrentBranches = static_cast<int>(std::clamp(fitting, 1.0, static_cast<double>(maxConcurrentBranches)));
+    order.concurrentBranches = unitsFitting(limits.memoryEntries, cost.peakEntries);
     order.predictedMultiplyAdds = cost.multiplyAdds;
     order.predictedEntries = neededEntries(cost, limits.boundsKeptTables());
 }

@@ -88,6 +88,12 @@ void releaseEliminationOrders(std::vector<EliminationOrder>& orders, int pedigre
 void makeEliminationOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits = {});
 
+// How many units of work that each hold `unitEntries` table entries (the
+// branches of a conditioned variable, the values of the varied fraction)
+// run side by side within `memoryEntries`: at least one, and never more
+// than any thread count the program accepts.
+int unitsFitting(double memoryEntries, double unitEntries);
+
 // The order the greedy rule makes, and its predicted cost.
 OrderCost makeGreedyOrder(const Product& product, EliminationOrder& order, const Pedigree& pedigree,
                           int lociCount, int sexLinked, OrderLimits limits = {});
